@@ -1,0 +1,49 @@
+// A URL as the program splits it: nine byte strings in a fixed order, plus
+// the operations that parse, compose, resolve and compare them, and the two
+// that compute links between files stored in the local mirror.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace trawlonix {
+
+struct TURL {
+  std::string Protocol;  // lower case, without ":" or "://"
+  std::string User;
+  std::string Password;
+  std::string Host;  // lower case
+  std::string Port;  // digits as written, no default filled in
+  std::string Path;  // directory part, ends with "/" (or empty for a relative reference)
+  std::string FileName;
+  std::string Query;  // without the "?"
+  std::string Ext;    // derived from FileName; takes no part in equality
+
+  bool operator==(const TURL&) const = default;  // all nine fields
+};
+
+// Splits `text`. `namesWithoutDotAreFiles` decides whether a last path segment
+// without a dot is a file (true) or a directory written without its slash.
+// The fragment ("#..." with its "#") is returned apart. Returns false only for
+// mailto:/news: references without a user or host part.
+bool ParseURL(std::string_view text, bool namesWithoutDotAreFiles, TURL& url,
+              std::string& fragment);
+bool ParseURL(std::string_view text, bool namesWithoutDotAreFiles, TURL& url);
+
+std::string ComposeURL(const TURL& url);
+TURL ResolveURL(const TURL& base, const TURL& reference);
+
+// Protocol to Query compared as byte strings; Ext ignored.
+bool SameURL(const TURL& a, const TURL& b);
+void CopyURL(const TURL& from, TURL& to);
+
+// Hash over the eight fields SameURL compares, for hash indexes.
+std::size_t HashURL(const TURL& url);
+
+std::string RelativeLink(std::string_view fromPath, std::string_view toPath,
+                         std::string_view toFile);
+std::string CrossHostLink(std::string_view fromPath, std::string_view toHost,
+                          std::string_view toPath, std::string_view toFile);
+
+}  // namespace trawlonix

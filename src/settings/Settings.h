@@ -89,7 +89,7 @@ struct TOptions {
   // with the value in its stored string form (flags "0"/"1", the password in
   // plain form). SetByName returns false for an unknown name or a value the
   // store would not read back as meant (a non-integer for a number or flag);
-  // the caller clamps by saving. "Runs" is readable, not settable.
+  // the caller clamps by saving. "Runs" is not held here (see CountStart).
   std::optional<std::string> GetByName(std::string_view name) const;
   bool SetByName(std::string_view name, std::string_view value);
   // Every value as (group/name, stored string) in store order.

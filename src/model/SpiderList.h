@@ -64,6 +64,9 @@ class TSpiderList {
   // persistent fields are taken, the others start cleared).
   AGetEntry& AppendLoaded(const TURL& url, bool fetched, std::int32_t level, bool broken,
                           std::int32_t referrer);
+  // Re-reads an entry's flags after they were written directly rather than
+  // through the methods above, so that NextToFetch sees the change.
+  void Resync(std::int32_t index);
 
  private:
   struct Impl;

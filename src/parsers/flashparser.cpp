@@ -31,6 +31,7 @@ class MovieReader {
 
   uint64_t Pos() const { return pos_; }
   uint64_t Size() const { return data_.size(); }
+  uint64_t Limit() const { return limit_; }
   void Seek(uint64_t pos) { pos_ = pos; }
   void SetLimit(uint64_t limit) { limit_ = limit < data_.size() ? limit : data_.size(); }
   void ClearLimit() { limit_ = data_.size(); }
@@ -149,9 +150,14 @@ class TagWalker {
     in_.U8();   // flags
     const uint64_t firstField = in_.Pos();
     const uint32_t firstOffset = in_.U16();
-    // 0 means the button has no actions. An offset that points back into
-    // what was already read would read the same bytes again.
-    if (firstOffset == 0 || firstField + firstOffset < in_.Pos()) return;
+    if (firstOffset == 0) {
+      // A button without actions: the rest of the tag holds nothing to examine.
+      in_.Seek(in_.Limit());
+      return;
+    }
+    // An offset that points back into what was already read would read the
+    // same bytes again (and, repeated, make the walk quadratic).
+    if (firstField + firstOffset < in_.Pos()) return;
     in_.Seek(firstField + firstOffset);
     for (;;) {
       const uint64_t field = in_.Pos();

@@ -296,10 +296,10 @@ def parse_range(value, size):
         end = int(last) if last.strip() else size - 1
     except ValueError:
         return None
-    if start < 0 or end < start:
-        return None
     if start >= size:
         return "bad"
+    if start < 0 or end < start:
+        return None
     return start, min(end, size - 1)
 
 

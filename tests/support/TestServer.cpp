@@ -177,7 +177,7 @@ bool ServerProcess::spawn(const QStringList& argv) {
   posix_spawnattr_setsigmask(&attr, &none);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
   pid_t pid = -1;
-  int rc = posix_spawn(&pid, cargv[0], &actions, &attr, cargv.data(), environ);
+  int rc = posix_spawnp(&pid, cargv[0], &actions, &attr, cargv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) {
@@ -233,16 +233,11 @@ bool TestServer::start(const Options& options) {
   if (!makeTempDir()) return false;
   if (!QFile::exists(scriptPath())) return fail(QStringLiteral("missing ") + scriptPath());
   const QString portFile = tempPath(QStringLiteral("port"));
-  QStringList argv{QStringLiteral("/usr/bin/python3"),
-                   scriptPath(),
-                   QStringLiteral("--port-file"),
-                   portFile,
-                   QStringLiteral("--log"),
-                   logPath(),
-                   QStringLiteral("--lifetime"),
-                   QString::number(options.lifetimeSeconds),
-                   QStringLiteral("--parent-pid"),
-                   QString::number(::getpid())};
+  QStringList argv{QStringLiteral("python3"),      scriptPath(),
+                   QStringLiteral("--port-file"),  portFile,
+                   QStringLiteral("--log"),        logPath(),
+                   QStringLiteral("--lifetime"),   QString::number(options.lifetimeSeconds),
+                   QStringLiteral("--parent-pid"), QString::number(::getpid())};
   if (!options.root.isEmpty()) argv << QStringLiteral("--root") << options.root;
   if (!options.script.isEmpty()) {
     const QString scriptFile = tempPath(QStringLiteral("script.json"));

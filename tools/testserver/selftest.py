@@ -252,7 +252,8 @@ def run_checks(c, port, root, log):
     c.check("clear", json.loads(control(port, "GET", "/__requests")[1]) == [])
     c.check("clear restarts sequence", split(get(port, "/flaky")[0])[0] == 503)
 
-    # Many connections at once: 64 stalled answers must overlap.
+    # Many connections at once: 64 answers stalled 0.3 s each must overlap
+    # (one after the other they would take 19 s).
     results = []
     lock = threading.Lock()
 
@@ -268,7 +269,7 @@ def run_checks(c, port, root, log):
     for t in threads:
         t.join()
     took = time.monotonic() - t0
-    c.check("64 concurrent", len(results) == 64 and all(results) and took < 3.0, took)
+    c.check("64 concurrent", len(results) == 64 and all(results) and took < 10.0, took)
 
     # Throughput of small files, 4 clients.
     n = 2000

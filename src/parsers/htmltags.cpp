@@ -1,0 +1,206 @@
+#include "parsers/htmltags.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace trawlonix::html {
+
+std::string_view Trim(std::string_view s) {
+  std::size_t b = 0;
+  std::size_t e = s.size();
+  while (b < e && IsTrimmed(static_cast<unsigned char>(s[b])))
+    ++b;
+  while (e > b && IsTrimmed(static_cast<unsigned char>(s[e - 1])))
+    --e;
+  return s.substr(b, e - b);
+}
+
+bool EqualsUpper(std::string_view s, std::string_view upper) {
+  return s.size() == upper.size() && StartsWithUpper(s, upper);
+}
+
+bool StartsWithUpper(std::string_view s, std::string_view upper) {
+  if (s.size() < upper.size()) return false;
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    if (Upper(static_cast<unsigned char>(s[i])) != static_cast<unsigned char>(upper[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::size_t FindUpper(std::string_view s, std::string_view upper) {
+  if (upper.empty()) return 0;
+  if (s.size() < upper.size()) return std::string_view::npos;
+  for (std::size_t i = 0; i + upper.size() <= s.size(); ++i) {
+    if (StartsWithUpper(s.substr(i), upper)) return i;
+  }
+  return std::string_view::npos;
+}
+
+namespace {
+
+struct TTagName {
+  std::string_view name;
+  TTagType type;
+};
+
+constexpr TTagName kTags[] = {
+    {"A", TTagType::A},           {"/A", TTagType::EndA},
+    {"IMG", TTagType::Img},       {"LINK", TTagType::Link},
+    {"FRAME", TTagType::Frame},   {"IFRAME", TTagType::IFrame},
+    {"LAYER", TTagType::Layer},   {"BODY", TTagType::Body},
+    {"TD", TTagType::Td},         {"TABLE", TTagType::Table},
+    {"TH", TTagType::Th},         {"APPLET", TTagType::Applet},
+    {"EMBED", TTagType::Embed},   {"BGSOUND", TTagType::BgSound},
+    {"MAP", TTagType::Map},       {"/MAP", TTagType::EndMap},
+    {"AREA", TTagType::Area},     {"META", TTagType::Meta},
+    {"OBJECT", TTagType::Object}, {"/OBJECT", TTagType::EndObject},
+    {"PARAM", TTagType::Param},   {"SCRIPT", TTagType::Script},
+    {"STYLE", TTagType::Style},   {"BASE", TTagType::Base},
+};
+
+struct TAttrRow {
+  TTagType tag;
+  std::string_view attr;
+  TAttrAction action;
+  TLinkKind kind;
+};
+
+constexpr TAttrRow kAttrs[] = {
+    {TTagType::Img, "SRC", TAttrAction::Link, lkImage},
+    {TTagType::Img, "DYNSRC", TAttrAction::Link, lkImage},
+    {TTagType::Img, "LOWSRC", TAttrAction::Link, lkImage},
+    {TTagType::Img, "ALT", TAttrAction::AltText, lkImage},
+    {TTagType::A, "HREF", TAttrAction::Link, lkHyperlink},
+    {TTagType::Link, "HREF", TAttrAction::Link, lkHyperlink},
+    {TTagType::Link, "SRC", TAttrAction::Link, lkHyperlink},
+    {TTagType::Frame, "SRC", TAttrAction::Link, lkFrame},
+    {TTagType::IFrame, "SRC", TAttrAction::Link, lkFrame},
+    {TTagType::Layer, "SRC", TAttrAction::Link, lkFrame},
+    {TTagType::Layer, "BACKGROUND", TAttrAction::Link, lkImage},
+    {TTagType::Body, "BACKGROUND", TAttrAction::Link, lkImage},
+    {TTagType::Td, "BACKGROUND", TAttrAction::Link, lkImage},
+    {TTagType::Table, "BACKGROUND", TAttrAction::Link, lkImage},
+    {TTagType::Th, "BACKGROUND", TAttrAction::Link, lkImage},
+    {TTagType::Applet, "CODE", TAttrAction::Link, lkApplet},
+    {TTagType::Embed, "SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::BgSound, "SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::Area, "HREF", TAttrAction::AreaLink, lkMapArea},
+    {TTagType::Meta, "HTTP-EQUIV", TAttrAction::HttpEquiv, lkRefresh},
+    {TTagType::Meta, "CONTENT", TAttrAction::MetaContent, lkRefresh},
+    {TTagType::Object, "CLASSID", TAttrAction::ClassId, lkEmbedded},
+    {TTagType::Param, "NAME", TAttrAction::ParamName, lkEmbedded},
+    {TTagType::Param, "VALUE", TAttrAction::ParamValue, lkEmbedded},
+    {TTagType::Script, "SRC", TAttrAction::Link, lkScriptOrStyle},
+    {TTagType::Base, "HREF", TAttrAction::BaseHref, lkHyperlink},
+    {TTagType::Base, "TARGET", TAttrAction::BaseTarget, lkHyperlink},
+};
+
+}  // namespace
+
+TTagType ClassifyTag(std::string_view name) {
+  name = Trim(name);
+  if (name.empty() || name.size() > 7) return TTagType::Other;
+  for (const TTagName& t : kTags) {
+    if (EqualsUpper(name, t.name)) return t.type;
+  }
+  return TTagType::Other;
+}
+
+TAttrRule ClassifyAttribute(TTagType tag, std::string_view name) {
+  if (tag == TTagType::Other) return {};
+  name = Trim(name);
+  if (name.empty()) return {};
+  for (const TAttrRow& row : kAttrs) {
+    if (row.tag == tag && EqualsUpper(name, row.attr)) return {row.action, row.kind};
+  }
+  return {};
+}
+
+bool IsEventAttribute(std::string_view name) {
+  return StartsWithUpper(Trim(name), "ON");
+}
+
+namespace {
+
+// Replaces every case-insensitive occurrence of the upper-case `from`.
+void ReplaceAllUpper(std::string& s, std::string_view from, std::string_view to) {
+  std::string out;
+  std::size_t i = 0;
+  bool changed = false;
+  while (i < s.size()) {
+    if (StartsWithUpper(std::string_view(s).substr(i), from)) {
+      out.append(to);
+      i += from.size();
+      changed = true;
+    } else {
+      out.push_back(s[i]);
+      ++i;
+    }
+  }
+  if (changed) s.swap(out);
+}
+
+}  // namespace
+
+std::string CleanAnchorText(std::string_view raw) {
+  std::string text(Trim(raw));
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
+  ReplaceAllUpper(text, "&NBSP;", " ");
+  ReplaceAllUpper(text, "&GT;", ">");
+  ReplaceAllUpper(text, "&LT;", "<");
+  ReplaceAllUpper(text, "&AUML;", "\xE4");
+  ReplaceAllUpper(text, "&OUML;", "\xF6");
+  ReplaceAllUpper(text, "&UUML;", "\xFC");
+  ReplaceAllUpper(text, "&AMP;", "&");
+  return text;
+}
+
+TRefreshParts SplitRefresh(std::string_view content) {
+  TRefreshParts parts;
+  const std::size_t semi = content.find(';');
+  if (semi == std::string_view::npos) return parts;
+  const std::size_t key = FindUpper(content.substr(semi + 1), "URL=");
+  if (key == std::string_view::npos) return parts;
+
+  std::size_t b = semi + 1 + key + 4;
+  while (b < content.size() && IsTrimmed(static_cast<unsigned char>(content[b])))
+    ++b;
+  std::size_t e = b;
+  const char q = b < content.size() ? content[b] : '\0';
+  const std::size_t close =
+      (q == '\'' || q == '"') ? content.find(q, b + 1) : std::string_view::npos;
+  if (close != std::string_view::npos) {
+    ++b;  // a quoted target: the quotes stay around the new text
+    e = close;
+  } else {
+    while (e < content.size() && !IsBlank(static_cast<unsigned char>(content[e])))
+      ++e;
+    while (e > b && IsTrimmed(static_cast<unsigned char>(content[e - 1])))
+      --e;
+  }
+  if (e == b) return parts;
+  parts.found = true;
+  parts.before = content.substr(0, b);
+  parts.url = content.substr(b, e - b);
+  parts.after = content.substr(e);
+  return parts;
+}
+
+TStyleRef SplitStyleRef(std::string_view inner) {
+  std::size_t b = 0;
+  std::size_t e = inner.size();
+  while (b < e && IsTrimmed(static_cast<unsigned char>(inner[b])))
+    ++b;
+  while (e > b && IsTrimmed(static_cast<unsigned char>(inner[e - 1])))
+    --e;
+  if (e - b >= 2 && (inner[b] == '\'' || inner[b] == '"') && inner[e - 1] == inner[b]) {
+    ++b;
+    --e;
+  }
+  return {inner.substr(0, b), inner.substr(b, e - b), inner.substr(e)};
+}
+
+}  // namespace trawlonix::html

@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "model/SpiderTools.h"
+
+namespace trawlonix {
+namespace {
+
+namespace fs = std::filesystem;
+
+TURL Url(const std::string& text) {
+  TURL u;
+  EXPECT_TRUE(ParseURL(text, false, u)) << text;
+  return u;
+}
+
+TURL Parts(std::string host, std::string path, std::string file, std::string query = "") {
+  TURL u;
+  u.Protocol = "http";
+  u.Host = std::move(host);
+  u.Path = std::move(path);
+  u.FileName = std::move(file);
+  u.Query = std::move(query);
+  const auto dot = u.FileName.rfind('.');
+  if (dot != std::string::npos) u.Ext = u.FileName.substr(dot + 1);
+  return u;
+}
+
+TEST(ExtTable, HoldsThirtyTwoDistinctLowerCaseRows) {
+  std::set<std::string> seen;
+  for (const TExtInfo& row : TX_Ext_Info) {
+    const std::string ext = row.Ext;
+    EXPECT_TRUE(seen.insert(ext).second) << ext;
+    for (char c : ext)
+      EXPECT_FALSE(c >= 'A' && c <= 'Z') << ext;
+    EXPECT_EQ(row.Code % 2, 1) << ext;
+  }
+  EXPECT_EQ(std::string(TX_Ext_Info.front().Ext), "html");
+  EXPECT_EQ(std::string(TX_Ext_Info.back().Ext), "htc");
+}
+
+TEST(SpiderTools, FileTypeOf) {
+  const TStringList rec = {"asp", "php"};
+  struct Case {
+    TURL url;
+    const TStringList* list;
+    TFileType want;
+  };
+  const Case cases[] = {
+      {Parts("h", "/dir/", ""), nullptr, ftHypertext},
+      {Parts("h", "/dir/", " "), nullptr, ftHypertext},  // blank file name
+      {Parts("h", "/", "x.GIF"), nullptr, ftImage},
+      {Parts("h", "/", "x.asp"), nullptr, ftOther},
+      {Parts("h", "/", "x.asp"), &rec, ftHypertext},
+      {Parts("h", "/", "x.ASP"), &rec, ftHypertext},
+      {Parts("h", "/", "x.htc"), nullptr, ftStyleSheet},
+      {Parts("h", "/", "x.js"), nullptr, ftJavaScript},
+      {Parts("h", "/", "x.class"), nullptr, ftJava},
+      {Parts("h", "/", "x.swf"), nullptr, ftFlash},
+      {Parts("h", "/", "x.mpeg"), nullptr, ftVideo},
+      {Parts("h", "/", "x.mp3"), nullptr, ftSound},
+      {Parts("h", "/", "x.gif"), &rec, ftImage},
+      {Parts("h", "/", "noext"), nullptr, ftOther},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FileTypeOf(c.url, c.list), c.want) << c.url.FileName;
+}
+
+TEST(SpiderTools, NormalizeLink) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"a\r\n b", "a%20b"},
+      {"  a b  ", "a%20b"},
+      {"\tx.html\n", "x.html"},
+      {"a.cgi?x=1&amp;y=2", "a.cgi?x=1&y=2"},
+      {"a.cgi?x=1&AMP;y=2", "a.cgi?x=1&y=2"},
+      {"&LT;b&gt;", "<b>"},
+      {"&auml;&Ouml;&uuml;", "\xE4\xF6\xFC"},
+      {"&amp;gt;", "&gt;"},  // "&amp;" comes last: no double decoding
+      {"a&nbsp;b", "a&nbsp;b"},
+      {"", ""},
+  };
+  for (const auto& [in, want] : cases)
+    EXPECT_EQ(NormalizeLink(in), want) << in;
+}
+
+TEST(SpiderTools, DecodeURLText) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"%41%4a%4A", "AJJ"},
+      {"a%4", "a "},
+      {"%zzb", " b"},
+      {"a+b", "a+b"},
+      {"%", " "},
+      {"%2e%2E", ".."},
+      {"%00", std::string(1, '\0')},
+      {"100%", "100 "},
+      {"%%41", " 1"},
+  };
+  for (const auto& [in, want] : cases)
+    EXPECT_EQ(DecodeURLText(in), want) << in;
+}
+
+TEST(SpiderTools, NumberedName) {
+  struct Case {
+    std::string name;
+    std::int32_t n;
+    std::string want;
+  };
+  const Case cases[] = {
+      {"x.asp", 3, "x_3.asp"},
+      {"query", 0, "query_0"},
+      {"a.b.cgi", 12, "a.b_12.cgi"},
+      {"x.", 1, "x_1"},
+      {"/m/127.0.0.1/dir/query", 2, "/m/127.0.0.1/dir/query_2"},
+      {"../d.x/s.asp", 4, "../d.x/s_4.asp"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(NumberedName(c.name, c.n), c.want) << c.name;
+}
+
+TEST(LocalName, BuildsTheMirrorName) {
+  const TStringList ren = {"asp", "dll"};
+  struct Case {
+    TURL url;
+    std::optional<std::int32_t> number;
+    bool onlyScripts;
+    std::string want;
+  };
+  const Case cases[] = {
+      {Url("http://127.0.0.1/a/"), {}, true, "/m/127.0.0.1/a/index.html"},
+      {Url("http://127.0.0.1/a/b%20c.html"), {}, true, "/m/127.0.0.1/a/b c.html"},
+      {Url("http://127.0.0.1/x.asp"), {}, true, "/m/127.0.0.1/x.asp"},
+      {Url("http://127.0.0.1/x.asp"), {}, false, "/m/127.0.0.1/x.asp.html"},
+      {Url("http://127.0.0.1/x.asp?q=1"), 4, true, "/m/127.0.0.1/x_4.asp.html"},
+      {Url("http://127.0.0.1/x.cgi?q=1"), 0, true, "/m/127.0.0.1/x_0.cgi"},
+      {Url("http://127.0.0.1/x.ASP?q"), 1, true, "/m/127.0.0.1/x_1.ASP.html"},
+      {Parts("127.0.0.1", "", "f.htm"), {}, true, "/m/127.0.0.1/f.htm"},
+  };
+  for (const Case& c : cases) {
+    TNamingOptions opt;
+    opt.RedirectNumber = c.number;
+    opt.HTMLRenList = &ren;
+    opt.OnlyRenameSkriptURL = c.onlyScripts;
+    EXPECT_EQ(LocalFileName("/m", c.url, opt).value_or("<refused>"), c.want) << ComposeURL(c.url);
+  }
+}
+
+TEST(LocalName, RefusesEveryWayOut) {
+  const TURL cases[] = {
+      Url("http://h/%2e%2e/%2e%2e/x"),
+      Url("http://h/a/../../../x"),
+      Url("http://h/..%2f..%2fx"),
+      Url("http://h/%2E%2e%5cx"),
+      Parts("h", "/", "..%2f..%2fx"),
+      Parts("h", "/a%2f..%2f..%2f/", "x"),
+      Parts("h", "/", "%2e%2e"),
+      Parts("h", "/", "a%00b"),
+      Parts("h", "/a\\..\\..\\", "x"),
+      Parts("..", "/", "x"),
+      Parts(".", "/", "x"),
+      Parts("", "/", "x"),
+      Parts("a/b", "/", "x"),
+      Parts("a\\b", "/", "x"),
+      Parts(std::string("a\0b", 3), "/", "x"),
+  };
+  TNamingOptions opt;
+  for (const TURL& u : cases) {
+    EXPECT_FALSE(LocalFileName("/m/", u, opt).has_value())
+        << u.Host << " " << u.Path << " " << u.FileName;
+    EXPECT_FALSE(LocalLinkText(Parts("h", "/", "p.html"), u, opt).has_value());
+  }
+  // The index-file name and the appended ".html" are checked as well.
+  opt.IndexFileName = "../../x";
+  EXPECT_FALSE(LocalFileName("/m/", Url("http://h/a/"), opt).has_value());
+}
+
+TEST(LocalName, KeepsHarmlessDots) {
+  const std::pair<TURL, std::string> cases[] = {
+      {Parts("h", "/a/./b/", "x.html"), "/m/h/a/./b/x.html"},
+      {Parts("h", "/", "..foo"), "/m/h/..foo"},
+      {Parts("h", "/", "%2e%2efoo"), "/m/h/..foo"},
+      {Parts("h", "/a..b/", "c...d"), "/m/h/a..b/c...d"},
+      {Parts("h", "/.../", "x"), "/m/h/.../x"},
+      {Parts("h", "/", "sub%2fx.html"), "/m/h/sub/x.html"},
+      {Parts("h..", "/", "x"), "/m/h../x"},
+  };
+  for (const auto& [u, want] : cases)
+    EXPECT_EQ(LocalFileName("/m/", u, TNamingOptions{}).value_or("<refused>"), want);
+}
+
+TEST(LinkText, MatchesTheStoredName) {
+  const TStringList ren = {"asp"};
+  const TURL current = Url("http://127.0.0.1/a/page.html");
+  struct Case {
+    TURL target;
+    std::optional<std::int32_t> number;
+    std::string want;
+  };
+  const Case cases[] = {
+      {Url("http://127.0.0.1/b/c.htm"), {}, "../b/c.htm"},
+      {Url("http://127.0.0.1/a/x.html"), {}, "x.html"},
+      {Url("http://127.0.0.1/d/"), {}, "../d/index.html"},
+      {Url("http://127.0.0.1/a//b//c.htm"), {}, "b/c.htm"},
+      {Url("http://127.0.0.1/a/s.asp?q=1"), 2, "s_2.asp.html"},
+      {Url("http://127.0.0.1/a/s.asp"), {}, "s.asp"},
+      {Url("http://127.0.0.2/x.gif"), {}, "../../127.0.0.2/x.gif"},
+      // The escaped dot is numbered like the stored name; Ext, taken from the
+      // raw name, is empty, so no ".html" here nor there.
+      {Parts("127.0.0.1", "/a/", "s%2easp", "q"), 0, "s_0.asp"},
+      {Url("http://127.0.0.1/a/b%20c.html"), {}, "b%20c.html"},
+  };
+  for (const Case& c : cases) {
+    TNamingOptions opt;
+    opt.RedirectNumber = c.number;
+    opt.HTMLRenList = &ren;
+    EXPECT_EQ(LocalLinkText(current, c.target, opt).value_or("<refused>"), c.want)
+        << ComposeURL(c.target);
+    if (c.target.Host == current.Host && c.target.Path == current.Path) {
+      const std::string stored = LocalFileName("/m/", c.target, opt).value_or("");
+      EXPECT_EQ(stored, "/m/127.0.0.1/a/" + DecodeURLText(c.want));
+    }
+  }
+}
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() /
+            ("tx_model_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "mirror");
+    mirror_ = (root_ / "mirror").string() + "/";
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  std::size_t EntriesBelowRoot() const {
+    std::size_t n = 0;
+    for (auto it = fs::recursive_directory_iterator(root_); it != fs::end(it); ++it)
+      ++n;
+    return n;
+  }
+
+  fs::path root_;
+  std::string mirror_;
+};
+
+TEST_F(TempDir, ForceLocalDirsCreatesTheChain) {
+  EXPECT_TRUE(ForceLocalDirs(mirror_, "127.0.0.1", "/a/b c/./d/"));
+  EXPECT_TRUE(fs::is_directory(root_ / "mirror/127.0.0.1/a/b c/d"));
+  EXPECT_TRUE(ForceLocalDirs(mirror_, "127.0.0.1", "/a/b c/"));  // already there
+  // A local directory that does not exist yet is created as well.
+  EXPECT_TRUE(ForceLocalDirs((root_ / "new/deep").string(), "h", "/x/"));
+  EXPECT_TRUE(fs::is_directory(root_ / "new/deep/h/x"));
+  // A file in the way makes the chain fail, without an exception.
+  std::ofstream(root_ / "mirror/127.0.0.1/file").put('x');
+  EXPECT_FALSE(ForceLocalDirs(mirror_, "127.0.0.1", "/file/sub/"));
+}
+
+TEST_F(TempDir, ForceLocalDirsRefusesEscapes) {
+  const std::size_t before = EntriesBelowRoot();
+  EXPECT_FALSE(ForceLocalDirs(mirror_, "h", "/a/../../../esc/"));
+  EXPECT_FALSE(ForceLocalDirs(mirror_, "h", "/../esc/"));
+  EXPECT_FALSE(ForceLocalDirs(mirror_, "..", "/esc/"));
+  EXPECT_FALSE(ForceLocalDirs(mirror_, "", "/esc/"));
+  EXPECT_FALSE(ForceLocalDirs(mirror_, "h", std::string("/a\0b/", 5)));
+  EXPECT_EQ(EntriesBelowRoot(), before);
+  EXPECT_FALSE(fs::exists(root_ / "esc"));
+}
+
+TEST_F(TempDir, LocalFileDate) {
+  ASSERT_TRUE(ForceLocalDirs(mirror_, "h", "/d x/"));
+  std::ofstream(root_ / "mirror/h/d x/f.html") << "x";
+  std::ofstream(root_ / "secret") << "x";
+  const fs::path stored = root_ / "mirror/h/d x/f.html";
+  const auto when = fs::file_time_type::clock::now() - std::chrono::hours(48);
+  fs::last_write_time(stored, when);
+
+  const std::int64_t date = LocalFileDate(mirror_, Url("http://h/d%20x/f.html"));
+  EXPECT_NE(date, 0);
+  EXPECT_EQ(date, LocalFileDate(stored.string()));
+  EXPECT_EQ(LocalFileDate(mirror_, Url("http://h/d%20x/missing.html")), 0);
+  EXPECT_EQ(LocalFileDate(mirror_, Url("http://h/d%20x/")), 0);  // a directory
+  EXPECT_EQ(LocalFileDate(mirror_, Parts("h", "/", "d x")), 0);  // a directory named as a file
+  // The file outside the mirror is never looked at.
+  EXPECT_EQ(LocalFileDate(mirror_, Parts("h", "/%2e%2e/%2e%2e/", "secret")), 0);
+  EXPECT_NE(LocalFileDate((root_ / "secret").string()), 0);
+}
+
+}  // namespace
+}  // namespace trawlonix

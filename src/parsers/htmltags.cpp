@@ -1,7 +1,8 @@
 #include "parsers/htmltags.h"
 
-#include <algorithm>
+#include <array>
 #include <cstring>
+#include <iterator>
 
 namespace trawlonix::html {
 
@@ -108,12 +109,46 @@ TTagType ClassifyTag(std::string_view name) {
   return TTagType::Other;
 }
 
+namespace {
+
+// The rows of each tag: kAttrs lists them together.
+struct TRowRange {
+  std::uint8_t begin = 0;
+  std::uint8_t end = 0;
+};
+constexpr std::size_t kTagTypes = static_cast<std::size_t>(TTagType::Base) + 1;
+
+constexpr std::array<TRowRange, kTagTypes> MakeRowRanges() {
+  std::array<TRowRange, kTagTypes> r{};
+  for (std::size_t i = 0; i < std::size(kAttrs); ++i) {
+    TRowRange& range = r[static_cast<std::size_t>(kAttrs[i].tag)];
+    if (range.begin == range.end) range.begin = static_cast<std::uint8_t>(i);
+    range.end = static_cast<std::uint8_t>(i + 1);
+  }
+  return r;
+}
+constexpr std::array<TRowRange, kTagTypes> kRowRanges = MakeRowRanges();
+
+constexpr bool RowsOfEachTagAreTogether() {
+  for (std::size_t i = 0; i < std::size(kAttrs); ++i) {
+    const TRowRange range = kRowRanges[static_cast<std::size_t>(kAttrs[i].tag)];
+    if (i < range.begin || i >= range.end) return false;
+    for (std::size_t j = range.begin; j < range.end; ++j) {
+      if (kAttrs[j].tag != kAttrs[i].tag) return false;
+    }
+  }
+  return true;
+}
+static_assert(RowsOfEachTagAreTogether());
+
+}  // namespace
+
 TAttrRule ClassifyAttribute(TTagType tag, std::string_view name) {
-  if (tag == TTagType::Other) return {};
+  const TRowRange range = kRowRanges[static_cast<std::size_t>(tag)];
+  if (range.begin == range.end) return {};
   name = Trim(name);
-  if (name.empty()) return {};
-  for (const TAttrRow& row : kAttrs) {
-    if (row.tag == tag && EqualsUpper(name, row.attr)) return {row.action, row.kind};
+  for (std::size_t i = range.begin; i < range.end; ++i) {
+    if (EqualsUpper(name, kAttrs[i].attr)) return {kAttrs[i].action, kAttrs[i].kind};
   }
   return {};
 }
@@ -124,37 +159,43 @@ bool IsEventAttribute(std::string_view name) {
 
 namespace {
 
-// Replaces every case-insensitive occurrence of the upper-case `from`.
-void ReplaceAllUpper(std::string& s, std::string_view from, std::string_view to) {
-  std::string out;
-  std::size_t i = 0;
-  bool changed = false;
-  while (i < s.size()) {
-    if (StartsWithUpper(std::string_view(s).substr(i), from)) {
-      out.append(to);
-      i += from.size();
-      changed = true;
-    } else {
-      out.push_back(s[i]);
-      ++i;
-    }
-  }
-  if (changed) s.swap(out);
-}
+struct TEntity {
+  std::string_view upper;
+  char byte;
+};
+
+// Decoded in one pass; no replacement byte can start or complete another
+// entity, so this equals replacing them one after the other in this order.
+constexpr TEntity kEntities[] = {
+    {"&NBSP;", ' '},    {"&GT;", '>'},      {"&LT;", '<'},  {"&AUML;", '\xE4'},
+    {"&OUML;", '\xF6'}, {"&UUML;", '\xFC'}, {"&AMP;", '&'},
+};
 
 }  // namespace
 
 std::string CleanAnchorText(std::string_view raw) {
-  std::string text(Trim(raw));
-  std::replace_if(
-      text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
-  ReplaceAllUpper(text, "&NBSP;", " ");
-  ReplaceAllUpper(text, "&GT;", ">");
-  ReplaceAllUpper(text, "&LT;", "<");
-  ReplaceAllUpper(text, "&AUML;", "\xE4");
-  ReplaceAllUpper(text, "&OUML;", "\xF6");
-  ReplaceAllUpper(text, "&UUML;", "\xFC");
-  ReplaceAllUpper(text, "&AMP;", "&");
+  const std::string_view trimmed = Trim(raw);
+  std::string text;
+  text.reserve(trimmed.size());
+  for (std::size_t i = 0; i < trimmed.size();) {
+    const char c = trimmed[i];
+    if (c == '&') {
+      const TEntity* hit = nullptr;
+      for (const TEntity& e : kEntities) {
+        if (StartsWithUpper(trimmed.substr(i), e.upper)) {
+          hit = &e;
+          break;
+        }
+      }
+      if (hit) {
+        text.push_back(hit->byte);
+        i += hit->upper.size();
+        continue;
+      }
+    }
+    text.push_back(c == '\r' || c == '\n' || c == '\t' ? ' ' : c);
+    ++i;
+  }
   return text;
 }
 

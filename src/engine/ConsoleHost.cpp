@@ -1,0 +1,193 @@
+#include "engine/ConsoleHost.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include "engine/RunControl.h"
+#include "model/projectfile.h"
+
+namespace trawlonix {
+
+TConsoleHost::TConsoleHost(std::FILE* out, std::FILE* err, bool quiet)
+    : out_(out), err_(err), quiet_(quiet), progress_(!quiet && ::isatty(fileno(err)) == 1) {}
+
+TConsoleHost::~TConsoleHost() {
+  ClearProgress();
+}
+
+void TConsoleHost::ClearProgress() {
+  if (!progressShown_) return;
+  std::fputs("\r\x1b[K", err_);
+  std::fflush(err_);
+  progressShown_ = false;
+}
+
+void TConsoleHost::AppendLog(const std::string& line) {
+  if (quiet_) return;
+  ClearProgress();
+  std::fwrite(line.data(), 1, line.size(), out_);
+  std::fputc('\n', out_);
+}
+
+void TConsoleHost::DrawProgress(const TCounters& totals, bool force) {
+  if (!progress_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && progressShown_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
+  lastDraw_ = now;
+  std::fflush(out_);
+  const auto t = TRunControl::StatusTexts(totals, UpdateRun);
+  std::fprintf(err_, "\r\x1b[K%s | %s | %s | %s", t[0].c_str(), t[1].c_str(), t[2].c_str(),
+               t[3].c_str());
+  std::fflush(err_);
+  progressShown_ = true;
+}
+
+void TConsoleHost::CountersChanged(const TCounters&, const TCounters& totals) {
+  DrawProgress(totals, false);
+}
+
+TItemHandle TConsoleHost::AddDirItem(const TURL&) {
+  return nextItem_++;
+}
+TItemHandle TConsoleHost::AddLinkItem(TItemHandle, const std::string&) {
+  return nextItem_++;
+}
+
+bool TConsoleHost::OfferCollectedLink(const std::string& url, const std::string& first) {
+  return Results.OfferCollectedLink(url, first).has_value();
+}
+bool TConsoleHost::OfferEMail(const std::string& address, const std::string& first) {
+  return Results.OfferEMail(address, first).has_value();
+}
+bool TConsoleHost::OfferBrokenLink(const std::string& url, const std::string& errorText,
+                                   const std::string& first) {
+  return Results.OfferBrokenLink(url, errorText, first).has_value();
+}
+void TConsoleHost::SetLastRowReference(const std::string& text) {
+  Results.SetLastRowReference(text);
+}
+
+CrawlHost::StartChoice TConsoleHost::AskStartChoice(bool canContinue) {
+  return canContinue ? StartChoice::Continue : StartChoice::Update;
+}
+
+void TConsoleHost::RunStateChanged(bool running) {
+  if (!running) ClearProgress();
+  std::fflush(out_);
+}
+
+void TConsoleHost::ShowResults(const std::string& status, const TCounters& t) {
+  ClearProgress();
+  std::fprintf(out_,
+               "方案结果\n状态: %s\n%d KB 已接收\n%d 个文件(总共)\n%d 个是 HTML 文档\n"
+               "%d 个文件被接收\n%d 个是 HTML 文档\n%d 个文件被检查\n%d 个是 HTML 文档\n",
+               status.c_str(), t[TCounters::kKiloBytes], t[TCounters::kQueued],
+               t[TCounters::kQueuedHt], t[TCounters::kReceived], t[TCounters::kReceivedHt],
+               t[TCounters::kChecked], t[TCounters::kCheckedHt]);
+  std::fflush(out_);
+}
+
+void TConsoleHost::PrintResultLists() {
+  static const char* const kTitles[3] = {"收集的链接", "收集的电邮地址", "错误链接"};
+  for (int l = 0; l < 3; ++l) {
+    const auto& rows = Results.Rows(static_cast<TResultLists::ListId>(l));
+    std::fprintf(out_, "%s: %zu\n", kTitles[l], rows.size());
+    for (const auto& r : rows) {
+      std::fprintf(out_, "  %s\t%s\t%s\n", r.Text.c_str(), r.Reference.c_str(),
+                   r.FirstOccurrence.c_str());
+    }
+  }
+  std::fflush(out_);
+}
+
+bool TConsoleHost::SaveProject() {
+  return Saver ? Saver() : false;
+}
+
+// ---- The whole console run ----------------------------------------------
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const int saved = errno;
+  const char b = 1;
+  if (g_signalPipe[1] >= 0) (void)!::write(g_signalPipe[1], &b, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
+                          TOpenedProject* preloaded) {
+  std::unique_ptr<TOpenedProject> own;
+  TOpenedProject* p = preloaded;
+  if (!p) {
+    own = std::make_unique<TOpenedProject>();
+    p = own.get();
+    TOpenResult r = OpenProject(args.ProjectFile, p->Definition, p->Spider, p->Redirects);
+    if (!r.ok) {
+      std::fprintf(stderr, "%s\n", r.message.c_str());
+      return 1;
+    }
+  }
+  if (args.Threads) options.MaxThreads = *args.Threads;
+  options.ClampSettings();
+
+  TConsoleHost host(stdout, stderr, args.Quiet);
+  bool saveFailed = false;
+  host.Saver = [&] {
+    TSaveResult r = SaveProject(args.ProjectFile, p->Definition, p->Spider, p->Redirects);
+    if (!r.ok) {
+      std::fprintf(stderr, "%s\n", r.message.c_str());
+      saveFailed = true;
+    }
+    return r.ok;
+  };
+  TRunControl control(host, p->Definition, p->Spider, p->Redirects, options);
+  control.RecountTotals();
+  const CrawlHost::StartChoice choice = args.Choice ? *args.Choice : control.DefaultChoice();
+  host.UpdateRun = choice == CrawlHost::StartChoice::Update;
+
+  // SIGINT and SIGTERM stop the run like the stop command; further signals
+  // are ignored until the run has ended and the project is saved.
+  if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
+  QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+    char buf[16];
+    while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
+    }
+    control.Stop();
+  });
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  struct sigaction oldInt {
+  }, oldTerm{};
+  sigaction(SIGINT, &sa, &oldInt);
+  sigaction(SIGTERM, &sa, &oldTerm);
+
+  int exitCode = 1;
+  control.OnRunEnded = [&](bool interrupted) {
+    host.PrintResultLists();
+    if (!args.NoSave) host.SaveProject();
+    exitCode = saveFailed ? 1 : (interrupted ? 130 : 0);
+    QCoreApplication::exit(exitCode);
+  };
+  if (control.Start(choice)) {
+    QCoreApplication::exec();
+  }
+  sigaction(SIGINT, &oldInt, nullptr);
+  sigaction(SIGTERM, &oldTerm, nullptr);
+  ::close(g_signalPipe[0]);
+  ::close(g_signalPipe[1]);
+  g_signalPipe[0] = g_signalPipe[1] = -1;
+  return exitCode;
+}
+
+}  // namespace trawlonix

@@ -1,0 +1,89 @@
+// The crawl host of trawlonix-cli: log lines on standard output, a progress
+// line on standard error when that is a terminal, result lists in memory,
+// and the figures of the results window at the end. Also runs a whole crawl
+// of an opened project from the command line (RunProjectFromConsole), with
+// SIGINT/SIGTERM working as the stop command.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/CrawlHost.h"
+#include "engine/ResultLists.h"
+#include "model/SpiderList.h"
+#include "model/tx_types.h"
+#include "settings/Settings.h"
+
+namespace trawlonix {
+
+class TConsoleHost : public CrawlHost {
+ public:
+  TConsoleHost(std::FILE* out, std::FILE* err, bool quiet);
+  ~TConsoleHost() override;
+
+  void AppendLog(const std::string& line) override;
+  void CountersChanged(const TCounters& delta, const TCounters& totals) override;
+  TItemHandle AddDirItem(const TURL& url) override;
+  void MarkDirItemLoaded(TItemHandle) override {}
+  TItemHandle AddLinkItem(TItemHandle parent, const std::string& text) override;
+  void SetLinkItemIcon(TItemHandle, int) override {}
+  bool OfferCollectedLink(const std::string& url, const std::string& firstOccurrence) override;
+  bool OfferEMail(const std::string& address, const std::string& firstOccurrence) override;
+  bool OfferBrokenLink(const std::string& url, const std::string& errorText,
+                       const std::string& firstOccurrence) override;
+  void SetLastRowReference(const std::string& text) override;
+  void SetSlotUrl(int, const std::string&) override {}
+  void SetSlotInfo(int, const std::string&) override {}
+  void SetSlotProgress(int, int) override {}
+
+  StartChoice AskStartChoice(bool canContinue) override;
+  void SetSlotCount(int) override {}
+  void RunStateChanged(bool running) override;
+  void ShowResults(const std::string& status, const TCounters& totals) override;
+  bool AskSaveAfterInterrupt() override { return false; }
+  bool SaveProject() override;
+
+  // What SaveProject saves (the command sets it up after opening).
+  std::function<bool()> Saver;
+  bool UpdateRun = false;
+  TResultLists Results;
+  void PrintResultLists();
+
+ private:
+  void DrawProgress(const TCounters& totals, bool force);
+  void ClearProgress();
+
+  std::FILE* out_;
+  std::FILE* err_;
+  bool quiet_;
+  bool progress_;  // standard error is a terminal
+  bool progressShown_ = false;
+  std::chrono::steady_clock::time_point lastDraw_{};
+  TItemHandle nextItem_ = 1;
+};
+
+struct TConsoleRunArgs {
+  std::string ProjectFile;
+  std::optional<CrawlHost::StartChoice> Choice;  // unset: what the resume prompt preselects
+  std::optional<int> Threads;
+  bool Quiet = false;
+  bool NoSave = false;
+};
+
+// Opens the project, runs it to its end (or until SIGINT/SIGTERM), prints the
+// results and saves the project unless NoSave. Needs a QCoreApplication.
+// Returns 0 when the run finished, 130 when it was interrupted, 1 on errors.
+// `options` are the loaded settings; `preloaded` (optional) skips opening.
+struct TOpenedProject {
+  TrawlonixDefinition Definition;
+  TSpiderList Spider;
+  TCGIRedirectList Redirects;
+};
+int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
+                          TOpenedProject* preloaded = nullptr);
+
+}  // namespace trawlonix

@@ -1,0 +1,80 @@
+#include "engine/ResultLists.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace trawlonix {
+
+namespace {
+const char kUnknownReference[] = "<\?\?\?>";
+const char kNotChecked[] = "- 未检查 -";
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+std::optional<std::size_t> TResultLists::OfferCollectedLink(const std::string& url,
+                                                            const std::string& firstOccurrence) {
+  Reindex(kLinks);
+  if (!keys_[kLinks].insert(url).second) return std::nullopt;
+  rows_[kLinks].push_back({url, kUnknownReference, firstOccurrence, kNotChecked});
+  last_ = RowRef{kLinks, rows_[kLinks].size() - 1};
+  return last_->row;
+}
+
+std::optional<std::size_t> TResultLists::OfferEMail(const std::string& address,
+                                                    const std::string& firstOccurrence) {
+  // The rows are compared lower-cased with the new address as given, so an
+  // address written with capitals is never a duplicate of anything.
+  Reindex(kEMails);
+  if (keys_[kEMails].count(address)) return std::nullopt;
+  rows_[kEMails].push_back({address, kUnknownReference, firstOccurrence, {}});
+  keys_[kEMails].insert(Lower(address));
+  last_ = RowRef{kEMails, rows_[kEMails].size() - 1};
+  return last_->row;
+}
+
+std::optional<std::size_t> TResultLists::OfferBrokenLink(const std::string& url,
+                                                         const std::string& errorText,
+                                                         const std::string& firstOccurrence) {
+  Reindex(kBroken);
+  if (!keys_[kBroken].insert(url).second) return std::nullopt;
+  rows_[kBroken].push_back({url, errorText, firstOccurrence, {}});
+  return rows_[kBroken].size() - 1;
+}
+
+std::optional<TResultLists::RowRef> TResultLists::SetLastRowReference(const std::string& text) {
+  if (!last_) return std::nullopt;
+  RowRef ref = *last_;
+  last_.reset();
+  auto& rows = rows_[ref.list];
+  if (ref.row >= rows.size()) return std::nullopt;
+  rows[ref.row].Reference = text;
+  return ref;
+}
+
+std::vector<TResultRow>& TResultLists::MutableRows(ListId list) {
+  dirty_[list] = true;
+  if (last_ && last_->list == list) last_.reset();
+  return rows_[list];
+}
+
+void TResultLists::Clear(ListId list) {
+  rows_[list].clear();
+  keys_[list].clear();
+  dirty_[list] = false;
+  if (last_ && last_->list == list) last_.reset();
+}
+
+void TResultLists::Reindex(ListId list) {
+  if (!dirty_[list]) return;
+  dirty_[list] = false;
+  keys_[list].clear();
+  for (const auto& row : rows_[list])
+    keys_[list].insert(list == kEMails ? Lower(row.Text) : row.Text);
+}
+
+}  // namespace trawlonix

@@ -1,0 +1,171 @@
+#include "engine/RunControl.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QString>
+#include <cstdio>
+
+#include "model/SpiderTools.h"
+#include "model/projectfile.h"
+
+namespace trawlonix {
+
+TRunControl::TRunControl(CrawlHost& host, TrawlonixDefinition& def, TSpiderList& spider,
+                         TCGIRedirectList& redirects, const TOptions& options)
+    : host_(host), def_(def), spider_(spider), redirects_(redirects), options_(options) {}
+
+TRunControl::~TRunControl() {
+  if (worker_) {
+    worker_->RequestStop();
+    // The worker may be waiting in a blocking call into this thread.
+    while (!worker_->wait(10))
+      QCoreApplication::processEvents();
+    delete worker_;
+    worker_ = nullptr;
+  }
+}
+
+bool TRunControl::HasPending() {
+  // Entries fetched in an earlier run count as done: a freshly opened project
+  // has no "done this run" marks yet, and would otherwise always look
+  // unfinished.
+  spider_.PrepareRun(true);
+  return spider_.NextToFetch() >= 0;
+}
+
+CrawlHost::StartChoice TRunControl::DefaultChoice() {
+  if (spider_.Count() == 0) return CrawlHost::StartChoice::Restart;
+  return HasPending() ? CrawlHost::StartChoice::Continue : CrawlHost::StartChoice::Update;
+}
+
+bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
+  if (running_ || worker_) return false;
+  CrawlHost::StartChoice c = CrawlHost::StartChoice::Restart;
+  if (spider_.Count() > 0) {
+    const bool canContinue = HasPending();
+    c = choice ? *choice : host_.AskStartChoice(canContinue);
+  }
+  if (c == CrawlHost::StartChoice::Cancel) return false;
+
+  const int slotCount = std::min(std::max(options_.MaxThreads, 1), kMaxSlots);
+  host_.SetSlotCount(slotCount);
+  spider_.PrepareRun(true);
+  abortRequested_ = false;
+  updateRun_ = false;
+  host_.ClearLog();
+  spider_.MaxErrors = options_.ErrorCount;
+  localDir_ = LocalRootOf(def_.LocalPath.str());
+  logFile_.Close();
+  if (options_.LogFile && def_.actSaveFiles) {
+    // The mirror directory may not exist before the first file is stored.
+    if (!localDir_.empty()) QDir().mkpath(QString::fromStdString(localDir_));
+    logFile_.Create(localDir_ + def_.ProjectName.str() + ".log");
+  }
+  switch (c) {
+    case CrawlHost::StartChoice::Restart:
+      spider_.Clear();
+      redirects_.Clear();
+      host_.ClearTrees();
+      totals_.Clear();
+      break;
+    case CrawlHost::StartChoice::Update:
+      updateRun_ = true;
+      spider_.PrepareRun(false);
+      totals_[TCounters::kByteRest] = 0;
+      totals_[TCounters::kKiloBytes] = 0;
+      totals_[TCounters::kReceived] = 0;
+      totals_[TCounters::kReceivedHt] = 0;
+      totals_[TCounters::kChecked] = 0;
+      totals_[TCounters::kCheckedHt] = 0;
+      break;
+    default:
+      break;
+  }
+
+  TTrawlonixThread::Setup setup;
+  setup.SpiderList = &spider_;
+  setup.RedirectList = &redirects_;
+  setup.Definition = def_;
+  setup.Options = options_;
+  setup.LocalDir = localDir_;
+  setup.UpdateMode = updateRun_;
+  setup.NewRun = c == CrawlHost::StartChoice::Restart;
+  setup.TimeoutMs = TimeoutMsForTests;
+  worker_ = new TTrawlonixThread(setup, this);
+  QObject::connect(worker_, &QThread::finished, this, [this] {
+    const bool interrupted = abortRequested_;
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    if (OnRunEnded) OnRunEnded(interrupted);
+  });
+  running_ = true;
+  host_.RunStateChanged(true);
+  worker_->start();
+  return true;
+}
+
+void TRunControl::Stop() {
+  if (!running_ || abortRequested_ || !worker_) return;
+  AppendLog("正在中断过程...");
+  abortRequested_ = true;
+  worker_->RequestStop();
+}
+
+void TRunControl::AppendLog(const std::string& line) {
+  host_.AppendLog(line);
+  logFile_.WriteLine(line);
+}
+
+void TRunControl::ExecuteBatch(HostBatch& batch) {
+  trawlonix::ExecuteBatch(host_, batch, &logFile_, totals_);
+}
+
+void TRunControl::CrawlDone() {
+  if (abortRequested_) AppendLog("所有过程被中断");
+  running_ = false;
+  host_.SetSlotCount(0);
+  logFile_.Close();
+  host_.RunStateChanged(false);
+  host_.ShowResults(abortRequested_ ? "被中断" : "已结束", totals_);
+  if (abortRequested_ && host_.AskSaveAfterInterrupt()) host_.SaveProject();
+}
+
+void TRunControl::RecountTotals() {
+  totals_.Clear();
+  for (std::int32_t i = 0; i < spider_.Count(); ++i) {
+    const AGetEntry& e = spider_[i];
+    const bool ht = options_.IsHTMLRecExtension(e.URL.Ext);
+    ++totals_[TCounters::kQueued];
+    if (ht) ++totals_[TCounters::kQueuedHt];
+    if (e.Fetched) {
+      ++totals_[TCounters::kReceived];
+      if (ht) ++totals_[TCounters::kReceivedHt];
+    }
+  }
+}
+
+std::array<std::string, 4> TRunControl::StatusTexts(const TCounters& t, bool updateRun) {
+  char buf[160];
+  std::array<std::string, 4> out;
+  std::snprintf(buf, sizeof buf, "%d KB 已接收", t[TCounters::kKiloBytes]);
+  out[0] = buf;
+  std::snprintf(buf, sizeof buf, "%d 个文件在队列中 (其中 %d 个超文本文档)", t[TCounters::kQueued],
+                t[TCounters::kQueuedHt]);
+  out[1] = buf;
+  if (updateRun)
+    std::snprintf(buf, sizeof buf, "%d 个文件已经检查 (其中 %d 个超文本文档)",
+                  t[TCounters::kChecked], t[TCounters::kCheckedHt]);
+  else
+    std::snprintf(buf, sizeof buf, "%d 个文件已经接收 (其中 %d 个超文本文档)",
+                  t[TCounters::kReceived], t[TCounters::kReceivedHt]);
+  out[2] = buf;
+  const double done = updateRun ? t[TCounters::kChecked] : t[TCounters::kReceived];
+  const double q = t[TCounters::kQueued] > 0 ? t[TCounters::kQueued] : 0;
+  const double pct = q > 0 ? 100.0 * done / q : 100.0;
+  std::snprintf(buf, sizeof buf, "%.2f%% 已完成", pct);
+  out[3] = buf;
+  return out;
+}
+
+}  // namespace trawlonix

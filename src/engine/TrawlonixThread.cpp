@@ -1,0 +1,180 @@
+// Run control of the crawl worker: the thread function, filling the slots,
+// the stop request, the end of a run, and the hand-over of batches.
+#include "engine/TrawlonixThread.h"
+
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
+
+#include "net/HttpObject.h"
+
+namespace trawlonix {
+
+TTrawlonixThread::TTrawlonixThread(const Setup& setup, TCrawlSink* sink)
+    : S(setup), sink_(sink), ctx_(std::make_unique<QObject>()) {
+  ctx_->moveToThread(this);
+  textParser_.OnLink = [this](std::string& link, TLinkKind kind) { JudgeLink(link, kind); };
+  textParser_.OnBase = [this](const std::string& href) { SetBase(href); };
+  textParser_.OnLinkText = [this](const std::string& text) {
+    batch_.Push(HostOp::kSetReference).s1 = text;
+  };
+  textParser_.OnScript = [this](std::string& code) { ScanScriptCode(code); };
+  textParser_.OnScriptLink = [this](std::string& literal) { JudgeScriptString(literal); };
+  classParser_.OnClassRef = [this](const std::string& name) { JudgeClassLink(name); };
+  classParser_.OnMessage = [this](const std::string& text) { Log("     >JAVA> " + text); };
+  flashParser_.OnURL = [this](const std::string& url) { JudgeFlashLink(url); };
+  flashParser_.OnMessage = [this](const std::string& text) { Log("     >FLASH> " + text); };
+}
+
+TTrawlonixThread::~TTrawlonixThread() {
+  // The owner deletes the thread only after it finished; the slots were freed
+  // on the worker thread at the end of Execute. Slots created by tests that
+  // drive the worker without starting it are freed here.
+  for (auto*& f : fetchers_) {
+    delete f;
+    f = nullptr;
+  }
+}
+
+void TTrawlonixThread::run() {
+  Execute();
+}
+
+void TTrawlonixThread::RequestStop() {
+  QObject* ctx = ctx_.get();
+  QMetaObject::invokeMethod(
+      ctx, [this] { AbortAll(); }, Qt::QueuedConnection);
+}
+
+void TTrawlonixThread::Execute() {
+  QEventLoop loop;
+  loop_ = &loop;
+  // Progress of long transfers reaches the host even while no fetch ends.
+  QTimer flushTimer;
+  flushTimer.setInterval(250);
+  QObject::connect(&flushTimer, &QTimer::timeout, [this] { Flush(); });
+  flushTimer_ = &flushTimer;
+
+  ParseURL(S.Definition.StartingUrl, S.Definition.StrictUrl, StartURL);
+  if (S.NewRun) {
+    AddEntry(StartURL, -10, -1, 0);
+    batch_.Push(HostOp::kExpandDirTree);
+  }
+  Aborting = false;
+  Running = true;
+  StartFetches();
+  bool busy = false;
+  for (int i = 0; i < S.Options.MaxThreads && i < kMaxSlots; ++i)
+    busy |= slotStates_[i] == 2;
+  if (!busy) Running = false;
+  Flush();
+  if (Running) {
+    flushTimer.start();
+    loop.exec();
+  }
+  flushTimer.stop();
+  EndRun();
+  flushTimer_ = nullptr;
+  loop_ = nullptr;
+}
+
+void TTrawlonixThread::EndRun() {
+  // Slots are deleted on the thread that owns their sockets and timers.
+  for (auto*& f : fetchers_) {
+    if (f) {
+      f->OnTransferResults = nullptr;
+      f->OnReceiveData = nullptr;
+      if (f->IsActive()) f->AbortProcess();
+      delete f;
+      f = nullptr;
+    }
+  }
+  slotStates_.fill(0);
+  Flush();
+  QObject* ctx = sink_->Context();
+  if (QThread::currentThread() == ctx->thread()) {
+    sink_->CrawlDone();
+  } else {
+    QMetaObject::invokeMethod(
+        ctx, [this] { sink_->CrawlDone(); }, Qt::BlockingQueuedConnection);
+  }
+}
+
+void TTrawlonixThread::StartFetches() {
+  const int n = std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+  for (int slot = 0; slot < n; ++slot) {
+    if (slotStates_[slot] == 2) continue;  // the same pending entry goes to the next slot
+    const std::int32_t index = S.SpiderList->NextToFetch();
+    if (index < 0) return;
+    if (slotStates_[slot] == 0) {
+      auto* f = new THTTPObject();
+      f->SetThreadID(slot);
+      f->OnTransferResults = [this](int tid, bool success) { FetchDone(tid, success); };
+      f->OnReceiveData = [this](int tid, std::int64_t size) { SlotProgress(tid, size); };
+      fetchers_[slot] = f;
+      slotStates_[slot] = 1;
+    }
+    StartFetch(slot, index);
+  }
+}
+
+void TTrawlonixThread::AbortAll() {
+  Aborting = true;
+  for (int slot = 0; slot < kMaxSlots; ++slot) {
+    if (slotStates_[slot] != 0 && fetchers_[slot]) fetchers_[slot]->AbortProcess();
+    if (slotStates_[slot] == 2) slotStates_[slot] = 1;
+  }
+  // Aborted fetches report nothing: their entries simply become pending again.
+  if (S.SpiderList) S.SpiderList->ClearInProgress();
+  Running = false;
+  if (loop_) loop_->quit();
+}
+
+void TTrawlonixThread::Flush() {
+  if (batch_.Empty()) return;
+  QObject* ctx = sink_->Context();
+  if (QThread::currentThread() == ctx->thread()) {
+    sink_->ExecuteBatch(batch_);
+  } else {
+    QMetaObject::invokeMethod(
+        ctx, [this] { sink_->ExecuteBatch(batch_); }, Qt::BlockingQueuedConnection);
+  }
+  // Handles of new entries' tree items.
+  for (std::size_t i = 0; i < batch_.ops.size() && i < batch_.results.size(); ++i) {
+    const HostOp& op = batch_.ops[i];
+    if (op.target < 0) continue;
+    const AGetEntry* e = S.SpiderList->GetEntry(op.target);
+    if (!e) continue;
+    if (op.kind == HostOp::kAddDirItem)
+      S.SpiderList->SetItems(op.target, batch_.results[i], e->LinkItem);
+    else if (op.kind == HostOp::kAddLinkItem)
+      S.SpiderList->SetItems(op.target, e->DirItem, batch_.results[i]);
+  }
+  batch_.Clear();
+}
+
+void TTrawlonixThread::Log(std::string line) {
+  batch_.Log(std::move(line));
+}
+
+void TTrawlonixThread::ReportCounters() {
+  batch_.counters.Add(Counters);
+  batch_.countersReported = true;
+  Counters.Clear();
+}
+
+void TTrawlonixThread::SetDocument(std::int32_t index) {
+  const AGetEntry* e = S.SpiderList->GetEntry(index);
+  CurrentIndex = index;
+  if (e) {
+    CurrentURL = e->URL;
+    CurrentLevel = e->Level;
+  }
+  BaseSet = false;
+}
+
+bool TTrawlonixThread::IsHypertext(const TURL& url) const {
+  return S.Options.IsHTMLRecExtension(url.Ext);
+}
+
+}  // namespace trawlonix

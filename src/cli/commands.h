@@ -1,0 +1,28 @@
+// The subcommands of trawlonix-cli. Each lives in its own cmd_<name>.cpp and
+// is listed once in kCommands; main.cpp dispatches through the table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace trawlonix::cli {
+
+using Args = std::vector<std::string>;  // the arguments after the command name
+
+struct Command {
+  const char* name;
+  const char* summary;
+  int (*run)(const Args& args);  // returns the exit code
+};
+
+int RunNew(const Args& args);
+int RunInfo(const Args& args);
+int RunSettings(const Args& args);
+
+inline constexpr Command kCommands[] = {
+    {"new", "create a project file from a start URL and options", RunNew},
+    {"info", "show the settings and crawl state stored in a project file", RunInfo},
+    {"settings", "list, read or change the application settings", RunSettings},
+};
+
+}  // namespace trawlonix::cli

@@ -1,0 +1,53 @@
+// trawlonix-cli: the command-line host of the program's core.
+#include <QCoreApplication>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/cli_util.h"
+#include "cli/commands.h"
+
+namespace {
+
+using namespace trawlonix::cli;
+
+void PrintUsage() {
+  std::string text = std::string("Usage: ") + kProgram +
+                     " [--help] [--version] COMMAND [ARGS...]\n\n"
+                     "Mirror web sites and inspect Trawlonix projects from the command line.\n\n"
+                     "Commands:\n";
+  for (const Command& c : kCommands) {
+    std::string name = c.name;
+    name.resize(std::max<std::size_t>(name.size() + 2, 12), ' ');
+    text += "  " + name + c.summary + "\n";
+  }
+  text += std::string("\nRun '") + kProgram +
+          " COMMAND --help' for the options of a command.\n"
+          "Exit status: 0 success, 1 failure, 2 usage error.\n";
+  Out(text);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("trawlonix-cli");
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("", "missing command");
+  const std::string& first = args.front();
+  if (first == "--help" || first == "-h") {
+    PrintUsage();
+    return kExitOk;
+  }
+  if (first == "--version" || first == "-V") {
+    Out(std::string(kVersionLine) + "\n");
+    return kExitOk;
+  }
+  if (!first.empty() && first[0] == '-') {
+    return UsageError("", "unrecognized option '" + first + "'");
+  }
+  for (const Command& c : kCommands) {
+    if (first == c.name) return c.run(Args(args.begin() + 1, args.end()));
+  }
+  return UsageError("", "unknown command '" + first + "'");
+}

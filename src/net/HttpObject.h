@@ -133,7 +133,7 @@ class THTTPObject : public QObject {
   void RequestFinished();
   void Report();
   void PostFailure(const std::string& text);
-  void FailBody(const char* text);
+  void FailBody();
   void RestartTimer();
 
   THttpCli* client_;
@@ -169,7 +169,7 @@ class THTTPObject : public QObject {
   bool timedOut_ = false;
   bool relocated_ = false;
   bool success_ = false;
-  bool tooLarge_ = false;
+  bool bodyFailed_ = false;  // the body was refused (too large, wrong range)
   bool reportPosted_ = false;
   int resumeCount_ = 0;
   int stalledResumes_ = 0;

@@ -102,6 +102,8 @@ class THttpCli : public QObject {
   // Results of the current or last request.
   THttpState State() const { return state_; }
   int StatusCode() const { return statusCode_; }
+  // The status line of the answer itself (0 without one), even after Abort.
+  int ResponseStatusCode() const { return reader_.StatusCode(); }
   const std::string& ReasonPhrase() const { return reasonPhrase_; }
   std::int64_t ContentLength() const { return reader_.ContentLength(); }
   const std::string& ContentType() const { return contentType_; }
@@ -170,6 +172,10 @@ class THttpCli : public QObject {
   std::string targetHost_;  // for the Host line
   std::string urlScheme_;
   std::string urlHost_;
+  std::string urlPort_;
+  std::string urlPath_;
+  std::string requestUser_;
+  std::string requestPassword_;
   bool viaProxy_ = false;
   std::string sentRequest_;
   // Bumped by every Get/Head/Abort: work posted for an older request sees a

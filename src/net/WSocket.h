@@ -49,7 +49,7 @@ enum : std::uint16_t {
 std::string WSocketErrorDesc(int code);
 
 // Maps an errno value to the socket error code carrying the same meaning
-// (0 stays 0; unknown values map to 10022... or, when nothing fits, 10000 + errno).
+// (0 stays 0; a value without counterpart gives a code outside the table).
 std::uint16_t ErrnoToWSocketError(int err);
 
 // Raised towards the caller of a failing socket operation.
@@ -171,6 +171,7 @@ class TWSocket : public QObject {
   QSocketNotifier* writeNotifier_ = nullptr;
   std::shared_ptr<THostResolver> resolver_;
   int lookupId_ = 0;
+  std::uint64_t lookupSeq_ = 0;   // bumped by every lookup start and cancel
   std::uint64_t generation_ = 0;  // bumped on every close, to drop stale work
 };
 

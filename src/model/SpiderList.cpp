@@ -82,6 +82,35 @@ class IndexBits {
   std::vector<std::vector<std::uint64_t>> levels_;
 };
 
+// Entries in fixed blocks: appending never moves one, so pointers handed out
+// stay valid, and a block holds many entries (a deque of entries this size
+// would allocate each one alone).
+template <typename T>
+class BlockStore {
+ public:
+  static constexpr std::size_t kBlock = 1024;
+
+  std::size_t size() const { return size_; }
+  T& operator[](std::size_t i) { return blocks_[i / kBlock][i % kBlock]; }
+  const T& operator[](std::size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+  T& back() { return (*this)[size_ - 1]; }
+
+  T& emplace_back() {
+    if (size_ % kBlock == 0 && size_ / kBlock == blocks_.size())
+      blocks_.push_back(std::make_unique<T[]>(kBlock));
+    return (*this)[size_++];  // blocks are value-initialised and never reused
+  }
+
+  void clear() {
+    blocks_.clear();
+    size_ = 0;
+  }
+
+ private:
+  std::vector<std::unique_ptr<T[]>> blocks_;
+  std::size_t size_ = 0;
+};
+
 constexpr std::int32_t kNotPending = INT32_MIN;
 
 bool IsPending(const AGetEntry& e) {
@@ -89,22 +118,24 @@ bool IsPending(const AGetEntry& e) {
 }
 
 // Open-addressing index from HashURL to entry indexes (duplicates allowed,
-// since a project file may hold the same URL twice).
+// since a project file may hold the same URL twice). Slots are 8 bytes, a
+// 32-bit digest of the hash and the index, so the table stays small.
 class UrlIndex {
  public:
   template <typename SameFn>
   bool Contains(std::size_t hash, SameFn same) const {
     if (slots_.empty()) return false;
-    for (std::size_t s = hash & mask_;; s = (s + 1) & mask_) {
+    const std::uint32_t digest = Digest(hash);
+    for (std::size_t s = digest & mask_;; s = (s + 1) & mask_) {
       const Slot& slot = slots_[s];
       if (slot.index < 0) return false;
-      if (slot.hash == hash && same(slot.index)) return true;
+      if (slot.digest == digest && same(slot.index)) return true;
     }
   }
 
   void Insert(std::size_t hash, std::int32_t index) {
     if ((used_ + 1) * 2 > slots_.size()) Rehash(slots_.empty() ? 64 : slots_.size() * 2);
-    Place(hash, index);
+    Place(Digest(hash), index);
     ++used_;
   }
 
@@ -116,15 +147,27 @@ class UrlIndex {
 
  private:
   struct Slot {
-    std::size_t hash = 0;
+    std::uint32_t digest = 0;
     std::int32_t index = -1;
   };
 
-  void Place(std::size_t hash, std::int32_t index) {
-    std::size_t s = hash & mask_;
+  // The slot comes from the low bits; mixing first keeps a hash whose low
+  // bits vary little from piling up into long probe runs.
+  static std::uint32_t Digest(std::size_t h) {
+    std::uint64_t x = h;
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    x *= 0xc4ceb9fe1a85ec53ULL;
+    x ^= x >> 33;
+    return static_cast<std::uint32_t>(x ^ (x >> 32));
+  }
+
+  void Place(std::uint32_t digest, std::int32_t index) {
+    std::size_t s = digest & mask_;
     while (slots_[s].index >= 0)
       s = (s + 1) & mask_;
-    slots_[s] = Slot{hash, index};
+    slots_[s] = Slot{digest, index};
   }
 
   void Rehash(std::size_t size) {
@@ -132,7 +175,7 @@ class UrlIndex {
     slots_.assign(size, Slot{});
     mask_ = size - 1;
     for (const Slot& slot : old)
-      if (slot.index >= 0) Place(slot.hash, slot.index);
+      if (slot.index >= 0) Place(slot.digest, slot.index);
   }
 
   std::vector<Slot> slots_;
@@ -143,7 +186,7 @@ class UrlIndex {
 }  // namespace
 
 struct TSpiderList::Impl {
-  std::deque<AGetEntry> entries;  // a deque keeps entry addresses stable
+  BlockStore<AGetEntry> entries;
   // Pending entries grouped by their Failures count; `bucketOf` tells which
   // group an entry is filed under (kNotPending: none).
   std::map<std::int32_t, IndexBits> buckets;
@@ -167,8 +210,7 @@ struct TSpiderList::Impl {
     if (entries.size() >= static_cast<std::size_t>(INT32_MAX))
       throw std::length_error("spider list full");
     const auto index = static_cast<std::int32_t>(entries.size());
-    entries.emplace_back();
-    AGetEntry& e = entries.back();
+    AGetEntry& e = entries.emplace_back();
     e.URL = url;
     bucketOf.push_back(kNotPending);
     urls.Insert(HashURL(url), index);

@@ -78,7 +78,7 @@ void THTMLParser::TScanner::ScanHTML(std::size_t p) {
   while (p < n) {
     p = ReadText(p);  // now just after a "<"
     if (p >= n) break;
-    if (in_.compare(p, 3, "!--") == 0) {
+    if (p + 3 <= n && in_[p] == '!' && in_[p + 1] == '-' && in_[p + 2] == '-') {
       p = SkipComment(p + 3);
       continue;
     }

@@ -18,11 +18,15 @@ struct Command {
 int RunNew(const Args& args);
 int RunInfo(const Args& args);
 int RunSettings(const Args& args);
+int RunRun(const Args& args);
+int RunMirror(const Args& args);
 
 inline constexpr Command kCommands[] = {
     {"new", "create a project file from a start URL and options", RunNew},
     {"info", "show the settings and crawl state stored in a project file", RunInfo},
     {"settings", "list, read or change the application settings", RunSettings},
+    {"run", "run a project: mirror its site, continue or update it", RunRun},
+    {"mirror", "create a project for a URL and run it in one step", RunMirror},
 };
 
 }  // namespace trawlonix::cli

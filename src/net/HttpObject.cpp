@@ -253,12 +253,14 @@ void THTTPObject::HTTPTimeout() {
   timedOut_ = true;
   success_ = false;
   aborted_ = false;
+  const std::uint64_t seq = evaluations_;
   client_->Abort();
   // A client that was not working anymore gives no Ready change: evaluate here.
-  if (active_) RequestFinished();
+  if (seq == evaluations_ && active_) RequestFinished();
 }
 
 void THTTPObject::RequestFinished() {
+  ++evaluations_;
   timer_->stop();
   active_ = false;
   if (aborted_) return;

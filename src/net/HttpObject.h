@@ -179,6 +179,7 @@ class THTTPObject : public QObject {
   std::int64_t sizeAtRequestStart_ = 0;
   std::int64_t rangeStart_ = -1;  // first byte asked for by a resume
   std::uint64_t fetchGeneration_ = 0;
+  std::uint64_t evaluations_ = 0;  // RequestFinished runs, to spot one inside a call
 };
 
 }  // namespace trawlonix

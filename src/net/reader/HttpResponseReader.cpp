@@ -8,7 +8,7 @@ namespace trawlonix {
 namespace {
 
 // A server may send header lines without end; only this many are kept.
-constexpr std::size_t kMaxKeptHeaders = 1000;
+constexpr std::size_t kMaxKeptHeaders = 256;
 
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;

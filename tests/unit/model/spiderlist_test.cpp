@@ -178,6 +178,31 @@ TEST(SpiderList, LoadedEntriesAndDirectWrites) {
   EXPECT_EQ(list[1].LinkItem, 8);
 }
 
+TEST(SpiderList, LargeListsKeepIndexOrder) {
+  // Past 64^3 entries, so every level of the pending-index tree is in use.
+  constexpr std::int32_t kCount = 270'000;
+  TSpiderList list;
+  list.MaxErrors = 1;
+  for (std::int32_t i = 0; i < kCount; ++i)
+    ASSERT_NE(list.AddURL(Page(i), 0, 1), nullptr);
+  std::int32_t expect = 0;
+  for (std::int32_t i; (i = Take(list)) >= 0 && list[i].Failures == 0; ++expect) {
+    ASSERT_EQ(i, expect);
+    if (i % 4099 == 0)
+      list.MarkFailed(i);
+    else
+      list.MarkFetched(i);
+  }
+  EXPECT_EQ(expect, kCount);
+  // Now the retries, in index order, once each.
+  list.ClearInProgress();
+  for (std::int32_t want = 0; want < kCount; want += 4099) {
+    ASSERT_EQ(Take(list), want);
+    list.MarkFailed(want);
+  }
+  EXPECT_EQ(list.NextToFetch(), -1);
+}
+
 // The two passes read straight off the entries, as a reference.
 std::int32_t NaiveNext(const TSpiderList& list) {
   auto open = [&](const AGetEntry& e) {

@@ -1,0 +1,56 @@
+#include "ui/Dlg_Results.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace trawlonix {
+
+TResultsDlg::TResultsDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("TResultsDlg"));
+  setWindowTitle(QStringLiteral("方案结果"));
+  auto* grid = new QGridLayout;
+  int row = 0;
+  auto value = [&](const QString& caption, int indent) {
+    auto* v = new QLabel(QStringLiteral("0"));
+    v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    v->setMinimumWidth(60);
+    grid->addWidget(v, row, indent);
+    grid->addWidget(new QLabel(caption), row, indent + 1, 1, 2 - indent);
+    ++row;
+    return v;
+  };
+  grid->addWidget(new QLabel(QStringLiteral("状态:")), row, 0);
+  Show_Status = new QLabel;
+  Show_Status->setStyleSheet(QStringLiteral("font-weight: bold"));
+  grid->addWidget(Show_Status, row, 1, 1, 2);
+  ++row;
+  Show_KBRecv = value(QStringLiteral("KB 已接收"), 0);
+  Show_FilesInQueue = value(QStringLiteral("个文件(总共)"), 0);
+  Show_HTDocsInQueue = value(QStringLiteral("个是 HTML 文档"), 1);
+  Show_FilesLoaded = value(QStringLiteral("个文件被接收"), 0);
+  Show_HTDocsLoaded = value(QStringLiteral("个是 HTML 文档"), 1);
+  Show_FilesChecked = value(QStringLiteral("个文件被检查"), 0);
+  Show_HTDocsChecked = value(QStringLiteral("个是 HTML 文档"), 1);
+  auto* ok = new QPushButton(QStringLiteral("确定(&O)"));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  auto* box = new QVBoxLayout(this);
+  box->addLayout(grid);
+  box->addWidget(ok, 0, Qt::AlignHCenter);
+  setModal(true);
+}
+
+void TResultsDlg::SetResults(const QString& status, const TCounters& t) {
+  Show_Status->setText(status);
+  Show_KBRecv->setNum(t[TCounters::kKiloBytes]);
+  Show_FilesInQueue->setNum(t[TCounters::kQueued]);
+  Show_HTDocsInQueue->setNum(t[TCounters::kQueuedHt]);
+  Show_FilesLoaded->setNum(t[TCounters::kReceived]);
+  Show_HTDocsLoaded->setNum(t[TCounters::kReceivedHt]);
+  Show_FilesChecked->setNum(t[TCounters::kChecked]);
+  Show_HTDocsChecked->setNum(t[TCounters::kCheckedHt]);
+}
+
+}  // namespace trawlonix

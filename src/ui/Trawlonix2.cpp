@@ -1,0 +1,19 @@
+// The program's main block: the application object with its title, the main
+// window (which creates the other windows), and the message loop.
+#include <QApplication>
+
+#include "ui/Frm_TrawlonixMain.h"
+#include "ui/TxIcons.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("trawlonix"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Morvek Trawlonix 2"));
+  QApplication::setOrganizationName(QStringLiteral("Morvek"));
+  QApplication::setDesktopFileName(QStringLiteral("trawlonix"));
+  QApplication::setWindowIcon(trawlonix::ui::AppIcon());
+  const QStringList args = QApplication::arguments();
+  trawlonix::TTrawlonixMainForm window(args.size() > 1 ? args.at(1) : QString());
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,32 @@
+// The main window's status bar: four panels (100 right-aligned, 250, 250 and
+// the rest, at least 50 wide), or one simple text while a long operation runs.
+#pragma once
+
+#include <QStatusBar>
+#include <array>
+
+class QLabel;
+
+namespace trawlonix::ui {
+
+class TxStatusBar : public QStatusBar {
+  Q_OBJECT
+ public:
+  explicit TxStatusBar(QWidget* parent = nullptr);
+
+  void SetPanelText(int panel, const QString& text);
+  QString PanelText(int panel) const;
+  // Switches to the single text (drawn at once, for loops that block the
+  // event loop); SetPanels switches back.
+  void SetSimpleText(const QString& text);
+  void SetPanels();
+  bool IsSimple() const { return simple_; }
+  QString SimpleText() const;
+
+ private:
+  std::array<QLabel*, 4> panels_{};
+  QLabel* simpleLabel_;
+  bool simple_ = false;
+};
+
+}  // namespace trawlonix::ui

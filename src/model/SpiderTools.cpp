@@ -46,17 +46,22 @@ int HexValue(char c) {
   return -1;
 }
 
-// Replaces every occurrence of `from` (compared case-insensitively) by `to`.
+// Replaces every occurrence of `from` (ASCII, given in lower case; compared
+// case-insensitively) by `to`.
 void ReplaceAllNoCase(std::string& s, std::string_view from, std::string_view to) {
-  const std::string lowFrom = Lower(from);
+  auto matchesAt = [&](std::size_t i) {
+    if (s.size() - i < from.size()) return false;
+    for (std::size_t k = 0; k < from.size(); ++k)
+      if (LowerByte(s[i + k]) != from[k]) return false;
+    return true;
+  };
   std::string out;
   out.reserve(s.size());
   std::size_t i = 0;
   while (i < s.size()) {
-    if (s.size() - i >= lowFrom.size() &&
-        Lower(std::string_view(s).substr(i, lowFrom.size())) == lowFrom) {
+    if (matchesAt(i)) {
       out.append(to);
-      i += lowFrom.size();
+      i += from.size();
     } else {
       out.push_back(s[i++]);
     }
@@ -98,7 +103,9 @@ std::string PlainStructure(std::string_view s) {
   return out;
 }
 
+// "//" folded to "/", and a leading "/" supplied as for the local name.
 std::string FoldSlashes(std::string s) {
+  if (s.empty() || s.front() != '/') s.insert(s.begin(), '/');
   std::string out;
   out.reserve(s.size());
   for (char c : s)

@@ -211,6 +211,7 @@ TEST(LinkText, MatchesTheStoredName) {
       // raw name, is empty, so no ".html" here nor there.
       {Parts("127.0.0.1", "/a/", "s%2easp", "q"), 0, "s_0.asp"},
       {Url("http://127.0.0.1/a/b%20c.html"), {}, "b%20c.html"},
+      {Parts("127.0.0.1", "", "f.htm"), {}, "../f.htm"},  // stored below the host too
   };
   for (const Case& c : cases) {
     TNamingOptions opt;

@@ -1,0 +1,497 @@
+// The main window: command rules, the directory and link trees, the status
+// bar, the log box, the result lists, the close question, opening and saving.
+#include <QHeaderView>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "engine/RunControl.h"
+#include "model/projectfile.h"
+#include "tst_main_modal.h"
+#include "ui/Dlg_Options.h"
+#include "ui/Frm_TrawlonixMain.h"
+#include "ui/TxStatusBar.h"
+
+using namespace trawlonix;
+
+namespace {
+
+TURL U(const char* text) {
+  TURL u;
+  ParseURL(text, false, u);
+  return u;
+}
+
+QString Shown(const char* text) {
+  return QString::fromUtf8(text).replace('\r', '\n');
+}
+
+QStringList ChildKeys(QTreeWidget* tree, QTreeWidgetItem* parent) {
+  QStringList out;
+  const int n = parent ? parent->childCount() : tree->topLevelItemCount();
+  for (int i = 0; i < n; ++i)
+    out << (parent ? parent->child(i) : tree->topLevelItem(i))->text(0);
+  return out;
+}
+
+int Icon(const QTreeWidgetItem* item) {
+  return item->data(0, kIconRole).toInt();
+}
+int SelIcon(const QTreeWidgetItem* item) {
+  return item->data(0, kSelIconRole).toInt();
+}
+
+}  // namespace
+
+class TstMain : public QObject {
+  Q_OBJECT
+  QTemporaryDir temp_;
+
+  std::unique_ptr<TTrawlonixMainForm> MakeWindow() {
+    auto w = std::make_unique<TTrawlonixMainForm>();
+    w->AutoActivate = false;
+    w->OptionsDlg->LoadSettings();
+    return w;
+  }
+
+  // A loaded, unsaved project (the new-project question answered No).
+  void MakeLoaded(TTrawlonixMainForm& w, const QString& url = "http://127.0.0.1:9/") {
+    TrawlonixDefinition def;
+    def.StartingUrl = url.toStdString();
+    def.ProjectName = "proj";
+    def.LocalPath = temp_.filePath("mirror").toStdString();
+    tst::ModalAnswerer a;
+    a.Press(QMessageBox::No);
+    w.AdoptNewProject(def);
+    QVERIFY(a.Done());
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("您想要现在保存新方案吗？")});
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(temp_.isValid());
+    qputenv("TRAWLONIX_SETTINGS", temp_.filePath("settings.conf").toUtf8());
+  }
+
+  void commandRules_data() {
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QStringList>("enabled");
+    const QStringList always = {"Status", "Help", "About"};
+    const QStringList idle = {"Open",    "Settings", "Quit",   "Delete0", "Delete1",
+                              "Delete2", "Clear0",   "Clear1", "Clear2"};
+    QTest::newRow("nothing loaded") << false << false << (always + idle);
+    QTest::newRow("loaded, idle") << true << false
+                                  << (always + idle + QStringList{"Save", "Start", "Browser"});
+    QTest::newRow("loaded, running") << true << true << (always + QStringList{"Stop", "Browser"});
+    QTest::newRow("running, nothing loaded") << false << true << (always + QStringList{"Stop"});
+  }
+  void commandRules() {
+    QFETCH(bool, loaded);
+    QFETCH(bool, running);
+    QFETCH(QStringList, enabled);
+    auto w = MakeWindow();
+    w->Loaded = loaded;
+    w->RunStateChanged(running);
+    const QStringList all = {"New",     "Open",    "Save",     "Prop",    "Start",   "Stop",
+                             "Status",  "Browser", "Settings", "Quit",    "Check",   "Export0",
+                             "Export1", "Export2", "Delete0",  "Delete1", "Delete2", "Clear0",
+                             "Clear1",  "Clear2",  "Help",     "About"};
+    for (const QString& id : all) {
+      QVERIFY2(w->Command(id), qPrintable(id));
+      QCOMPARE(w->CommandEnabled(id), enabled.contains(id));
+      if (QAction* tool = w->ToolCommand(id)) QCOMPARE(tool->isEnabled(), enabled.contains(id));
+    }
+    w->RunStateChanged(false);
+  }
+
+  void toolbarHasEightCaptionedButtons() {
+    auto w = MakeWindow();
+    QStringList captions;
+    for (QAction* a : w->ToolBar->actions())
+      if (!a->isSeparator()) captions << a->text();
+    QCOMPARE(captions,
+             (QStringList{"新建", "打开", "选项", "保存", "开始", "停止", "状态", "浏览器"}));
+    QCOMPARE(w->ToolBar->windowTitle(), QStringLiteral("工具栏"));
+    QCOMPARE(w->ToolBar->allowedAreas(), Qt::AllToolBarAreas);
+  }
+
+  void dirTreeOrdering() {
+    auto w = MakeWindow();
+    // Inserted in an order that would leave them unsorted if appended.
+    const char* urls[] = {
+        "http://b.com/x.html",       "http://a.com/z/y.html",  "http://a.com/",
+        "http://a.com/b/pic.gif",    "http://a.com/b/Pic.gif", "http://a.com/b/",
+        "http://a.com//b/ /c/s.css", "http://B.org/q.js",      "http://a.com/b/pic.gif"};
+    std::vector<TItemHandle> h;
+    for (const char* u : urls)
+      h.push_back(w->AddDirItem(U(u)));
+    QTreeWidget* t = w->DirTree;
+    // Host names are lower case after parsing; hosts stay siblings in byte order.
+    QCOMPARE(ChildKeys(t, nullptr), (QStringList{"a.com", "b.com", "b.org"}));
+    QTreeWidgetItem* a = t->topLevelItem(0);
+    QCOMPARE(Icon(a), 0);
+    // Segments carry a leading blank, so they sort before file names.
+    QCOMPARE(ChildKeys(t, a), (QStringList{" b", " z", "index.html"}));
+    QTreeWidgetItem* b = a->child(0);
+    QCOMPARE(Icon(b), 1);
+    QCOMPARE(SelIcon(b), 2);
+    // Byte order is case-sensitive: "P" before "p"; empty and blank segments vanish.
+    QCOMPARE(ChildKeys(t, b), (QStringList{" c", "Pic.gif", "index.html", "pic.gif"}));
+    QCOMPARE(ChildKeys(t, b->child(0)), QStringList{"s.css"});
+    QCOMPARE(Icon(b->child(0)->child(0)), 21);
+    QCOMPARE(Icon(b->child(3)), 5);
+    QCOMPARE(Icon(a->child(2)), 3);
+    // The same URL gives the same item.
+    QCOMPARE(w->DirItem(h[3]), w->DirItem(h[8]));
+    QCOMPARE(w->DirItem(h[1])->text(0), QStringLiteral("y.html"));
+
+    // Loaded marks: odd icons 3..15 move to the next even one; others stay.
+    w->MarkDirItemLoaded(h[0]);
+    w->MarkDirItemLoaded(h[3]);
+    w->MarkDirItemLoaded(h[6]);
+    w->MarkDirItemLoaded(h[0]);
+    QCOMPARE(Icon(w->DirItem(h[0])), 4);
+    QCOMPARE(SelIcon(w->DirItem(h[0])), 4);
+    QCOMPARE(Icon(w->DirItem(h[3])), 6);
+    QCOMPARE(Icon(w->DirItem(h[6])), 21);
+    w->MarkDirItemLoaded(0);
+    w->MarkDirItemLoaded(999);
+  }
+
+  void dirTreeUsesIndexFileNameSetting() {
+    auto w = MakeWindow();
+    w->OptionsDlg->Options.IndexFileName = "default.htm";
+    const TItemHandle h = w->AddDirItem(U("http://h.net/d/"));
+    QCOMPARE(w->DirItem(h)->text(0), QStringLiteral("default.htm"));
+    QCOMPARE(Icon(w->DirItem(h)), 3);
+  }
+
+  void linkTree() {
+    auto w = MakeWindow();
+    const TItemHandle top = w->AddLinkItem(0, "a.html");
+    const TItemHandle child = w->AddLinkItem(top, "b/c.gif");
+    const TItemHandle stray = w->AddLinkItem(12345, "x.html");
+    QCOMPARE(w->LinkTree->topLevelItemCount(), 2);
+    QCOMPARE(w->LinkItem(child)->parent(), w->LinkItem(top));
+    QVERIFY(w->LinkItem(top)->isExpanded());
+    QVERIFY(!w->LinkItem(stray)->parent());
+    w->SetLinkItemIcon(child, 17);
+    QCOMPARE(Icon(w->LinkItem(child)), 17);
+  }
+
+  void statusBarTexts() {
+    auto w = MakeWindow();
+    auto* s = w->Status;
+    QCOMPARE(s->PanelText(0), QStringLiteral("0 KB 已接收"));
+    QCOMPARE(s->PanelText(3), QStringLiteral("100.00% 已完成"));
+    TCounters delta;
+    delta[TCounters::kByteRest] = 1500;
+    delta[TCounters::kKiloBytes] = 2;
+    delta[TCounters::kQueued] = 8;
+    delta[TCounters::kQueuedHt] = 3;
+    delta[TCounters::kReceived] = 6;
+    delta[TCounters::kReceivedHt] = 2;
+    w->RunControl().MutableTotals().Add(delta);
+    w->CountersChanged(delta, w->RunControl().Totals());
+    QCOMPARE(s->PanelText(0), QStringLiteral("3 KB 已接收"));
+    QCOMPARE(s->PanelText(1), QStringLiteral("8 个文件在队列中 (其中 3 个超文本文档)"));
+    QCOMPARE(s->PanelText(2), QStringLiteral("6 个文件已经接收 (其中 2 个超文本文档)"));
+    QCOMPARE(s->PanelText(3), QStringLiteral("75.00% 已完成"));
+    // An update run shows the checked figures.
+    auto texts = TRunControl::StatusTexts(w->RunControl().Totals(), true);
+    QCOMPARE(QString::fromStdString(texts[2]),
+             QStringLiteral("0 个文件已经检查 (其中 0 个超文本文档)"));
+    QCOMPARE(QString::fromStdString(texts[3]), QStringLiteral("0.00% 已完成"));
+    // Simple-text mode hides the panels and comes back.
+    s->SetSimpleText("x");
+    QVERIFY(s->IsSimple());
+    s->SetPanels();
+    QVERIFY(!s->IsSimple());
+    QCOMPARE(s->PanelText(0), QStringLiteral("3 KB 已接收"));
+  }
+
+  void logBoxKeepsLastLines() {
+    auto w = MakeWindow();
+    w->OptionsDlg->Options.LogLines = 10;
+    for (int i = 0; i < 15; ++i)
+      w->AppendLog("line " + std::to_string(i));
+    QCOMPARE(w->LogBox->count(), 10);
+    QCOMPARE(w->LogBox->item(0)->text(), QStringLiteral("line 5"));
+    QCOMPARE(w->LogBox->currentRow(), 9);
+    w->ClearLog();
+    QCOMPARE(w->LogBox->count(), 0);
+  }
+
+  void resultListsDeleteAndClear() {
+    auto w = MakeWindow();
+    QVERIFY(w->OfferCollectedLink("http://x/1", "p1"));
+    QVERIFY(w->OfferCollectedLink("http://x/2", "p1"));
+    w->SetLastRowReference("二");
+    QVERIFY(w->OfferCollectedLink("http://x/3", "p2"));
+    QVERIFY(!w->OfferCollectedLink("http://x/1", "p9"));
+    QTreeWidget* lv = w->LV_CollectedLinks;
+    QCOMPARE(lv->topLevelItemCount(), 3);
+    QCOMPARE(lv->topLevelItem(1)->text(1), QStringLiteral("二"));
+    QCOMPARE(lv->topLevelItem(0)->text(1), QStringLiteral("<\?\?\?>"));
+    QCOMPARE(lv->topLevelItem(0)->text(3), QStringLiteral("- 未检查 -"));
+    QCOMPARE(lv->header()->sectionSize(0), 200);
+
+    w->DeleteSelected(0);  // nothing selected: nothing happens
+    QCOMPARE(lv->topLevelItemCount(), 3);
+    lv->topLevelItem(0)->setSelected(true);
+    lv->topLevelItem(2)->setSelected(true);
+    w->DeleteSelected(0);
+    QCOMPARE(lv->topLevelItemCount(), 1);
+    QCOMPARE(lv->topLevelItem(0)->text(0), QStringLiteral("http://x/2"));
+    // A deleted URL may be collected again.
+    QVERIFY(w->OfferCollectedLink("http://x/1", "p3"));
+    QCOMPARE(w->Results.Rows(TResultLists::kLinks).size(), std::size_t(2));
+
+    QVERIFY(w->OfferEMail("a@b.c", "p1"));
+    QVERIFY(w->OfferBrokenLink("http://x/9", "404 Not Found", "p1"));
+    QCOMPARE(w->LV_BrokenLinks->topLevelItem(0)->text(1), QStringLiteral("404 Not Found"));
+
+    struct Case {
+      int list;
+      const char* question;
+    } cases[] = {{0, "您肯定想要删除所有收集的链接吗？"},
+                 {1, "您肯定想要删除所有收集的电子邮件地址吗？"},
+                 {2, "您肯定想要删除所有错误链接吗？"}};
+    for (const Case& c : cases) {
+      tst::ModalAnswerer a;
+      a.Press(QMessageBox::No);
+      w->ClearList(c.list);
+      QVERIFY(w->ListView(c.list)->topLevelItemCount() > 0);
+      a.Press(QMessageBox::Yes);
+      w->ClearList(c.list);
+      QCOMPARE(w->ListView(c.list)->topLevelItemCount(), 0);
+      QCOMPARE(a.Texts(),
+               (QStringList{QString::fromUtf8(c.question), QString::fromUtf8(c.question)}));
+    }
+  }
+
+  void contextMenusStayEnabled() {
+    auto w = MakeWindow();
+    w->RunStateChanged(true);
+    const auto items = w->findChildren<QAction*>(QStringLiteral("PM_Delete0"));
+    QCOMPARE(items.size(), 1);
+    QVERIFY(items[0]->isEnabled());
+    w->RunStateChanged(false);
+  }
+
+  void closeWhileRunning() {
+    auto w = MakeWindow();
+    w->show();
+    w->RunStateChanged(true);
+    tst::ModalAnswerer a;
+    a.Press(QMessageBox::Ok);
+    QVERIFY(!w->close());
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("请您首先停止目前的过程！")});
+    w->RunStateChanged(false);
+  }
+
+  void closeQuestion_data() {
+    QTest::addColumn<int>("answer");  // 0 Yes, 1 No, 2 Cancel
+    QTest::addColumn<bool>("saveFile");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("modifiedAfter");
+    QTest::newRow("cancel keeps the window") << 2 << false << false << true;
+    QTest::newRow("no closes") << 1 << false << true << true;
+    QTest::newRow("yes, save dialog cancelled") << 0 << false << false << true;
+    QTest::newRow("yes, saved") << 0 << true << true << false;
+  }
+  void closeQuestion() {
+    QFETCH(int, answer);
+    QFETCH(bool, saveFile);
+    QFETCH(bool, closes);
+    QFETCH(bool, modifiedAfter);
+    auto w = MakeWindow();
+    w->show();
+    MakeLoaded(*w);
+    QVERIFY(w->Modified());
+    const QString file =
+        temp_.filePath(QStringLiteral("close%1.txp").arg(QTest::currentDataTag()[0]));
+    QFile::remove(file);
+    tst::ModalAnswerer a;
+    const QMessageBox::StandardButton buttons[] = {QMessageBox::Yes, QMessageBox::No,
+                                                   QMessageBox::Cancel};
+    a.Press(buttons[answer]);
+    if (answer == 0) a.ChooseFile(saveFile ? file : QString());
+    QCOMPARE(w->close(), closes);
+    QVERIFY(a.Done());
+    QVERIFY(a.Unexpected().isEmpty());
+    QCOMPARE(a.Texts().value(0), QStringLiteral("您想要保存目前方案中的更改吗？"));
+    QCOMPARE(w->Modified(), modifiedAfter);
+    QCOMPARE(QFile::exists(file), saveFile);
+  }
+
+  void closeUnmodifiedAsksNothing() {
+    auto w = MakeWindow();
+    w->show();
+    tst::ModalAnswerer a;
+    QVERIFY(w->close());
+    QCOMPARE(a.Handled(), 0);
+  }
+
+  void openRefusals_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("stillLoaded");
+    TrawlonixDefinition def;
+    TSpiderList spider;
+    TCGIRedirectList redirects;
+    def.StartingUrl = "http://127.0.0.1/";
+    spider.AddURL(U("http://127.0.0.1/"), -10, 0);
+    TxpStringWriter out;
+    WriteProjectHeader(out, false);
+    WriteDefinition(def, out);
+    WriteSpiderList(spider, out);
+    WriteRedirectList(redirects, out);
+    const QByteArray good = QByteArray::fromStdString(out.Data());
+    QByteArray newer = good;
+    newer[27] = 8;
+    QTest::newRow("28 bytes") << good.left(28) << Shown(txp_text::kNotProject) << true;
+    QTest::newRow("newer version") << newer << Shown(txp_text::kNewerVersion) << true;
+    QTest::newRow("cut short") << good.left(good.size() - 5) << Shown(txp_text::kReadError)
+                               << false;
+  }
+  void openRefusals() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QFETCH(bool, stillLoaded);
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    w->AddDirItem(U("http://127.0.0.1:9/"));
+    const QString file = temp_.filePath("bad.txp");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.close();
+    tst::ModalAnswerer a;
+    a.Press(QMessageBox::Ok);
+    w->OpenProjectFile(file);
+    QCOMPARE(a.Texts(), QStringList{message});
+    QCOMPARE(w->Loaded, stillLoaded);
+    QCOMPARE(w->DirTree->topLevelItemCount(), stillLoaded ? 1 : 0);
+    QCOMPARE(w->CommandEnabled("Start"), stillLoaded);
+    QVERIFY(!w->Status->IsSimple());
+  }
+
+  void saveAndReopenRebuildsTrees() {
+    auto w = MakeWindow();
+    MakeLoaded(*w, "http://127.0.0.1:9/");
+    // A small crawl state: start page fetched, two links, one pending.
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/"), -10, 0);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/d/a.html"), 0, 1);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/img.gif"), 0, 1);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/"), 1, 2);  // duplicate: refused
+    w->SpiderList.MarkFetched(0);
+    w->SpiderList.MarkFetched(2);
+    QCOMPARE(w->SpiderList.Count(), 3);
+    const QString file = temp_.filePath("round.txp");
+    tst::ModalAnswerer a;
+    a.ChooseFile(file);
+    QVERIFY(w->SaveProject());
+    QVERIFY(!w->Modified());
+    QVERIFY(a.Done());
+
+    auto w2 = MakeWindow();
+    w2->OptionsDlg->Options.ShowLinkStructure = true;
+    w2->ShowLinkStructure = true;
+    a.Press(QMessageBox::Ok);  // the resume information
+    w2->OpenProjectFile(file);
+    QVERIFY(a.Done());
+    QCOMPARE(a.Texts(), QStringList{Shown(txp_text::kResumeInfo)});
+    QVERIFY(w2->Loaded);
+    QVERIFY(!w2->Modified());
+    QCOMPARE(w2->CommandEnabled("Save"), true);
+    QCOMPARE(ChildKeys(w2->DirTree, nullptr), QStringList{"127.0.0.1"});
+    QTreeWidgetItem* host = w2->DirTree->topLevelItem(0);
+    QCOMPARE(ChildKeys(w2->DirTree, host), (QStringList{" d", "img.gif", "index.html"}));
+    QCOMPARE(Icon(host->child(1)), 6);  // image, loaded
+    QCOMPARE(Icon(host->child(2)), 4);  // hypertext, loaded
+    QCOMPARE(Icon(host->child(0)->child(0)), 3);
+    // The link tree: the two links of the start page at the top level.
+    QCOMPARE(ChildKeys(w2->LinkTree, nullptr), (QStringList{"d/a.html", "img.gif"}));
+    QCOMPARE(Icon(w2->LinkTree->topLevelItem(0)), 4);
+    // Hypertext is counted by extension: the directory URL has none.
+    QCOMPARE(w2->Status->PanelText(1), QStringLiteral("3 个文件在队列中 (其中 1 个超文本文档)"));
+    QCOMPARE(w2->Status->PanelText(2), QStringLiteral("2 个文件已经接收 (其中 0 个超文本文档)"));
+    for (std::int32_t i = 0; i < 3; ++i)
+      QVERIFY(w2->DirItem(w2->SpiderList[i].DirItem));
+  }
+
+  void browserCommandWithoutStartPage() {
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    tst::ModalAnswerer a;
+    a.Press(QMessageBox::Ok);
+    w->ShowInBrowser();
+    QCOMPARE(a.Texts(),
+             QStringList{QStringLiteral(
+                 "在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。")});
+    QCOMPARE(QString::fromStdString(w->StartPageFile()),
+             temp_.filePath("mirror/127.0.0.1/index.html"));
+  }
+
+  void linkStructureSetting() {
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/"), -10, 0);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/a.html"), 0, 1);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/b/c.html"), 1, 2);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/top.html"), 2, 0);
+    w->RebuildTrees();
+    QCOMPARE(w->LinkTree->topLevelItemCount(), 0);
+    w->OptionsDlg->Options.ShowLinkStructure = true;
+    tst::ModalAnswerer a;
+    a.Press(QMessageBox::Ok);
+    w->ApplyLinkStructureSetting(false);
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("现在必须重新建立链接结构。")});
+    QVERIFY(w->LinkTree->isEnabled());
+    QCOMPARE(ChildKeys(w->LinkTree, nullptr), QStringList{"a.html"});
+    QTreeWidgetItem* c = w->LinkTree->topLevelItem(0)->child(0);
+    QCOMPARE(c->text(0), QStringLiteral("b/c.html"));
+    QCOMPARE(Icon(c), 4);
+    // A link back up to a lower level of a hypertext document: icon 18.
+    QCOMPARE(c->child(0)->text(0), QStringLiteral("../top.html"));
+    QCOMPARE(Icon(c->child(0)), 18);
+    QCOMPARE(w->Status->PanelText(1), QStringLiteral("4 个文件在队列中 (其中 3 个超文本文档)"));
+
+    w->OptionsDlg->Options.ShowLinkStructure = false;
+    w->ApplyLinkStructureSetting(true);
+    QCOMPARE(w->LinkTree->topLevelItemCount(), 0);
+    QVERIFY(!w->LinkTree->isEnabled());
+    QCOMPARE(a.Handled(), 1);
+  }
+
+  void adoptNewProjectKeepsRenameSettings() {
+    auto w = MakeWindow();
+    w->Definition.HTMLRenList->assign({"asp"});
+    w->Definition.StrictUrl = true;
+    w->LogBox->addItem("old");
+    w->SpiderList.AddURL(U("http://old/"), -10, 0);
+    w->OfferEMail("keep@me.cn", "x");
+    TrawlonixDefinition def;
+    def.StartingUrl = "http://127.0.0.1:9/";
+    def.Positivlist->push_back("http://127.0.0.1:9/");
+    def.StrictUrl = false;
+    tst::ModalAnswerer a;
+    a.Press(QMessageBox::No);
+    w->AdoptNewProject(def);
+    QCOMPARE(*w->Definition.HTMLRenList, (TStringList{"asp"}));
+    QVERIFY(w->Definition.StrictUrl);
+    QCOMPARE(*w->Definition.Positivlist, (TStringList{"http://127.0.0.1:9/"}));
+    QVERIFY(w->Definition.Positivlist != def.Positivlist);
+    QCOMPARE(w->SpiderList.Count(), 0);
+    QCOMPARE(w->LogBox->count(), 0);
+    QCOMPARE(w->LV_CollectedEMails->topLevelItemCount(), 1);
+    QVERIFY(w->Loaded && w->Modified());
+  }
+};
+
+QTEST_MAIN(TstMain)
+#include "tst_main.moc"

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Mirrors a generated site served by nginx on 127.0.0.1 with trawlonix-cli,
+# wget and httrack, alternating, RUNS times each, and prints wall time, CPU
+# time, peak RSS, files stored, files per second, broken local links and the
+# ratios to trawlonix-cli (medians).
+#
+#   bench/mirror_bench.sh [--pages N] [--runs R] [--threads T] [--keep]
+#
+# Environment: BUILD_DIR (default build/dev) for trawlonix-cli.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+PAGES=5000
+RUNS=3
+THREADS=10
+KEEP=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --pages) PAGES=$2; shift 2 ;;
+    --runs) RUNS=$2; shift 2 ;;
+    --threads) THREADS=$2; shift 2 ;;
+    --keep) KEEP=1; shift ;;
+    *) echo "usage: $0 [--pages N] [--runs R] [--threads T] [--keep]" >&2; exit 2 ;;
+  esac
+done
+BUILD=${BUILD_DIR:-build/dev}
+CLI="$ROOT/$BUILD/src/cli/trawlonix-cli"
+[ -x "$CLI" ] || { echo "build trawlonix-cli first (cmake --build $BUILD --target trawlonix-cli)" >&2; exit 1; }
+for t in nginx wget httrack python3; do
+  command -v "$t" >/dev/null || [ -x "/usr/sbin/$t" ] || { echo "missing $t (scripts/install-deps.sh)" >&2; exit 1; }
+done
+TIME=/usr/bin/time
+[ -x "$TIME" ] || { echo "missing /usr/bin/time (package time)" >&2; exit 1; }
+
+W=$(mktemp -d /tmp/mirror-bench.XXXXXX)
+chmod 755 "$W"  # nginx workers run as another user
+NGINX_PID=""
+cleanup() {
+  if [ -n "$NGINX_PID" ]; then kill "$NGINX_PID" 2>/dev/null || true; wait "$NGINX_PID" 2>/dev/null || true; fi
+  if [ "$KEEP" = 0 ]; then rm -rf "$W"; else echo "kept $W"; fi
+}
+trap cleanup EXIT
+
+echo "== generating a site of $PAGES pages"
+python3 tools/sitegen.py --out "$W/site" --pages "$PAGES"
+SITE_FILES=$(find "$W/site" -type f | wc -l)
+
+PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+mkdir -p "$W/nginx"
+cat >"$W/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon off;
+pid $W/nginx/nginx.pid;
+error_log $W/nginx/error.log;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  include /etc/nginx/mime.types;
+  default_type application/octet-stream;
+  sendfile on;
+  client_body_temp_path $W/nginx/body;
+  proxy_temp_path $W/nginx/proxy;
+  fastcgi_temp_path $W/nginx/fastcgi;
+  uwsgi_temp_path $W/nginx/uwsgi;
+  scgi_temp_path $W/nginx/scgi;
+  server { listen 127.0.0.1:$PORT; root $W/site; }
+}
+CONF
+timeout 3600 /usr/sbin/nginx -c "$W/nginx/nginx.conf" -p "$W/nginx" &
+NGINX_PID=$!
+for _ in $(seq 1 100); do
+  python3 -c "import socket; socket.create_connection(('127.0.0.1',$PORT),0.2)" 2>/dev/null && break
+  sleep 0.1
+done
+URL="http://127.0.0.1:$PORT/"
+echo "== nginx serves $SITE_FILES files at $URL"
+
+cat >"$W/settings.conf" <<CONF
+[Options]
+MaxThreads=$THREADS
+CONF
+
+# run TOOL N: one mirror into $W/out/TOOL-N; appends "tool wall cpu rss files broken" to results.
+run() {
+  local tool=$1 n=$2 out="$W/out/$1-$2"
+  rm -rf "$out"; mkdir -p "$out"
+  local t="$W/time-$tool-$n"
+  case "$tool" in
+    trawlonix)
+      TRAWLONIX_SETTINGS="$W/settings.conf" $TIME -f "%e %U %S %M" -o "$t" \
+        "$CLI" mirror "$URL" "$out" --quiet >"$W/cli-$n.out" 2>&1 || { cat "$W/cli-$n.out" >&2; } ;;
+    wget)
+      $TIME -f "%e %U %S %M" -o "$t" wget -q --mirror --convert-links --page-requisites \
+        --no-parent -e robots=off -P "$out" "$URL" || true ;;
+    httrack)
+      (cd "$out" && $TIME -f "%e %U %S %M" -o "$t" httrack "$URL" -O "$out" -c10 -s0 -A0 '-%c0' '-%!' \
+        -q -Q >/dev/null 2>&1 || true) ;;
+  esac
+  local files broken
+  # Stored documents only: the tools' own bookkeeping files are not counted.
+  files=$(find "$out" -type f \( -name '*.html' -o -name '*.css' -o -name '*.js' -o -name '*.png' \) \
+          ! -path '*/hts-cache/*' ! -name 'backblue.*' ! -name 'fade.*' | wc -l)
+  local top="$out"
+  [ "$tool" = httrack ] && top=$(find "$out" -maxdepth 1 -type d -name '127.0.0.1*' | head -n1)
+  broken=$(python3 tools/sitegen_checklinks.py "$top" | sed -n 's/.*broken \([0-9]*\).*/\1/p')
+  # GNU time puts "Command exited with non-zero status" before the figures.
+  read -r wall user sys rss < <(tail -n 1 "$t")
+  echo "$tool $wall $(python3 -c "print(round($user+$sys,2))") $rss $files $broken" >>"$W/results"
+  echo "   $tool run $n: wall ${wall}s cpu $(python3 -c "print(round($user+$sys,2))")s rss $((rss/1024)) MB files $files broken $broken"
+}
+
+: >"$W/results"
+for n in $(seq 1 "$RUNS"); do
+  for tool in trawlonix wget httrack; do run "$tool" "$n"; done
+done
+
+python3 - "$W/results" <<'PY'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    t, wall, cpu, rss, files, broken = line.split()
+    rows.setdefault(t, []).append((float(wall), float(cpu), int(rss), int(files), int(broken or 0)))
+med = {}
+for t, r in rows.items():
+    m = lambda i: statistics.median(x[i] for x in r)
+    med[t] = dict(wall=m(0), cpu=m(1), rss=m(2) / 1024, files=m(3), broken=max(x[4] for x in r))
+base = med["trawlonix"]
+print()
+print("| tool | wall s | CPU s | CPU ms/file | peak RSS MB | files | files/s | broken local links | wall ratio to trawlonix-cli |")
+print("|---|---|---|---|---|---|---|---|---|")
+names = {"trawlonix": "trawlonix-cli", "wget": "wget", "httrack": "httrack -c10"}
+for t in ("trawlonix", "wget", "httrack"):
+    if t not in med: continue
+    v = med[t]
+    print("| %s | %.2f | %.2f | %.3f | %.1f | %d | %.0f | %d | %.2f |" % (
+        names[t], v["wall"], v["cpu"], 1000 * v["cpu"] / max(v["files"], 1), v["rss"], v["files"],
+        v["files"] / max(v["wall"], 0.001), v["broken"], v["wall"] / max(base["wall"], 0.001)))
+print()
+print("medians of %d runs each; trawlonix-cli wall / wget wall = %.2f, / httrack wall = %.2f" % (
+    len(rows["trawlonix"]), base["wall"] / med["wget"]["wall"] if "wget" in med else 0,
+    base["wall"] / med["httrack"]["wall"] if "httrack" in med else 0))
+PY

@@ -1,0 +1,225 @@
+// Real crawls by trawlonix-cli against the scripted test server.
+#include <sys/stat.h>
+
+#include "CrawlFixture.h"
+
+namespace trawlonix::test {
+namespace {
+
+using Crawl = CrawlFixture;
+
+TEST_F(Crawl, AdmissionAndRewritingOnPagesWrittenForThem) {
+  WriteSite({
+      {"a/start.html",
+       "<A HREF=\"same.html#s\">same</A>"
+       "<A HREF=\"sub/deeper.html\">below</A>"
+       "<A HREF=\"/b/other.html\">other dir</A>"
+       "<A HREF=\"http://127.0.0.2:9/far.html\">far</A>"
+       "<A HREF=\"/a/\">dir</A>"
+       "<IMG SRC=\"/img/pic.gif\">"
+       "<A HREF=\"mailto:me@site.invalid\">mail</A>"},
+      {"a/same.html", "<A HREF=\"start.html\">back</A>"},
+      {"a/sub/deeper.html", "<A HREF=\"../start.html\">up</A>"},
+      {"a/index.html", "dir page"},
+      {"b/other.html", "never fetched"},
+      {"img/pic.gif", std::string("GIF89a\0\1", 8)},
+  });
+  ASSERT_TRUE(StartServer());
+  const std::string project = MakeProject(Base() + "a/start.html", [](TrawlonixDefinition& d) {
+    d.actCollect = true;
+    d.actColOpt = coUnprocessedLinks;
+  });
+  const CliResult r = Cli({"run", project});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  const std::string host = Path("mirror/127.0.0.1/");
+  EXPECT_EQ(Read(host + "a/start.html"),
+            "<A HREF=\"same.html#s\">same</A>"
+            "<A HREF=\"sub/deeper.html\">below</A>"
+            "<A HREF=\"" +
+                Base() +
+                "b/other.html\">other dir</A>"
+                "<A HREF=\"http://127.0.0.2:9/far.html\">far</A>"
+                "<A HREF=\"index.html\">dir</A>"
+                "<IMG SRC=\"../img/pic.gif\">"
+                "<A HREF=\"mailto:me@site.invalid\">mail</A>");
+  EXPECT_EQ(Read(host + "a/sub/deeper.html"), "<A HREF=\"../start.html\">up</A>");
+  EXPECT_EQ(Read(host + "a/index.html"), "dir page");
+  EXPECT_EQ(Read(host + "img/pic.gif"), std::string("GIF89a\0\1", 8));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(host + "b/other.html")));
+  EXPECT_TRUE(server_.requestsFor("/b/other.html").isEmpty());
+  EXPECT_NE(r.out.find("状态: 已结束"), std::string::npos);
+  EXPECT_NE(r.out.find("  me@site.invalid\t"), std::string::npos);
+  EXPECT_NE(r.out.find("  " + Base() + "b/other.html\tother dir\t" + Base() + "a/start.html"),
+            std::string::npos)
+      << r.out;
+  // Each page once, with the agent and the referring page.
+  const auto reqs = server_.requestsFor("/a/same.html");
+  ASSERT_EQ(reqs.size(), 1);
+  EXPECT_EQ(reqs[0].header("User-Agent"), "Morvek Trawlonix 2.7 b6");
+  EXPECT_EQ(reqs[0].header("Referer").toStdString(), Base() + "a/start.html");
+}
+
+TEST_F(Crawl, RelocationBrokenLinksAndRetries) {
+  WriteSite({
+      {"index.html",
+       "<A HREF=\"moved.html\">m</A><A HREF=\"gone.html\">g</A><A HREF=\"busy.html\">b</A>"},
+      {"new/target.html", "arrived"},
+  });
+  ASSERT_TRUE(StartServer(R"({
+      "/moved.html": {"status": 302, "headers": {"Location": "/new/target.html"}, "body": ""},
+      "/gone.html": {"status": 404},
+      "/busy.html": {"status": 503}
+  })"));
+  WriteSettings("ErrorCount=2\n");
+  const CliResult r = Cli({"run", MakeProject(Base())});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  const std::string host = Path("mirror/127.0.0.1/");
+  // The relocation page is stored under the requested name, its link to the
+  // new location rewritten, and the new location fetched.
+  const std::string moved = Read(host + "moved.html");
+  EXPECT_NE(moved.find("<A HREF=\"new/target.html\">"), std::string::npos) << moved;
+  EXPECT_EQ(Read(host + "new/target.html"), "arrived");
+  // 404: broken at once; 503: tried ErrorCount + 1 times, never broken.
+  EXPECT_EQ(server_.requestsFor("/gone.html").size(), 1);
+  EXPECT_EQ(server_.requestsFor("/busy.html").size(), 3);
+  EXPECT_NE(r.out.find("错误链接: 1\n  " + Base() + "gone.html\t404 "), std::string::npos) << r.out;
+  EXPECT_EQ(Count(r.out, "busy.html\t"), 0);
+  // The project state written at the end.
+  TrawlonixDefinition def;
+  TSpiderList spider;
+  TCGIRedirectList redirects;
+  ASSERT_TRUE(OpenProject(Path("p.txp"), def, spider, redirects).ok);
+  ASSERT_EQ(spider.Count(), 5);
+  for (int i = 0; i < spider.Count(); ++i) {
+    const std::string name = spider[i].URL.FileName;
+    EXPECT_EQ(spider[i].Broken, name == "gone.html") << name;
+    EXPECT_EQ(spider[i].Fetched, name != "gone.html" && name != "busy.html") << name;
+  }
+}
+
+TEST_F(Crawl, ScriptStyleClassAndFlashLinksFollowedOnTheDemoSite) {
+  ASSERT_TRUE(server_.start(QString::fromStdString(TX_SOURCE_DIR "/examples/demo-site")));
+  const CliResult r = Cli({"mirror", Base(), Path("mirror"), "--threads", "3"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  const std::string host = Path("mirror/127.0.0.1/");
+  for (const char* f :
+       {"css/site.css", "img/bg.gif", "docs/guide/guide.css", "docs/guide/img/note.gif",
+        "js/menu.js", "img/banner.gif", "docs/guide/advanced/deep.html", "applet/Greeter.class",
+        "applet/Helper.class", "media/movie.swf", "media/flash-page.html", "search_0.html",
+        "search_1.html"}) {
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(host + f))) << f;
+  }
+  EXPECT_EQ(Read(host + "applet/Greeter.class"),
+            Read(TX_SOURCE_DIR "/examples/demo-site/applet/Greeter.class"));
+  EXPECT_TRUE(server_.requestsFor("/missing.html").size() == 1);
+  // The log file holds what standard output showed, and the shortcut names
+  // the stored start page.
+  const std::string log = Read(Path("mirror/127_0_0_1.log"));
+  EXPECT_NE(log.find("[0] GET " + Base() + " REFER  USER-AGENT Morvek Trawlonix 2.7 b6\n"),
+            std::string::npos);
+  EXPECT_NE(log.find(" 启动 JAVA(tm)-VM 类解析器...\n"), std::string::npos);
+  EXPECT_NE(r.out.find(log.substr(0, 200)), std::string::npos);
+  EXPECT_EQ(Read(Path("mirror/Trawlonix 从 127.0.0.1 浏览.url")),
+            "[InternetShortcut]\nURL=" + host + "index.html\n");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("mirror/127_0_0_1.txp"))));
+}
+
+TEST_F(Crawl, UpdateRunLeavesUnchangedFilesUntouched) {
+  WriteSite({{"index.html", "<A HREF=\"dir/\">d</A><A HREF=\"q.html?x=1\">q</A>"},
+             {"dir/index.html", "dir"},
+             {"q.html", "query"}});
+  ASSERT_TRUE(StartServer());
+  const std::string project = MakeProject(Base());
+  ASSERT_EQ(Cli({"run", project}).code, 0);
+  const std::string host = Path("mirror/127.0.0.1/");
+  struct stat before {};
+  ASSERT_EQ(::stat((host + "dir/index.html").c_str(), &before), 0);
+  QThread::msleep(1100);
+  server_.clear();
+  // A complete project defaults to an update run.
+  const CliResult r = Cli({"run", project});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(Count(r.out, "没有修改。"), 3) << r.out;
+  EXPECT_NE(r.out.find("3 个文件被检查"), std::string::npos);
+  const auto reqs = server_.requests();
+  ASSERT_EQ(reqs.size(), 3);
+  for (const auto& q : reqs) {
+    // The stored copy's date, looked up under the saved name (index file,
+    // numbered query answer), in GMT.
+    EXPECT_TRUE(q.header("If-Modified-Since").endsWith(" GMT")) << q.target.toStdString();
+  }
+  struct stat after {};
+  ASSERT_EQ(::stat((host + "dir/index.html").c_str(), &after), 0);
+  EXPECT_EQ(before.st_mtime, after.st_mtime);
+  EXPECT_EQ(Read(host + "q_0.html"), "query");
+}
+
+TEST_F(Crawl, StoppedBySigintThenContinuedEndsLikeAnUninterruptedRun) {
+  std::map<std::string, std::string> files;
+  std::string index;
+  for (int i = 0; i < 30; ++i) {
+    const std::string name = "p" + std::to_string(i) + ".html";
+    index += "<A HREF=\"" + name + "\">" + name + "</A>";
+    files[name] = "<A HREF=\"index.html\">home</A><IMG SRC=\"i" + std::to_string(i % 5) + ".gif\">";
+  }
+  for (int i = 0; i < 5; ++i)
+    files["i" + std::to_string(i) + ".gif"] = "GIF" + std::to_string(i);
+  files["index.html"] = index;
+  WriteSite(files);
+  ASSERT_TRUE(StartServer(R"({"*": {"header_delay_ms": 40}})"));
+  WriteSettings("MaxThreads=2\n");
+
+  // The uninterrupted run, into a directory of its own.
+  const std::string full = MakeProject(Base(), [&](TrawlonixDefinition& d) {
+    d.LocalPath = Path("full");
+    d.ProjectName = "full";
+  });
+  QDir().mkpath(QString::fromStdString(Path("full")));
+  ASSERT_EQ(Cli({"run", full, "--quiet"}).code, 0);
+
+  const std::string project = MakeProject(Base());
+  QProcess* p = StartCli({"run", project});
+  // Wait until some pages are stored, then stop the run.
+  for (int i = 0; i < 200 && Tree(Path("mirror")).size() < 6; ++i)
+    QThread::msleep(20);
+  ::kill(static_cast<pid_t>(p->processId()), SIGINT);
+  QThread::msleep(30);
+  ::kill(static_cast<pid_t>(p->processId()), SIGINT);  // ignored until saved
+  const CliResult stopped = Finish(p);
+  ASSERT_EQ(stopped.code, 130) << stopped.out << stopped.err;
+  EXPECT_EQ(Count(stopped.out, "正在中断过程...\n"), 1);
+  EXPECT_NE(stopped.out.find("所有过程被中断\n"), std::string::npos);
+  EXPECT_NE(stopped.out.find("状态: 被中断"), std::string::npos);
+  EXPECT_LT(Tree(Path("mirror/127.0.0.1")).size(), 36u);
+
+  const CliResult resumed = Cli({"run", project});
+  ASSERT_EQ(resumed.code, 0) << resumed.out << resumed.err;
+  EXPECT_EQ(Tree(Path("mirror/127.0.0.1")), Tree(Path("full/127.0.0.1")));
+
+  TrawlonixDefinition d1, d2;
+  TSpiderList s1, s2;
+  TCGIRedirectList r1, r2;
+  ASSERT_TRUE(OpenProject(project, d1, s1, r1).ok);
+  ASSERT_TRUE(OpenProject(full, d2, s2, r2).ok);
+  ASSERT_EQ(s1.Count(), s2.Count());
+  std::map<std::string, std::tuple<bool, bool, int>> a, b;
+  for (int i = 0; i < s1.Count(); ++i)
+    a[ComposeURL(s1[i].URL)] = {s1[i].Fetched, s1[i].Broken, s1[i].Level};
+  for (int i = 0; i < s2.Count(); ++i)
+    b[ComposeURL(s2[i].URL)] = {s2[i].Fetched, s2[i].Broken, s2[i].Level};
+  EXPECT_EQ(a, b);
+}
+
+TEST_F(Crawl, RunOptionsAndFailures) {
+  CliResult r = Cli({"run"});
+  EXPECT_EQ(r.code, 2);
+  r = Cli({"run", Path("nothing.txp")});
+  EXPECT_EQ(r.code, 1);
+  r = Cli({"run", Path("x.txp"), "--update", "--restart"});
+  EXPECT_EQ(r.code, 2);
+  r = Cli({"run", Path("x.txp"), "--threads", "65"});
+  EXPECT_EQ(r.code, 2);
+}
+
+}  // namespace
+}  // namespace trawlonix::test

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <QDateTime>
 #include <QEventLoop>
 #include <cmath>
@@ -229,9 +231,13 @@ bool TOutput::Create(const std::string& name) {
   Discard();
   name_ = name;
   committed_ = false;
-  // Written beside the target and renamed over it, so that a failed or cut
-  // write never destroys a copy stored by an earlier run.
-  temp_ = name + ".trawlonix-part";
+  // A copy stored by an earlier run is replaced through a file beside it that
+  // is renamed over it, so that a failed or cut write never destroys it. A
+  // new file is written in place (and removed when writing fails).
+  struct stat st {};
+  const bool exists = ::lstat(name.c_str(), &st) == 0 || errno != ENOENT;
+  if (exists && S_ISDIR(st.st_mode)) return false;  // the name is taken by a directory
+  temp_ = exists ? name + ".trawlonix-part" : name;
   file_ = std::fopen(temp_.c_str(), "wb");
   return file_ != nullptr;
 }
@@ -241,7 +247,7 @@ bool TOutput::Commit(std::string_view data) {
   bool ok = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
-  if (ok) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;
+  if (ok && temp_ != name_) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;
   if (!ok) std::remove(temp_.c_str());
   committed_ = ok;
   return ok;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "FakeHost.h"
@@ -214,8 +215,22 @@ TEST(FetchResult, UpdateRunNotModifiedLeavesFileAndCountsChecked) {
   EXPECT_EQ(f.host.totals[TCounters::kReceived], 0);
   f.Receive(0, 200, "text/html", "new copy");
   EXPECT_EQ(ReadAll(f.Local("h/index.html")), "new copy");
+  EXPECT_EQ(QDir(QString::fromStdString(f.Local("h"))).entryList(QDir::Files),
+            QStringList{"index.html"});
   EXPECT_EQ(f.host.totals[TCounters::kChecked], 2);
   EXPECT_EQ(f.host.totals[TCounters::kReceived], 1);
+}
+
+TEST(FetchResult, FileThatCannotBeCreatedIsLoggedAndCounted) {
+  DocFixture f("http://h/taken.html");
+  f.Make();
+  QDir().mkpath(QString::fromStdString(f.Local("h/taken.html")));  // a directory of that name
+  f.Receive(0, 200, "text/html", "<A HREF=\"n.html\">n</A>");
+  EXPECT_TRUE(f.host.Logged("！错误: 文件 " + f.Local("h/taken.html") + " 不能被创建！"));
+  EXPECT_EQ(f.spider.Count(), 2);  // still parsed
+  EXPECT_TRUE(f.spider[0].Fetched);
+  EXPECT_EQ(f.host.totals[TCounters::kReceived], 1);
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(f.Local("h/taken.html"))).isDir());
 }
 
 TEST(FetchResult, QueryAnswersNumberedAndRenamed) {

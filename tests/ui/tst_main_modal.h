@@ -70,6 +70,12 @@ class ModalAnswerer : public QObject {
   const QStringList& Unexpected() const { return unexpected_; }
   int Handled() const { return handled_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide && watched == last_) last_ = nullptr;
+    return false;
+  }
+
  private:
   void Tick() {
     QWidget* w = QApplication::activeModalWidget();
@@ -79,6 +85,8 @@ class ModalAnswerer : public QObject {
     }
     if (w == last_) return;
     last_ = w;
+    // A dialog shown again (the same object) counts as a new window.
+    w->installEventFilter(this);
     if (auto* box = qobject_cast<QMessageBox*>(w)) texts_ << box->text();
     ++handled_;
     if (queue_.empty()) {

@@ -103,13 +103,24 @@ std::string PlainStructure(std::string_view s) {
   return out;
 }
 
-// "//" folded to "/", and a leading "/" supplied as for the local name.
-std::string FoldSlashes(std::string s) {
-  if (s.empty() || s.front() != '/') s.insert(s.begin(), '/');
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s)
-    if (!(c == '/' && !out.empty() && out.back() == '/')) out.push_back(c);
+// A path as the file system sees it: "//" folded to "/" and "." segments
+// dropped (the link climbs once per directory it really has to leave), and a
+// leading "/" supplied as for the local name.
+std::string FoldSlashes(std::string_view s) {
+  std::string out = "/";
+  out.reserve(s.size() + 1);
+  std::size_t start = 0;
+  while (start < s.size()) {
+    std::size_t end = s.find('/', start);
+    const bool last = end == std::string_view::npos;
+    if (last) end = s.size();
+    const std::string_view segment = s.substr(start, end - start);
+    if (!segment.empty() && segment != ".") {
+      out.append(segment);
+      if (!last) out.push_back('/');
+    }
+    start = end + 1;
+  }
   return out;
 }
 
@@ -252,20 +263,48 @@ std::optional<std::string> LocalFileName(std::string_view localDir, const TURL& 
   return WithTrailingSlash(localDir) + url.Host + *rel;
 }
 
+namespace {
+
+struct TStoredPlace {
+  std::string dir;  // folded, from "/" to the last "/"
+  std::string name;
+};
+
+// Directory and file name of a URL's local file, with escapes that stand for
+// "." or "/" written plainly. They are split at the last "/" of path and
+// file name together: a file name holding an escaped "/" (or a broken escape
+// that takes the path's last "/" with it) lies elsewhere than Path says.
+TStoredPlace StoredPlace(const TURL& url, const TNamingOptions& opt) {
+  const std::string joined =
+      PlainStructure(url.Path) + PlainStructure(url.FileName.empty()
+                                                    ? std::string_view(opt.IndexFileName)
+                                                    : std::string_view(url.FileName));
+  const std::size_t slash = joined.rfind('/');
+  if (slash == std::string::npos) return {"/", joined};
+  return {FoldSlashes(std::string_view(joined).substr(0, slash + 1)), joined.substr(slash + 1)};
+}
+
+}  // namespace
+
 std::optional<std::string> LocalLinkText(const TURL& current, const TURL& target,
                                          const TNamingOptions& opt) {
   if (!RelativeLocalName(target, opt)) return std::nullopt;
-  const std::string file =
-      PlainStructure(target.FileName.empty() ? std::string_view(opt.IndexFileName)
-                                             : std::string_view(target.FileName));
   const std::string ext = target.FileName.empty() ? std::string("html") : target.Ext;
-  const std::string toPath = FoldSlashes(PlainStructure(target.Path));
-  // The current page's directory is folded too: on disk "/a//b/" is "/a/b/".
-  const std::string fromPath = FoldSlashes(PlainStructure(current.Path));
-  std::string text = target.Host != current.Host
-                         ? CrossHostLink(fromPath, target.Host, toPath, file)
-                         : RelativeLink(fromPath, toPath, file);
-  return Rename(std::move(text), target, ext, opt);
+  const TStoredPlace to = StoredPlace(target, opt);
+  // The current page's directory is folded too: on disk "/a//./b/" is "/a/b/".
+  const TStoredPlace from = StoredPlace(current, opt);
+  // The host directory is named by the host taken literally, while a browser
+  // decodes escapes in a link (and takes "%2e%2e" for ".."): its "%" is
+  // escaped so that the link reaches that directory and no other.
+  std::string host;
+  for (char c : target.Host)
+    host.append(c == '%' ? "%25" : std::string_view(&c, 1));
+  std::string text = target.Host != current.Host ? CrossHostLink(from.dir, host, to.dir, to.name)
+                                                 : RelativeLink(from.dir, to.dir, to.name);
+  text = Rename(std::move(text), target, ext, opt);
+  // "Special:Page" would read as a link with its own scheme.
+  if (text.substr(0, text.find('/')).find(':') != std::string::npos) text.insert(0, "./");
+  return text;
 }
 
 bool ForceLocalDirs(std::string_view localDir, std::string_view host,

@@ -365,7 +365,7 @@ void TExportDlg::PrepareSaveDialog(QFileDialog& dialog) const {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   const QStringList filters = {QStringLiteral("文本文件 (*.txt)"),
-                               QStringLiteral("HTML 文件 (*.html *.htm)"),
+                               QStringLiteral("HTML 文件 (*.htm *.html)"),
                                QStringLiteral("所有文件 (*.*)")};
   dialog.setNameFilters(filters);
   const bool text = options_.Format == TExportFormat::kText;

@@ -307,17 +307,26 @@ void THttpCli::DeliverBody(const char* data, std::size_t len) {
 }
 
 void THttpCli::ComputeLocation(const std::string& value) {
-  // The origin keeps the port the request went to.
-  const std::string origin =
-      urlScheme_ + "://" + urlHost_ + (urlPort_.empty() ? "" : ":" + urlPort_);
-  if (value.empty()) {
+  // A direct request went out as plain http whatever the URL's scheme said; a
+  // proxy is asked for the URL's own scheme. The origin keeps the port the
+  // request went to.
+  const std::string scheme = viaProxy_ ? urlScheme_ : std::string("http");
+  const std::string origin = scheme + "://" + urlHost_ + (urlPort_.empty() ? "" : ":" + urlPort_);
+  std::string_view ref = value;
+  if (ref.find("://") == std::string_view::npos && ref.size() >= 5 &&
+      (ref[0] == 'h' || ref[0] == 'H') && (ref[1] == 't' || ref[1] == 'T') &&
+      (ref[2] == 't' || ref[2] == 'T') && (ref[3] == 'p' || ref[3] == 'P') && ref[4] == ':') {
+    ref.remove_prefix(5);  // "http:/x" or "http:x": a scheme without a host
+  }
+  const std::string pathNoQuery = urlPath_.substr(0, urlPath_.find('?'));
+  if (ref.empty()) {
     location_ = URL;
-  } else if (value.rfind("//", 0) == 0) {
-    location_ = urlScheme_ + ":" + value;  // network-path reference
-  } else if (value[0] == '/') {
-    location_ = origin + value;
-  } else if (value.find("://") != std::string::npos) {
-    THttpURLParts l = ParseHttpURL(value);
+  } else if (ref.rfind("//", 0) == 0) {
+    location_ = scheme + ":" + std::string(ref);  // network-path reference
+  } else if (ref[0] == '/') {
+    location_ = origin + std::string(ref);
+  } else if (ref.find("://") != std::string_view::npos) {
+    THttpURLParts l = ParseHttpURL(ref);
     if (l.Host.empty()) {
       location_ = origin + (l.Path.empty() ? "/" : l.Path);
     } else {
@@ -325,12 +334,15 @@ void THttpCli::ComputeLocation(const std::string& value) {
       location_ = l.Scheme + "://" + l.Host + (l.Port.empty() ? "" : ":" + l.Port) +
                   (l.Path.empty() ? "/" : l.Path);
     }
+  } else if (ref[0] == '?') {
+    location_ = origin + pathNoQuery + std::string(ref);  // same document, other query
+  } else if (ref[0] == '#') {
+    location_ = origin + urlPath_ + std::string(ref);
   } else {
     // Relative reference: against the directory of the requested document.
-    std::string dir = urlPath_.substr(0, urlPath_.find('?'));
-    dir = dir.substr(0, dir.rfind('/') + 1);
+    std::string dir = pathNoQuery.substr(0, pathNoQuery.rfind('/') + 1);
     if (dir.empty()) dir = "/";
-    location_ = origin + dir + value;
+    location_ = origin + dir + std::string(ref);
   }
 }
 

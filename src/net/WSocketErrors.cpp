@@ -109,8 +109,10 @@ std::uint16_t ErrnoToWSocketError(int err) {
   for (const ErrnoMap& m : kErrnoMap) {
     if (m.err == err) return m.code;
   }
-  // No counterpart: keep it recognisable, the text falls back to the default.
-  return static_cast<std::uint16_t>(10000 + (err % 1000));
+  // No counterpart: a code above every numbered one, so that it can never be
+  // taken for a listed error (10000 + errno would: ENODATA would read as
+  // "connection refused") and its text is the default one.
+  return static_cast<std::uint16_t>(20000 + (err % 10000));
 }
 
 }  // namespace trawlonix

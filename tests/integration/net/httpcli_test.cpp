@@ -23,6 +23,9 @@ const char kScript[] = R"({
   "/moved": {"status": 302, "headers": {"Location": "/new.html"}, "body": "never read"},
   "/moved-abs": {"status": 301, "headers": {"Location": "http://u:p@127.0.0.2:81/x"}},
   "/dir/moved-rel": {"status": 302, "headers": {"Location": "sub/y.html"}},
+  "/dir/moved-query": {"status": 302, "headers": {"Location": "?page=2"}},
+  "/dir/moved-nohost": {"status": 302, "headers": {"Location": "http:/top.html"}},
+  "/dir/moved-net": {"status": 302, "headers": {"Location": "//127.0.0.3/n"}},
   "/missing": {"status": 404, "body_size": 200000},
   "/plain": {"no_header": true, "body": "<html>\n<body>old</body>\n</html>\n"},
   "/lf": {"lf_only": true, "body": "xyz", "headers": {"Content-Type": "Text/Plain"}},
@@ -187,27 +190,38 @@ TEST_F(HttpCliTest, HeadSendsHeadAndGetsNoBody) {
 }
 
 TEST_F(HttpCliTest, RelocationTargets) {
-  const std::string origin = "http://127.0.0.1:" + std::to_string(server_->port());
+  const std::string port = std::to_string(server_->port());
+  const std::string origin = "http://127.0.0.1:" + port;
+  const std::string proxy = "127.0.0.1:" + port;
   struct {
-    const char* path;
+    std::string url;
+    std::string proxy;
     std::string location;
     int status;
   } cases[] = {
       // The port of the server that answered is kept.
-      {"/moved", origin + "/new.html", 302},
+      {origin + "/moved", "", origin + "/new.html", 302},
+      // A direct request went out as http, whatever case the scheme had.
+      {"HTTP://127.0.0.1:" + port + "/moved", "", origin + "/new.html", 302},
       // An absolute Location keeps its port; only the user information goes.
-      {"/moved-abs", "http://127.0.0.2:81/x", 301},
+      {origin + "/moved-abs", "", "http://127.0.0.2:81/x", 301},
       // A relative one is taken against the requested document's directory.
-      {"/dir/moved-rel", origin + "/dir/sub/y.html", 302},
+      {origin + "/dir/moved-rel?q=1", "", origin + "/dir/sub/y.html", 302},
+      {origin + "/dir/moved-query?q=1", "", origin + "/dir/moved-query?page=2", 302},
+      {origin + "/dir/moved-nohost", "", origin + "/top.html", 302},
+      {origin + "/dir/moved-net", "", "http://127.0.0.3/n", 302},
+      // Through a proxy the request URL's own scheme and host are used.
+      {"Http://site.test/moved", proxy, "Http://site.test/new.html", 302},
+      {"http://site.test:8080/dir/moved-rel", proxy, "http://site.test:8080/dir/sub/y.html", 302},
   };
   for (const auto& c : cases) {
     body_.clear();
     events_.clear();
-    Fetch(Url(c.path));
-    EXPECT_EQ(Status(), c.status) << c.path;
-    EXPECT_EQ(Read<std::string>([this] { return cli_->Location(); }), c.location) << c.path;
-    EXPECT_EQ(events_, "ELR") << c.path;  // header end, location change, done: no body
-    EXPECT_EQ(body_, "") << c.path;
+    Fetch(c.url, false, [&](THttpCli& cli) { cli.Proxy = c.proxy; });
+    EXPECT_EQ(Status(), c.status) << c.url;
+    EXPECT_EQ(Read<std::string>([this] { return cli_->Location(); }), c.location) << c.url;
+    EXPECT_EQ(events_, "ELR") << c.url;  // header end, location change, done: no body
+    EXPECT_EQ(body_, "") << c.url;
   }
 }
 

@@ -59,6 +59,11 @@ TEST(WSocketErrors, ErrnoMapping) {
   EXPECT_EQ(ErrnoToWSocketError(ENETUNREACH), 10051);
   EXPECT_EQ(ErrnoToWSocketError(EWOULDBLOCK), 10035);
   EXPECT_EQ(ErrnoToWSocketError(EPIPE), 10053);
+  // An errno without a counterpart never reads as one of the numbered errors.
+  for (int err : {EDEADLK, ENODATA, EBADR, ENOSTR, ENOSYS, EXFULL, ENOENT}) {
+    EXPECT_EQ(WSocketErrorDesc(ErrnoToWSocketError(err)), "不是 WinSock 错误") << err;
+    EXPECT_NE(ErrnoToWSocketError(err), 0) << err;
+  }
 }
 
 class WSocketLookup : public ::testing::Test {

@@ -302,6 +302,9 @@ TEST_F(HttpCliTest, FailuresBeforeAnAnswer) {
       {"http://127.0.0.1:" + std::to_string(closed) + "/", "连接被拒绝 (错误 #10061)", 10061},
       {"http://no-such-host.test/", "不能将主机名分解成 IP 地址", 11001},
       {Url("/reset"), "链接被同位体重置 (错误 #10054)", 10054},
+      // The connection cannot even be started: the socket's own message follows.
+      {"http://127.0.0.1:99999/",
+       "不能连接: \r无效的参数 (错误 #10022)\r错误 10022 在函数 Connect\r\n无效的参数", 10022},
   };
   for (const auto& c : cases) {
     Fetch(c.url);

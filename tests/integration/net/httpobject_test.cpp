@@ -1,6 +1,8 @@
 // THTTPObject, the fetch slot, against the scripted test server in a worker
 // thread: resumes, time-outs, relocations, aborts and the bounds on retries.
 #include <gtest/gtest.h>
+#include <QDate>
+#include <QTime>
 
 #include <memory>
 
@@ -39,7 +41,8 @@ const char kScript[] = R"({
   "/big": {"body_size": 100000},
   "/slow": {"header_delay_ms": 4000, "body": "late"},
   "/ok": {"body": "fine"},
-  "/head": {"body_size": 777}
+  "/head": {"body_size": 777},
+  "/notmod": {"status": 304, "reason": "Not Modified", "headers": {"Content-Length": "500"}, "body": ""}
 })";
 
 class HttpObjectTest : public ::testing::Test {
@@ -215,6 +218,63 @@ TEST_F(HttpObjectTest, RelocationBecomesALinkPage) {
                 "</A><BR>&nbsp;<BR>\r\n"
                 " </BODY>\r\n"
                 "</HTML>");
+}
+
+// The slot's settings reach the request: through a proxy (absolute target,
+// proxy credentials, the port as decimal text) and, on the next fetch without
+// it, directly with none of the proxy's settings left over.
+TEST_F(HttpObjectTest, SettingsReachTheRequestDirectAndThroughAProxy) {
+  Fetch("http://site.test/ok", [&](THTTPObject& o) {
+    o.SetUseProxy(true);
+    o.SetProxyServer("127.0.0.1");
+    o.SetProxyPort(server_->port());
+    o.SetProxyUsername("pu");
+    o.SetProxyPassword("pp");
+    o.SetUsername("u");
+    o.SetPassword("p");
+    o.SetRefering("http://site.test/");
+    o.SetModifiedSince(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0), Qt::UTC));
+  });
+  EXPECT_EQ(Status(), 200);
+  EXPECT_EQ(Data(), "fine");
+  auto reqs = server_->requestsFor("/ok");
+  ASSERT_EQ(reqs.size(), 1);
+  EXPECT_EQ(reqs[0].raw.toStdString(),
+            "GET http://site.test/ok HTTP/1.0\r\n"
+            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
+            "Referer: http://site.test/\r\n"
+            "User-Agent: Morvek Trawlonix 2.7 b6\r\n"
+            "Host: site.test\r\n"
+            "If-Modified-Since: Mon, 07 Dec 2026 09:30:00 GMT\r\n"
+            "Authorization: Basic dTpw\r\n"
+            "Proxy-Authorization: Basic cHU6cHA=\r\n"
+            "\r\n");
+
+  Fetch(Url("/ok"), [&](THTTPObject& o) {
+    o.SetUseProxy(false);
+    o.SetUsername("");
+    o.SetRefering("");
+    o.SetModifiedSince(QDateTime());
+  });
+  EXPECT_EQ(Status(), 200);
+  reqs = server_->requestsFor("/ok");
+  ASSERT_EQ(reqs.size(), 2);
+  EXPECT_EQ(reqs[1].raw.toStdString(),
+            "GET /ok HTTP/1.0\r\n"
+            "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
+            "User-Agent: Morvek Trawlonix 2.7 b6\r\n"
+            "Host: 127.0.0.1\r\n"
+            "\r\n");
+}
+
+// A 304 is reported at once, even when it names a length it does not send.
+TEST_F(HttpObjectTest, NotModifiedIsReportedAtOnce) {
+  Fetch(Url("/notmod"));
+  EXPECT_EQ(Status(), 304);
+  EXPECT_EQ(Reason(), "Not Modified");
+  EXPECT_TRUE(LastSuccess());
+  EXPECT_EQ(Data(), "");
+  EXPECT_EQ(server_->requestsFor("/notmod").size(), 1);
 }
 
 TEST_F(HttpObjectTest, HeadIsReportedAtOnce) {

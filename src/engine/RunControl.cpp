@@ -95,6 +95,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   QObject::connect(worker_, &QThread::finished, this, [this] {
     const bool interrupted = abortRequested_;
     worker_->wait();
+    (void)worker_->Finished();  // orders the worker's last changes before ours
     delete worker_;
     worker_ = nullptr;
     if (OnRunEnded) OnRunEnded(interrupted);

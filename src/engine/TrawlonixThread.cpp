@@ -2,17 +2,26 @@
 // the stop request, the end of a run, and the hand-over of batches.
 #include "engine/TrawlonixThread.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 #include "net/HttpObject.h"
 
 namespace trawlonix {
 
 TTrawlonixThread::TTrawlonixThread(const Setup& setup, TCrawlSink* sink)
-    : S(setup), sink_(sink), ctx_(std::make_unique<QObject>()) {
+    : S(setup),
+      sink_(sink),
+      ctx_(std::make_unique<QObject>()),
+      caller_(std::make_unique<THostCaller>()) {
   ctx_->moveToThread(this);
+  caller_->moveToThread(sink_->Context()->thread());
   textParser_.OnLink = [this](std::string& link, TLinkKind kind) { JudgeLink(link, kind); };
   textParser_.OnBase = [this](const std::string& href) { SetBase(href); };
   textParser_.OnLinkText = [this](const std::string& text) {
@@ -91,13 +100,9 @@ void TTrawlonixThread::EndRun() {
   }
   slotStates_.fill(0);
   Flush();
-  QObject* ctx = sink_->Context();
-  if (QThread::currentThread() == ctx->thread()) {
-    sink_->CrawlDone();
-  } else {
-    QMetaObject::invokeMethod(
-        ctx, [this] { sink_->CrawlDone(); }, Qt::BlockingQueuedConnection);
-  }
+  CallHost([this] { sink_->CrawlDone(); });
+  // Everything the worker did is visible to whoever sees Finished().
+  finished_.store(true, std::memory_order_release);
 }
 
 void TTrawlonixThread::StartFetches() {
@@ -132,13 +137,7 @@ void TTrawlonixThread::AbortAll() {
 
 void TTrawlonixThread::Flush() {
   if (batch_.Empty()) return;
-  QObject* ctx = sink_->Context();
-  if (QThread::currentThread() == ctx->thread()) {
-    sink_->ExecuteBatch(batch_);
-  } else {
-    QMetaObject::invokeMethod(
-        ctx, [this] { sink_->ExecuteBatch(batch_); }, Qt::BlockingQueuedConnection);
-  }
+  CallHost([this] { sink_->ExecuteBatch(batch_); });
   // Handles of new entries' tree items.
   for (std::size_t i = 0; i < batch_.ops.size() && i < batch_.results.size(); ++i) {
     const HostOp& op = batch_.ops[i];
@@ -151,6 +150,64 @@ void TTrawlonixThread::Flush() {
       S.SpiderList->SetItems(op.target, e->DirItem, batch_.results[i]);
   }
   batch_.Clear();
+}
+
+namespace {
+
+struct THostWait {
+  std::mutex m;
+  std::condition_variable cv;
+  bool done = false;
+};
+
+QEvent::Type HostCallType() {
+  static const int type = QEvent::registerEventType();
+  return static_cast<QEvent::Type>(type);
+}
+
+// One blocking call into the host's thread. The event is delivered and
+// deleted on the host's thread; deleting it wakes the worker, also when it
+// is dropped unrun. The mutex orders the worker's writes before the call and
+// the host's writes in it, plainly for race checkers too.
+class THostCallEvent : public QEvent {
+ public:
+  THostCallEvent(std::shared_ptr<THostWait> wait, const std::function<void()>* fn)
+      : QEvent(HostCallType()), wait_(std::move(wait)), fn_(fn) {}
+  ~THostCallEvent() override {
+    std::lock_guard<std::mutex> lock(wait_->m);
+    wait_->done = true;
+    wait_->cv.notify_all();
+  }
+  void Run() {
+    { std::lock_guard<std::mutex> lock(wait_->m); }
+    (*fn_)();
+  }
+
+ private:
+  std::shared_ptr<THostWait> wait_;
+  const std::function<void()>* fn_;
+};
+
+}  // namespace
+
+bool THostCaller::event(QEvent* e) {
+  if (e->type() == HostCallType()) {
+    static_cast<THostCallEvent*>(e)->Run();
+    return true;
+  }
+  return QObject::event(e);
+}
+
+void TTrawlonixThread::CallHost(const std::function<void()>& fn) {
+  if (QThread::currentThread() == caller_->thread()) {
+    fn();
+    return;
+  }
+  auto wait = std::make_shared<THostWait>();
+  { std::lock_guard<std::mutex> lock(wait->m); }
+  QCoreApplication::postEvent(caller_.get(), new THostCallEvent(wait, &fn));
+  std::unique_lock<std::mutex> lock(wait->m);
+  wait->cv.wait(lock, [&] { return wait->done; });
 }
 
 void TTrawlonixThread::Log(std::string line) {

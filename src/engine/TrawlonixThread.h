@@ -67,6 +67,12 @@ class TCrawlSink {
   virtual void CrawlDone() = 0;
 };
 
+// Receives the worker's blocking calls on the host's thread.
+class THostCaller : public QObject {
+ public:
+  bool event(QEvent* e) override;
+};
+
 inline constexpr int kMaxSlots = 64;
 inline constexpr char kUserAgent[] = "Morvek Trawlonix 2.7 b6";
 
@@ -91,6 +97,9 @@ class TTrawlonixThread : public QThread {
   // Called from any thread: the stop request is queued to the worker's thread,
   // where every slot is aborted and the in-progress marks are cleared.
   void RequestStop();
+  // True once the worker handed over its end (acquire: its changes to the
+  // lists are visible to the caller).
+  bool Finished() const { return finished_.load(std::memory_order_acquire); }
 
   // ---- The worker's operations (worker thread; public for the tests, which
   // drive them without starting the thread). ----
@@ -182,10 +191,13 @@ class TTrawlonixThread : public QThread {
   // text does not parse.
   bool ResolveLink(const std::string& raw, bool strict, TURL& u, std::string& fragment) const;
   void EndRun();
+  // Runs `fn` on the host's thread while the worker waits.
+  void CallHost(const std::function<void()>& fn);
 
   TCrawlSink* sink_;
   HostBatch batch_;
-  std::unique_ptr<QObject> ctx_;  // lives in the worker thread; receives stop requests
+  std::unique_ptr<QObject> ctx_;         // lives in the worker thread; receives stop requests
+  std::unique_ptr<THostCaller> caller_;  // lives in the host's thread
   QEventLoop* loop_ = nullptr;
   QTimer* flushTimer_ = nullptr;
   std::array<THTTPObject*, kMaxSlots> fetchers_{};
@@ -194,6 +206,7 @@ class TTrawlonixThread : public QThread {
   TJavaClassParser classParser_;
   TFlashParser flashParser_;
   std::string rewriteBuf_;
+  std::atomic<bool> finished_{false};
 
  public:
   const std::array<std::uint8_t, kMaxSlots>& SlotStates() const { return slotStates_; }

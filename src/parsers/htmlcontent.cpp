@@ -40,6 +40,14 @@ std::size_t THTMLParser::TScanner::EndTagAt(std::size_t lt, std::string_view upp
   return (i < n && in_[i] == '>') ? i : npos;
 }
 
+// The "<" of the first such end tag at or after `p`, else the end of the input.
+std::size_t THTMLParser::TScanner::FindEndTag(std::size_t p, std::string_view upperName) const {
+  for (std::size_t lt = in_.find('<', p); lt != npos; lt = in_.find('<', lt + 1)) {
+    if (EndTagAt(lt, upperName) != npos) return lt;
+  }
+  return in_.size();
+}
+
 // ---------------------------------------------------------------------------
 // Script
 
@@ -98,15 +106,15 @@ std::size_t THTMLParser::TScanner::ScanLiteral(std::size_t open, bool embedded) 
 std::size_t THTMLParser::TScanner::ScanStyle(std::size_t p, bool embedded) {
   static constexpr char kUrl[] = "url";
   const std::size_t n = in_.size();
+  // No reference reaches past the end tag, so it is found once here rather
+  // than by every url( that looks for its ")".
+  const std::size_t end = embedded ? FindEndTag(p, "/STYLE") : n;
   std::size_t depth = 0;
   int matched = 0;      // bytes of "url" matched so far
   bool inWord = false;  // the previous byte continues a word
-  for (; p < n; ++p) {
+  for (; p < end; ++p) {
     const unsigned char c = static_cast<unsigned char>(in_[p]);
-    if (c == '<') {
-      const std::size_t gt = EndTagAt(p, "/STYLE");
-      if (gt != npos && embedded) return gt + 1;
-    } else if (c == '{') {
+    if (c == '{') {
       ++depth;
     } else if (c == '}' && depth > 0) {
       --depth;
@@ -117,7 +125,7 @@ std::size_t THTMLParser::TScanner::ScanStyle(std::size_t p, bool embedded) {
       continue;
     }
     if (matched == 3 && c == '(') {
-      p = ScanStyleRef(p, embedded) - 1;
+      p = ScanStyleRef(p, end) - 1;
       matched = 0;
       inWord = false;
     } else if (matched < 3 && !(matched == 0 && inWord) && (c | 0x20) == kUrl[matched]) {
@@ -128,27 +136,23 @@ std::size_t THTMLParser::TScanner::ScanStyle(std::size_t p, bool embedded) {
       inWord = IsWordByte(c);
     }
   }
-  return n;
+  return end < n ? EndTagAt(end, "/STYLE") + 1 : n;
 }
 
-// The reference between "(" at `paren` and the next ")". It is reported
-// without the blanks and quotes around it, which stay as they are. Returns
-// the position of the ")", or the byte after "(" when the reference is not
-// closed (before the STYLE end tag, in a document).
-std::size_t THTMLParser::TScanner::ScanStyleRef(std::size_t paren, bool embedded) {
+// The reference between "(" at `paren` and the next ")" before `end`. It is
+// reported without the blanks and quotes around it, which stay as they are.
+// Returns the position of the ")", or the byte after "(" when the reference
+// is not closed.
+std::size_t THTMLParser::TScanner::ScanStyleRef(std::size_t paren, std::size_t end) {
   const std::size_t b = paren + 1;
-  if (noParenFrom_ != npos && b >= noParenFrom_) return b;
-  const void* hit = std::memchr(in_.data() + b, ')', in_.size() - b);
+  if (b >= noParenFrom_ && end <= noParenUntil_) return b;
+  const void* hit = std::memchr(in_.data() + b, ')', end - b);
   if (!hit) {
     noParenFrom_ = b;
+    noParenUntil_ = end;
     return b;
   }
   const std::size_t close = static_cast<const char*>(hit) - in_.data();
-  if (embedded) {
-    for (std::size_t lt = in_.find('<', b); lt < close; lt = in_.find('<', lt + 1)) {
-      if (EndTagAt(lt, "/STYLE") != npos) return b;
-    }
-  }
   const html::TStyleRef ref = html::SplitStyleRef(in_.substr(b, close - b));
   const std::size_t ub = b + ref.before.size();
   Rewrite(ub, ub + ref.url.size(), owner_.OnLink, lkScriptOrStyle);

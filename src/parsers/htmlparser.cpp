@@ -28,6 +28,7 @@ void THTMLParser::TScanner::Run(std::string_view input, std::string* output, TPa
   anchorOn_ = false;
   anchorLen_ = 0;
   noParenFrom_ = npos;
+  noParenUntil_ = 0;
   state_ = TTagState::Done;
   if (out_) {
     out_->clear();

@@ -84,8 +84,9 @@ class THTMLParser::TScanner {
   std::size_t ScanScript(std::size_t p, bool embedded);
   std::size_t ScanLiteral(std::size_t open, bool embedded);
   std::size_t ScanStyle(std::size_t p, bool embedded);
-  std::size_t ScanStyleRef(std::size_t paren, bool embedded);
+  std::size_t ScanStyleRef(std::size_t paren, std::size_t end);
   std::size_t EndTagAt(std::size_t lt, std::string_view upperName) const;
+  std::size_t FindEndTag(std::size_t p, std::string_view upperName) const;
 
   THTMLParser& owner_;
   std::string_view in_;
@@ -99,7 +100,9 @@ class THTMLParser::TScanner {
   bool anchorOn_ = false;
   std::size_t anchorLen_ = 0;
   char anchor_[kAnchorMax] = {};
-  std::size_t noParenFrom_ = npos;  // no ")" at or after this position
+  // No ")" in [noParenFrom_, noParenUntil_).
+  std::size_t noParenFrom_ = npos;
+  std::size_t noParenUntil_ = 0;
 
   // Kept across documents until the next CLASSID replaces it.
   std::string classId_;

@@ -2,6 +2,7 @@
 // callbacks that throw, parsing without output.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -158,7 +159,7 @@ TEST(Hostile, LargeRepetitionsRunInLinearTime) {
   // Quadratic scanning would not finish any of these in the test's time.
   const std::size_t size = 2u << 20;
   for (const char* unit : {"<", "< ", "<a ", "<a b=", "<a b='", "<!--", "{url(", "\"", "'\\", "</",
-                           "< /SCRIPT", "<a href=\"x\n", "{url(<"}) {
+                           "< /SCRIPT", "<a href=\"x\n", "{url(<", "url("}) {
     std::string input;
     while (input.size() < size)
       input += unit;
@@ -166,12 +167,30 @@ TEST(Hostile, LargeRepetitionsRunInLinearTime) {
       HtmlRecorder r;
       ASSERT_EQ(r.Run(input, mode), input) << unit << " mode " << mode;
     }
+    // Content that runs to the end, and content whose end tag comes before
+    // the ")" every url( looks for.
     for (const char* wrap : {"<SCRIPT x>", "<STYLE x>{"}) {
-      HtmlRecorder r;
-      const std::string doc = wrap + input;
-      ASSERT_EQ(r.Run(doc), doc) << unit;
+      for (const char* tail : {"", "</SCRIPT></STYLE>)"}) {
+        HtmlRecorder r;
+        const std::string doc = wrap + input + tail;
+        ASSERT_EQ(r.Run(doc), doc) << unit;
+      }
     }
   }
+}
+
+TEST(Hostile, StyleReferencesBeforeTheEndTagRunInLinearTime) {
+  // Each url( must not search again past the end tag for its ")": at this
+  // size that takes minutes, a linear scan a few milliseconds.
+  std::string doc = "<STYLE x>{";
+  while (doc.size() < (8u << 20))
+    doc += "url(";
+  doc += "</STYLE><IMG SRC=a>)";
+  HtmlRecorder r;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(r.Run(doc), doc);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_EQ(r.LinkValues(), Strings{"a"});
 }
 
 TEST(Hostile, DepthsSaturate) {

@@ -89,6 +89,18 @@ class FakeCheck {
   QTimer timer_;
 };
 
+// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
+// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
+QString ShotDir() {
+  return qEnvironmentVariable("TX_DIALOG_SHOTS");
+}
+
+void Shoot(QWidget* w, const QString& name) {
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QTest::qWait(150);
+  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
+}
+
 }  // namespace
 
 class CheckTest : public QObject {
@@ -108,6 +120,19 @@ class CheckTest : public QObject {
     w.SetCancelCallback([&] { ++calls; });
     w.Button_Cancel->click();
     QCOMPARE(calls, 1);
+  }
+
+  void pictures() {
+    if (ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    BoxAnswerer boxes;
+    ui::TxStatusBar bar;
+    TCheckCollectedLinksProgress w;
+    FakeCheck check(w, 12, 40);
+    check.statusBar = &bar;
+    check.onStep = [&](int done) {
+      if (done == 5) Shoot(&w, QStringLiteral("check-progress.png"));
+    };
+    w.Run(12, &bar, check.Hooks());
   }
 
   void runsToTheEnd() {

@@ -68,6 +68,18 @@ QByteArray ReadAll(const QString& path) {
   return f.readAll();
 }
 
+// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
+// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
+QString ShotDir() {
+  return qEnvironmentVariable("TX_DIALOG_SHOTS");
+}
+
+void Shoot(QWidget* w, const QString& name) {
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QTest::qWait(150);
+  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
+}
+
 }  // namespace
 
 class ExportTest : public QObject {
@@ -291,6 +303,25 @@ class ExportTest : public QObject {
     };
     dlg.Export(TExportKind::kLinks, LinkRows());
     QCOMPARE(boxes.texts, QStringList{"在创建导出文件时发生错误！"});
+  }
+
+  void pictures() {
+    if (ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    TExportDlg dlg;
+    dlg.Prepare(TExportKind::kLinks);
+    dlg.show();
+    Shoot(&dlg, QStringLiteral("export-page1.png"));
+    dlg.NextClick();
+    Shoot(&dlg, QStringLiteral("export-page2.png"));
+    dlg.RB_FormatText->setChecked(true);
+    dlg.NextClick();
+    Shoot(&dlg, QStringLiteral("export-page3-text.png"));
+    dlg.BackClick();
+    dlg.RB_FormatHTML->setChecked(true);
+    dlg.NextClick();
+    Shoot(&dlg, QStringLiteral("export-page3-html.png"));
+    dlg.Prepare(TExportKind::kEMails);
+    Shoot(&dlg, QStringLiteral("export-emails-page1.png"));
   }
 
   void cancelWritesNothing() {

@@ -85,6 +85,18 @@ TrawlonixDefinition SampleRecord() {
   return d;
 }
 
+// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
+// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
+QString ShotDir() {
+  return qEnvironmentVariable("TX_DIALOG_SHOTS");
+}
+
+void Shoot(QWidget* w, const QString& name) {
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QTest::qWait(150);
+  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
+}
+
 }  // namespace
 
 class PropertiesTest : public QObject {
@@ -301,6 +313,19 @@ class PropertiesTest : public QObject {
     QVERIFY(!dlg.CB_ChgJScriptLink->isEnabled());
     dlg.CB_UsePwd->setChecked(true);
     QVERIFY(dlg.Edit_Password->isEnabled());
+  }
+
+  void pictures() {
+    if (ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    TTXDPropertyDlg dlg;
+    TrawlonixDefinition d = SampleRecord();
+    *d.HTMLRenList = {"dll", "php", "asp"};
+    dlg.FillFrom(d);
+    dlg.show();
+    for (int i = 0; i < dlg.Tabs->count(); ++i) {
+      dlg.Tabs->setCurrentIndex(i);
+      Shoot(&dlg, QStringLiteral("properties-tab%1.png").arg(i + 1));
+    }
   }
 
   void helpContextByTab() {

@@ -62,6 +62,18 @@ struct Setup {
   int ht = 1, img = 2, emb = 2, lnk = 2;
 };
 
+// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
+// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
+QString ShotDir() {
+  return qEnvironmentVariable("TX_DIALOG_SHOTS");
+}
+
+void Shoot(QWidget* w, const QString& name) {
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QTest::qWait(150);
+  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
+}
+
 }  // namespace
 
 class WizardTest : public QObject {
@@ -534,6 +546,43 @@ class WizardTest : public QObject {
       QCOMPARE(boxes.texts.size(), shown.size());
       QCOMPARE(dlg.Edit_URL->text(), result);
     }
+  }
+
+  void pictures() {
+    if (ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    ModalAnswerer boxes;
+    TNewSpiderDlg w(&options_);
+    w.show();
+    w.Edit_StartingUrl->setText(QStringLiteral("www.example.com/docs/"));
+    w.Edit_StartingUrlExit();
+    w.CB_LimitHtDocs->setCurrentIndex(6);
+    int n = 1;
+    while (true) {
+      if (w.CurrentPage() == TNewSpiderDlg::Positivliste && w.ListBox_Positivlist->count() == 0) {
+        w.ListBox_Positivlist->addItems(
+            {"http://www.example.com/docs/", "http://mirror.example.com/docs/"});
+      }
+      if (w.CurrentPage() == TNewSpiderDlg::Negativliste && w.ListBox_Negativlist->count() == 0) {
+        w.ListBox_Negativlist->addItem("http://www.example.com/docs/private/");
+      }
+      if (w.CurrentPage() == TNewSpiderDlg::Passwort) {
+        w.CB_UsePwd->setChecked(true);
+        w.Edit_Username->setText(QStringLiteral("anna"));
+        w.Edit_Password->setText(QStringLiteral("secret"));
+      }
+      if (w.CurrentPage() == TNewSpiderDlg::Limits_HTDOC) {
+        w.CB_LevelLimit->setChecked(true);
+        w.SEdit_MaxLevel->setValue(4);
+      }
+      Shoot(&w, QStringLiteral("wizard-page%1.png").arg(n++));
+      if (w.CurrentPage() == TNewSpiderDlg::Fertig) break;
+      w.NextClick();
+    }
+    TNewNegPosListElementDlg entry;
+    entry.setWindowTitle(QStringLiteral("添加新的条目到正列表"));
+    entry.Edit_URL->setText(QStringLiteral("http://mirror.example.com/docs/"));
+    entry.show();
+    Shoot(&entry, QStringLiteral("wizard-listentry.png"));
   }
 
   void listEntryExecuteCancelKeepsValue() {

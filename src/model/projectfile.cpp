@@ -573,6 +573,13 @@ TSaveResult SaveProject(const std::string& fileName, TrawlonixDefinition& def, T
   const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
 
+  // A file we may not write is not ours to replace: creating it in place
+  // would have failed, and the rename below must not get round that.
+  if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    r.message = WithFileName(txp_text::kCannotCreate, fileName);
+    return r;
+  }
+
   // The project is written beside the target under a fresh name and renamed
   // over it only when every byte is on disk, so a failed save never destroys
   // the file that was there.

@@ -3,10 +3,12 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -94,8 +96,9 @@ class Bytes {
     return Byte(0);
   }
   // A record with the given limit bytes; layout decides which tail fields follow.
-  Bytes& Record(int layout, std::array<int, 4> limits, std::string_view user = "user") {
-    Text("http://127.0.0.1/start/").Text("Demo").Byte(1).Word(7).Byte(1);
+  Bytes& Record(int layout, std::array<int, 4> limits, std::string_view user = "user",
+                int maxLevel = 7) {
+    Text("http://127.0.0.1/start/").Text("Demo").Byte(1).Word(maxLevel).Byte(1);
     Text(user).Text("pw").Byte(1).Byte(0).Byte(1).Byte(1).Byte(2);
     Text("/srv/mirror").Byte(0).Byte(1);
     for (int l : limits)
@@ -257,6 +260,103 @@ TEST(ProjectFile, RoundTripKeepsEveryStoredField) {
   const std::string first = ReadFile(path);
   ASSERT_TRUE(SaveProject(path, b.def, b.spider, b.redirects).ok);
   EXPECT_EQ(ReadFile(path), first);
+}
+
+TEST(ProjectFile, WriterProducesTheDocumentedBytes) {
+  // Compared with a file assembled field by field, so that a fault the
+  // reader shares with the writer cannot hide.
+  Project p;
+  p.def.StartingUrl = "http://127.0.0.1/start/";
+  p.def.ProjectName = "Demo";
+  p.def.LevelLimit = true;
+  p.def.MaxLevel = 0x0102;  // little-endian: 02 01
+  p.def.UsePwd = true;
+  p.def.Username = "user";
+  p.def.Password = "pw";
+  p.def.actSaveFiles = true;
+  p.def.actEMails = false;
+  p.def.actBLinks = true;
+  p.def.actCollect = true;
+  p.def.actColOpt = coAllLinks;
+  p.def.LocalPath = "/srv/mirror";
+  p.def.ChgLocLink = false;
+  p.def.ChgExtLink = true;
+  p.def.ChgJScriptLink = false;  // not in the file
+  p.def.LimitHtDocs = lmPositiveNotNegative;
+  p.def.LimitIlImages = lmThisServerNotNegative;
+  p.def.LimitEmbeded = lmThisServer;
+  p.def.LimitLinked = lmNeverDownload;
+  *p.def.Positivlist = {"http://127.0.0.1/pos/"};
+  *p.def.Negativlist = {"http://127.0.0.1/neg/"};
+  p.def.OnlyRenameSkriptURL = false;
+  *p.def.HTMLRenList = {"exe", "cgi"};
+  p.def.StrictUrl = true;
+  TURL u;
+  u.Protocol = "http";
+  u.Host = "127.0.0.1";
+  u.Port = "8080";
+  u.Path = "/dir/";
+  u.Query = "q=1";
+  u.Ext = "html";
+  u.FileName = "index.html";
+  p.spider.AddURL(u, -10, 0);
+  u.FileName = "a.html";
+  p.spider.AddURL(u, 0, 1);
+  p.spider.MarkFetched(0);
+  TURL s;
+  s.Protocol = "http";
+  s.Host = "127.0.0.1";
+  s.Path = "/cgi/";
+  s.FileName = "s.cgi";
+  s.Ext = "cgi";
+  s.Query = "x=1";
+  p.redirects.NumberFor(s);
+  s.Query = "x=2";
+  p.redirects.NumberFor(s);
+
+  Bytes want;
+  want.Header(2, 7, 1).Record(3, {6, 5, 2, 8}, "user", 0x0102);
+  want.Entry(9, true, 0, "index.html", -10).Entry(9, false, 1, "a.html", 0).Byte('Z');
+  want.Redirect(0, "x=1").Redirect(1, "x=2").Byte('Z');
+
+  TempDir dir;
+  const std::string path = dir.File("bytes.txp");
+  ASSERT_TRUE(SaveProject(path, p.def, p.spider, p.redirects).ok);
+  EXPECT_EQ(ReadFile(path), want.str());
+}
+
+TEST(ProjectFile, ReadProgressCountsThePositionAfterTheNextMark) {
+  // Percentage = 100 * (p + 1) / s, p being the position just after the
+  // mark that follows an entry or record, s the file size.
+  Bytes b;
+  b.Header(2, 7).Record(3, {1, 2, 2, 2});
+  std::vector<std::size_t> spiderMarks;
+  for (const char* f : {"a.html", "b.html", "c.html"}) {
+    b.Entry(9, false, 0, f, -10);
+    spiderMarks.push_back(b.str().size() + 1);
+  }
+  b.Byte('Z').Redirect(0, "x=1");
+  const std::size_t redirectMark = b.str().size() + 1;
+  b.Byte('Z');
+  const double size = static_cast<double>(b.str().size());
+  auto text = [&](const char* format, std::size_t p) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, format,
+                  static_cast<int>(std::lround(100.0 * static_cast<double>(p + 1) / size)));
+    return std::string(buf);
+  };
+  std::vector<std::string> want = {"正在加载方案..."};
+  for (std::size_t p : spiderMarks)
+    want.push_back(text("正在读取再继续信息...        %d%% 已完成", p));
+  want.push_back(text("正在读取转向信息...        %d%% 已完成", redirectMark));
+
+  TempDir dir;
+  const std::string path = dir.File("progress.txp");
+  WriteFile(path, b.str());
+  Project p;
+  std::vector<std::string> got;
+  ASSERT_TRUE(OpenInto(p, path, [&](const std::string& t) { got.push_back(t); }).ok);
+  EXPECT_EQ(got, want);
 }
 
 TEST(ProjectFile, EmptyProjectEndsWithTwoEndMarksAndNoResume) {
@@ -619,16 +719,63 @@ TEST(ProjectFile, SaveThatCannotCreateNamesTheFile) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"sub.txp"});
 }
 
-TEST(ProjectFile, LimitTranslationTable) {
-  // Every byte of every layout: only the documented ones keep their meaning.
-  for (int layout = 1; layout <= 3; ++layout) {
-    for (int b = 0; b < 256; ++b) {
-      const TLimitMode m = TranslateLimit(static_cast<std::uint8_t>(b), layout);
-      EXPECT_LE(m, lmNeverDownload);
-      if (b > 8) {
-        EXPECT_EQ(m, lmStartDirAndBelow);
-      }
+TEST(ProjectFile, SaveDoesNotReplaceAFileItMayNotWrite) {
+  // Run as an unprivileged user, since the superuser may write anything.
+  TempDir dir;
+  const std::string path = dir.File("ro.txp");
+  WriteFile(path, "protected");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const std::string parent = path.substr(0, path.rfind('/'));
+  ASSERT_EQ(::chmod(parent.c_str(), 0777), 0);  // the directory itself is writable
+  auto attempt = [&] {
+    Project p;
+    const TSaveResult r = SaveProject(path, p.def, p.spider, p.redirects);
+    return !r.ok && r.message == "不能创建文件 " + path + "。\r方案 没 有 保存。";
+  };
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(attempt());
+  } else {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+      ::_exit(attempt() ? 0 : 1);
     }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  EXPECT_EQ(ReadFile(path), "protected");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"ro.txp"});
+}
+
+TEST(ProjectFile, LimitTranslationTable) {
+  // Stored byte -> mode, one column per record layout; the last row stands
+  // for every byte above 8.
+  struct Row {
+    int stored;
+    TLimitMode layout1, layout2, layout3;
+  } rows[] = {
+      {0, lmStartDirOnly, lmStartDirOnly, lmStartDirOnly},
+      {1, lmStartDirAndBelow, lmStartDirAndBelow, lmStartDirAndBelow},
+      {2, lmThisServer, lmThisServer, lmThisServer},
+      {3, lmUnlimited, lmPositiveListOnly, lmPositiveListOnly},
+      {4, lmNeverDownload, lmNotInNegativeList, lmNotInNegativeList},
+      {5, lmStartDirAndBelow, lmUnlimited, lmThisServerNotNegative},
+      {6, lmStartDirAndBelow, lmNeverDownload, lmPositiveNotNegative},
+      {7, lmStartDirAndBelow, lmStartDirAndBelow, lmUnlimited},
+      {8, lmStartDirAndBelow, lmStartDirAndBelow, lmNeverDownload},
+  };
+  for (const Row& r : rows) {
+    const auto b = static_cast<std::uint8_t>(r.stored);
+    EXPECT_EQ(TranslateLimit(b, 1), r.layout1) << r.stored;
+    EXPECT_EQ(TranslateLimit(b, 2), r.layout2) << r.stored;
+    EXPECT_EQ(TranslateLimit(b, 3), r.layout3) << r.stored;
+  }
+  for (int layout = 1; layout <= 3; ++layout) {
+    for (int b = 9; b < 256; ++b)
+      EXPECT_EQ(TranslateLimit(static_cast<std::uint8_t>(b), layout), lmStartDirAndBelow) << b;
   }
   EXPECT_EQ(RecordLayoutFor(0x0009), 1);
   EXPECT_EQ(RecordLayoutFor(0x0105), 1);

@@ -101,7 +101,6 @@ constexpr TAttrRow kAttrs[] = {
 }  // namespace
 
 TTagType ClassifyTag(std::string_view name) {
-  name = Trim(name);
   if (name.empty() || name.size() > 7) return TTagType::Other;
   for (const TTagName& t : kTags) {
     if (EqualsUpper(name, t.name)) return t.type;

@@ -64,7 +64,8 @@ enum class TTagType : std::uint8_t {
   Base,
 };
 
-// Looks up a tag name (trimmed, compared case-insensitively).
+// Looks up a tag name as read (compared case-insensitively, not trimmed: a
+// tab or other control byte at either end makes it another tag).
 TTagType ClassifyTag(std::string_view name);
 
 // What an attribute of a recognised tag does.

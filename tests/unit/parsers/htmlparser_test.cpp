@@ -79,9 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "</MAP ></MAP ><MAP x><AREA HREF=[r]>"}));
 
 struct ValueRow {
-  const char* html;
+  std::string html;
   Strings values;
-  const char* rewritten;
+  std::string rewritten;
 };
 
 class Values : public ::testing::TestWithParam<ValueRow> {};
@@ -108,6 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
         ValueRow{"<IMG SRC=a\t.gif>", {"a\t.gif"}, "<IMG SRC=[a\t.gif]>"},
         ValueRow{"<IMG\tSRC=a.gif>", {}, "<IMG\tSRC=a.gif>"},
         ValueRow{"<IMG \tSRC=a.gif>", {"a.gif"}, "<IMG \tSRC=[a.gif]>"},
+        // The tag name is looked up as read: a tab or NUL in it makes it
+        // another tag.
+        ValueRow{"<IMG\t SRC=a.gif>", {}, "<IMG\t SRC=a.gif>"},
+        ValueRow{"<\tIMG SRC=a.gif>", {}, "<\tIMG SRC=a.gif>"},
+        ValueRow{std::string("<IMG\0 SRC=a.gif>", 16), {}, std::string("<IMG\0 SRC=a.gif>", 16)},
         // An attribute without a value, then one with.
         ValueRow{"<IMG ISMAP SRC=a.gif>", {"a.gif"}, "<IMG ISMAP SRC=[a.gif]>"},
         // Nothing inside a comment is reported.

@@ -159,6 +159,36 @@ TEST_F(SettingsTest, RowsBeyondCountAreIgnoredAndHostileCountIsBounded) {
   EXPECT_TRUE(big.IsHTMLRecExtension("left"));
 }
 
+TEST_F(SettingsTest, RecognitionRowsAreStoredUnderTheirNumberedNames) {
+  TOptions o;
+  o.HTMLRecRows[9].Checked = false;  // "asp"
+  o.HTMLRecRows.push_back({"jsp", "JSP", true});
+  o.HTMLRecRows.push_back({"xhtml", "X", false});
+  ASSERT_TRUE(o.SaveSettings());
+  std::string text = FileText();
+  for (int n = 1; n <= 9; ++n)
+    EXPECT_NE(text.find("Systemitem_" + std::to_string(n) + "=1\n"), std::string::npos) << n;
+  EXPECT_NE(text.find("Systemitem_10=0\n"), std::string::npos);
+  EXPECT_EQ(text.find("Systemitem_11"), std::string::npos);
+  for (const char* line : {"EXT_Count=2\n", "EXT_ext_1=jsp\n", "EXT_inf_1=JSP\n", "EXT_chk_1=1\n",
+                           "EXT_ext_2=xhtml\n", "EXT_inf_2=X\n", "EXT_chk_2=0\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+
+  // Deleting the last user row lowers the count; its values stay and are ignored.
+  o.HTMLRecRows.pop_back();
+  ASSERT_TRUE(o.SaveSettings());
+  text = FileText();
+  EXPECT_NE(text.find("EXT_Count=1\n"), std::string::npos);
+  EXPECT_NE(text.find("EXT_ext_2=xhtml\n"), std::string::npos);
+  TOptions r;
+  r.LoadSettings();
+  EXPECT_EQ(r.HTMLRecRows.size(), 11u);
+  EXPECT_FALSE(r.IsHTMLRecExtension("xhtml"));
+  // An unchecked row still counts as hypertext: the marks are only kept and shown.
+  EXPECT_FALSE(r.HTMLRecRows[9].Checked);
+  EXPECT_TRUE(r.IsHTMLRecExtension("ASP "));
+}
+
 TEST_F(SettingsTest, PasswordScramblingIsUpperHexAndReversible) {
   for (std::string pw :
        {std::string(), std::string("a"), std::string("aaaa"), std::string("\x00\xff\x80 x", 5)}) {

@@ -86,10 +86,11 @@ std::optional<std::string> LocalFileName(std::string_view localDir, const TURL& 
 // The text that replaces an admitted link to `target` inside the stored copy
 // of `current`: the relative link from current's directory to the local
 // file that LocalFileName gives for `target` under the same options (index
-// file, "//" folded, numbered, ".html"), without fragment. nullopt when that
-// local file would be refused. Escapes that stand for "." or "/" are written
-// plainly and broken ones as "%20", so that the browser finds the file
-// exactly under its decoded name.
+// file, "//" and "." segments folded, numbered, ".html"), without fragment.
+// nullopt when that local file would be refused. Escapes that stand for "."
+// or "/" are written plainly and broken ones as "%20", so that the browser
+// finds the file exactly under its decoded name; a "%" in the host is
+// escaped, and text whose first segment holds ":" starts with "./".
 std::optional<std::string> LocalLinkText(const TURL& current, const TURL& target,
                                          const TNamingOptions& opt);
 

@@ -221,7 +221,6 @@ TRefreshParts SplitRefresh(std::string_view content) {
     while (e > b && IsTrimmed(static_cast<unsigned char>(content[e - 1])))
       --e;
   }
-  if (e == b) return parts;
   parts.found = true;
   parts.before = content.substr(0, b);
   parts.url = content.substr(b, e - b);

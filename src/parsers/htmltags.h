@@ -102,8 +102,9 @@ inline constexpr std::string_view kJavaClassId = "CLSID:8AD9C840-044E-11D1-B3E9-
 // into spaces, a few entities decoded.
 std::string CleanAnchorText(std::string_view raw);
 
-// A META refresh CONTENT value split around its URL: head + before + url +
-// after == the value. `found` is false when the value names no URL.
+// A META refresh CONTENT value split around its URL: before + url + after ==
+// the value. `found` is false when the value has no ";" or no "URL=" after
+// it; an empty target after "URL=" is found (and empty).
 struct TRefreshParts {
   bool found = false;
   std::string_view before;  // everything up to the URL

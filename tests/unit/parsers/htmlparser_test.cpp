@@ -180,7 +180,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RefreshRow{"0; URL=  b.htm  ", "b.htm", "0; URL=  [b.htm]  "},
                       RefreshRow{"0; URL=b.htm extra", "b.htm", "0; URL=[b.htm] extra"},
                       RefreshRow{"0; URL='q.htm'", "q.htm", "0; URL='[q.htm]'"},
-                      RefreshRow{"0; URL=", nullptr, "0; URL="},
+                      // An empty target is reported as it stands, like HREF="".
+                      RefreshRow{"0; URL=", "", "0; URL=[]"},
+                      RefreshRow{"0; URL=  ", "", "0; URL=  []"},
+                      RefreshRow{"0; URL=''", "", "0; URL='[]'"},
                       RefreshRow{"url=a.htm", nullptr, "url=a.htm"},
                       RefreshRow{"10", nullptr, "10"},
                       RefreshRow{"1; x; URL=c.htm", "c.htm", "1; x; URL=[c.htm]"}));

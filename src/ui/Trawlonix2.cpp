@@ -8,7 +8,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("trawlonix"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Morvek Trawlonix 2"));
+  // The title "Morvek Trawlonix 2" heads the message boxes; it is not set as
+  // the display name, which would be appended to every window caption.
   QApplication::setOrganizationName(QStringLiteral("Morvek"));
   QApplication::setDesktopFileName(QStringLiteral("trawlonix"));
   QApplication::setWindowIcon(trawlonix::ui::AppIcon());

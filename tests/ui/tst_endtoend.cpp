@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -248,6 +249,58 @@ class TstEndToEnd : public QObject {
     for (std::int32_t i = 0; i < w2->SpiderList.Count(); ++i)
       QVERIFY(w2->SpiderList[i].Fetched);
     QCOMPARE(w2->SpiderList.Count(), 31);
+  }
+
+  // Not a check: the wall time of one crawl of a generated site with the
+  // window as host against trawlonix-cli on the same site, and the longest
+  // stall of the window's event loop meanwhile. Runs only when
+  // TX_UI_BENCH_PAGES names the page count (e.g. 5000).
+  void windowAgainstCliWallTime() {
+    const int pages = qEnvironmentVariableIntValue("TX_UI_BENCH_PAGES");
+    if (pages <= 0) QSKIP("set TX_UI_BENCH_PAGES to measure");
+    if (!testsupport::NginxServer::available()) QSKIP("nginx not installed");
+    QProcess gen;
+    gen.start("python3", {TX_SOURCE_DIR "/tools/sitegen.py", "--out", P("gen"), "--pages",
+                          QString::number(pages)});
+    QVERIFY(gen.waitForFinished(300000));
+    testsupport::NginxServer nginx;
+    QVERIFY2(nginx.start(P("gen"), {}, 1800), qPrintable(nginx.errorString()));
+    const std::string url = nginx.baseUrl().toStdString();
+
+    const QString cliProject = MakeProject("benchcli", url);
+    QElapsedTimer clock;
+    clock.start();
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::MergedChannels);
+    cli.setStandardOutputFile(QProcess::nullDevice());
+    cli.start(TX_BINARY_DIR "/src/cli/trawlonix-cli", {"run", cliProject, "--quiet", "--no-save"});
+    QVERIFY(cli.waitForFinished(1800000));
+    const qint64 cliMs = clock.elapsed();
+
+    const QString file = MakeProject("benchui", url);
+    auto w = MakeWindow();
+    w->OpenProjectFile(file);
+    tst::ModalAnswerer a;
+    Results r;
+    ExpectResults(a, *w, r);
+    qint64 maxGap = 0;
+    QElapsedTimer gap;
+    QTimer beat;
+    beat.setInterval(10);
+    connect(&beat, &QTimer::timeout, [&] { maxGap = std::max(maxGap, gap.restart()); });
+    clock.restart();
+    gap.start();
+    beat.start();
+    w->StartProject();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->Running() && a.Done(), 1800000);
+    const qint64 uiMs = clock.elapsed();
+    beat.stop();
+    qInfo(
+        "%d pages: trawlonix-cli %lld ms, window %lld ms, ratio %.2f, files received %s, "
+        "longest event-loop gap %lld ms",
+        pages, static_cast<long long>(cliMs), static_cast<long long>(uiMs),
+        double(uiMs) / double(std::max<qint64>(cliMs, 1)), qPrintable(r.figures.value(3)),
+        static_cast<long long>(maxGap));
   }
 };
 

@@ -7,11 +7,16 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <QTextBrowser>
+
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
+#include "platform/SettingsStore.h"
 #include "tst_main_modal.h"
 #include "ui/Dlg_Options.h"
+#include "ui/Dlg_Splash.h"
 #include "ui/Frm_TrawlonixMain.h"
+#include "ui/TxHelp.h"
 #include "ui/TxStatusBar.h"
 
 using namespace trawlonix;
@@ -466,6 +471,65 @@ class TstMain : public QObject {
     QCOMPARE(w->LinkTree->topLevelItemCount(), 0);
     QVERIFY(!w->LinkTree->isEnabled());
     QCOMPARE(a.Handled(), 1);
+  }
+
+  void firstActivation() {
+    // A first start: the settings are loaded, the start counted, the splash
+    // shown, the first-start topic opened and the command-line project read.
+    const QString settings = temp_.filePath("first.conf");
+    qputenv("TRAWLONIX_SETTINGS", settings.toUtf8());
+    {
+      SettingsStore store(settings.toStdString());
+      store.Write("Options", "ShowLinkStructure", "1");
+      store.Write("Options", "MaxThreads", "7");
+      store.Write("Placement", "Left", "33");
+      store.Write("Placement", "Top", "44");
+      QVERIFY(store.Sync());
+    }
+    TrawlonixDefinition def;
+    def.StartingUrl = "http://127.0.0.1:9/";
+    TSpiderList spider;
+    TCGIRedirectList redirects;
+    const QString project = temp_.filePath("cmdline.txp");
+    QVERIFY(SaveProject(project.toStdString(), def, spider, redirects).ok);
+
+    TTrawlonixMainForm w("  " + project + " ");
+    QCOMPARE(w.pos(), QPoint(33, 44));
+    w.AutoActivate = false;
+    tst::ModalAnswerer a;
+    a.Then([&](QWidget* shown) {
+      QCOMPARE(shown, static_cast<QWidget*>(w.SplashDlg));
+      w.SplashDlg->accept();
+    });
+    w.FirstActivation();
+    QVERIFY(a.Done());
+    QCOMPARE(w.OptionsDlg->Options.MaxThreads, 7);
+    QVERIFY(w.ShowLinkStructure);
+    QVERIFY(w.LinkTree->isEnabled());
+    QVERIFY(w.Loaded);
+    QTextBrowser* help = ui::HelpWindow("txmain");
+    QVERIFY(help);
+    QVERIFY(help->source().toString().endsWith("10000.html"));
+    help->setSource(QUrl("qrc:/help/index.html"));
+    QCOMPARE(SettingsStore(settings.toStdString()).Read("Options", "Runs").value_or(""),
+             std::string("1"));
+    w.FirstActivation();  // once only
+    QCOMPARE(a.Handled(), 1);
+
+    // The second start shows no first-start topic; closing remembers the place.
+    TTrawlonixMainForm w2;
+    w2.AutoActivate = false;
+    w2.ShowSplashAtStart = false;
+    w2.FirstActivation();
+    QVERIFY(help->source().toString().endsWith("index.html"));
+    QVERIFY(!w2.Loaded);
+    w2.show();
+    w2.move(55, 66);
+    QVERIFY(w2.close());
+    SettingsStore store(settings.toStdString());
+    QCOMPARE(store.Read("Placement", "Left").value_or(""), std::to_string(w2.pos().x()));
+    QCOMPARE(store.Read("Placement", "Top").value_or(""), std::to_string(w2.pos().y()));
+    qputenv("TRAWLONIX_SETTINGS", temp_.filePath("settings.conf").toUtf8());
   }
 
   void adoptNewProjectKeepsRenameSettings() {

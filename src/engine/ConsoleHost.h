@@ -36,6 +36,7 @@ class TConsoleHost : public CrawlHost {
   bool OfferBrokenLink(const std::string& url, const std::string& errorText,
                        const std::string& firstOccurrence) override;
   void SetLastRowReference(const std::string& text) override;
+  void ForgetLastRow() override { Results.ForgetLastRow(); }
   void SetSlotUrl(int, const std::string&) override {}
   void SetSlotInfo(int, const std::string&) override {}
   void SetSlotProgress(int, int) override {}

@@ -71,6 +71,9 @@ class CrawlHost {
   virtual bool OfferBrokenLink(const std::string& url, const std::string& errorText,
                                const std::string& firstOccurrence) = 0;
   virtual void SetLastRowReference(const std::string& text) = 0;
+  // A new document begins: anchor texts found from now on belong to its own
+  // links, so the last added row of an earlier document is forgotten.
+  virtual void ForgetLastRow() {}
 
   virtual void SetSlotUrl(int slot, const std::string& url) = 0;
   virtual void SetSlotInfo(int slot, const std::string& info) = 0;

@@ -95,6 +95,9 @@ void ExecuteBatch(CrawlHost& host, HostBatch& batch, TLogFile* logFile, TCounter
       case HostOp::kSetReference:
         host.SetLastRowReference(op.s1);
         break;
+      case HostOp::kForgetLastRow:
+        host.ForgetLastRow();
+        break;
       case HostOp::kSlotUrl:
         host.SetSlotUrl(op.num, op.s1);
         break;

@@ -28,8 +28,9 @@ struct HostOp {
     kOfferEMail,    // s1 address, s2 first occurrence
     kOfferBroken,   // s1 url, s2 error text, s3 first occurrence
     kSetReference,  // s1 text
-    kSlotUrl,       // slot, s1
-    kSlotInfo,      // slot, s1
+    kForgetLastRow,
+    kSlotUrl,   // slot, s1
+    kSlotInfo,  // slot, s1
   };
   Kind kind = kLog;
   std::int32_t num = 0;      // slot number or icon

@@ -37,6 +37,7 @@ class TResultLists {
     std::size_t row;
   };
   std::optional<RowRef> SetLastRowReference(const std::string& text);
+  void ForgetLastRow() { last_.reset(); }
 
   const std::vector<TResultRow>& Rows(ListId list) const { return rows_[list]; }
   std::vector<TResultRow>& MutableRows(ListId list);  // forgets indexes; see Reindex

@@ -228,6 +228,7 @@ void TTrawlonixThread::SetDocument(std::int32_t index) {
     CurrentLevel = e->Level;
   }
   BaseSet = false;
+  batch_.Push(HostOp::kForgetLastRow);
 }
 
 bool TTrawlonixThread::IsHypertext(const TURL& url) const {

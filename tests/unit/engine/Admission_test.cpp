@@ -208,6 +208,12 @@ TEST(JudgeLink, AnchorTextReplacesReferenceOfLastAddedRowOnce) {
   const auto& rows = f.host.results.Rows(TResultLists::kLinks);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].Reference, "First");
+  // A new document does not hand its anchor texts to an earlier one's row.
+  f.Link("http://far.org/2.html");
+  f.worker->SetDocument(0);
+  f.worker->Batch().Push(HostOp::kSetReference).s1 = "Elsewhere";
+  f.worker->Flush();
+  EXPECT_EQ(f.host.results.Rows(TResultLists::kLinks)[1].Reference, "<\?\?\?>");
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ class FakeHost : public CrawlHost {
     return results.OfferBrokenLink(url, e, first).has_value();
   }
   void SetLastRowReference(const std::string& text) override { results.SetLastRowReference(text); }
+  void ForgetLastRow() override { results.ForgetLastRow(); }
   void SetSlotUrl(int, const std::string&) override {}
   void SetSlotInfo(int, const std::string&) override {}
   void SetSlotProgress(int, int) override {}

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "ui/TxMessages.h"
 
@@ -19,7 +20,35 @@ QString Q(const std::string& s) {
   return ui::Q(s);
 }
 
+// Refuses an edit that makes the text longer than the limit in UTF-8 bytes.
+class ByteLimitValidator : public QValidator {
+ public:
+  ByteLimitValidator(int bytes, QObject* parent) : QValidator(parent), bytes_(bytes) {}
+  State validate(QString& input, int&) const override {
+    return input.toUtf8().size() <= bytes_ ? Acceptable : Invalid;
+  }
+
+ private:
+  int bytes_;
+};
+
 }  // namespace
+
+void LimitFieldBytes(QLineEdit* edit, int bytes) {
+  edit->setMaxLength(bytes);
+  edit->setValidator(new ByteLimitValidator(bytes, edit));
+}
+
+std::string Utf8Within(const QString& text, int bytes) {
+  std::string s = ui::S(text);
+  if (s.size() <= static_cast<std::size_t>(bytes)) return s;
+  std::size_t end = static_cast<std::size_t>(bytes);
+  // Back up over continuation bytes to the start of the cut character.
+  while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80)
+    --end;
+  s.resize(end);
+  return s;
+}
 
 void ShowSetupMessage(QWidget* parent, const TSetupMessage& message) {
   if (message.kind == TSetupMessageKind::Error) {

@@ -44,6 +44,13 @@ void AddPrefixEntry(QWidget* parent, QListWidget* list, bool positive);
 void ChangePrefixEntry(QWidget* parent, QListWidget* list, bool positive);
 void DeletePrefixEntry(QWidget* parent, QListWidget* list);
 
+// Keeps a field within `bytes` bytes of UTF-8 (as well as `bytes`
+// characters), so that a record field of that size stores it whole: a cut
+// in the middle of a character would store a broken byte sequence.
+void LimitFieldBytes(QLineEdit* edit, int bytes);
+// The text as UTF-8, cut after the last whole character within `bytes`.
+std::string Utf8Within(const QString& text, int bytes);
+
 // The list box contents as strings, and back.
 std::vector<std::string> ListBoxItems(const QListWidget* list);
 void FillListBox(QListWidget* list, const std::vector<std::string>& items);

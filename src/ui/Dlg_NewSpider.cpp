@@ -225,7 +225,7 @@ QWidget* TNewSpiderDlg::BuildGenerel() {
   Edit_StartingUrl->setMaxLength(1024);
   Edit_ProjectName = new QLineEdit(page);
   Edit_ProjectName->setObjectName(QStringLiteral("Edit_ProjectName"));
-  Edit_ProjectName->setMaxLength(128);
+  LimitFieldBytes(Edit_ProjectName, 128);
   auto* urlLabel = new QLabel(QStringLiteral("起始页面/URL:"), page);
   urlLabel->setBuddy(Edit_StartingUrl);
   auto* nameLabel = new QLabel(QStringLiteral("方案名称:"), page);
@@ -246,9 +246,9 @@ QWidget* TNewSpiderDlg::BuildPasswort() {
   auto* l = new QVBoxLayout(page);
   CB_UsePwd = new QCheckBox(QStringLiteral("在主机那里用这个密码登录:"), page);
   Edit_Username = new QLineEdit(page);
-  Edit_Username->setMaxLength(128);
+  LimitFieldBytes(Edit_Username, 128);
   Edit_Password = new QLineEdit(page);
-  Edit_Password->setMaxLength(128);
+  LimitFieldBytes(Edit_Password, 128);
   Edit_Password->setEchoMode(QLineEdit::Password);
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("用户名"), Edit_Username);
@@ -285,7 +285,7 @@ QWidget* TNewSpiderDlg::BuildLokal() {
   auto* l = new QVBoxLayout(page);
   Edit_LocalPath = new QLineEdit(page);
   Edit_LocalPath->setObjectName(QStringLiteral("Edit_LocalPath"));
-  Edit_LocalPath->setMaxLength(255);
+  LimitFieldBytes(Edit_LocalPath, 255);
   Button_Browse = new QPushButton(QStringLiteral("浏览..."), page);
   CB_ChgLocLink = new QCheckBox(QStringLiteral("指向已下载页面的绝对链接转换成相对链接"), page);
   CB_ChgJScriptLink = new QCheckBox(QStringLiteral("也允许更改 Java Script 中的链接"), page);
@@ -493,11 +493,11 @@ void TNewSpiderDlg::LeavePage(int page) {
   switch (page) {
     case Generel:
       def_.StartingUrl = TrimText(S(Edit_StartingUrl->text()));
-      def_.ProjectName = TrimText(S(Edit_ProjectName->text()));
+      def_.ProjectName = Utf8Within(Q(TrimText(S(Edit_ProjectName->text()))), 128);
       break;
     case Passwort:
-      def_.Username = S(Edit_Username->text());
-      def_.Password = S(Edit_Password->text());
+      def_.Username = Utf8Within(Edit_Username->text(), 128);
+      def_.Password = Utf8Within(Edit_Password->text(), 128);
       def_.UsePwd = CB_UsePwd->isChecked();
       break;
     case Aktionen:
@@ -509,7 +509,7 @@ void TNewSpiderDlg::LeavePage(int page) {
       break;
     case Lokal:
       Edit_LocalPathExit();
-      def_.LocalPath = S(Edit_LocalPath->text());
+      def_.LocalPath = Utf8Within(Edit_LocalPath->text(), 255);
       def_.ChgLocLink = CB_ChgLocLink->isChecked();
       def_.ChgJScriptLink = CB_ChgJScriptLink->isChecked();
       def_.ChgExtLink = CB_ChgExtLink->isChecked();

@@ -105,7 +105,7 @@ QWidget* TTXDPropertyDlg::BuildGeneral() {
   Edit_StartingURL = new QLineEdit(page);
   Edit_StartingURL->setMaxLength(1024);
   Edit_ProjectName = new QLineEdit(page);
-  Edit_ProjectName->setMaxLength(128);
+  LimitFieldBytes(Edit_ProjectName, 128);
   form->addRow(QStringLiteral("起始 URL"), Edit_StartingURL);
   form->addRow(QStringLiteral("方案名称"), Edit_ProjectName);
   CB_LevelLimit = new QCheckBox(QStringLiteral("层次数目限制为"), page);
@@ -128,9 +128,9 @@ QWidget* TTXDPropertyDlg::BuildPassword() {
   auto* l = new QVBoxLayout(page);
   CB_UsePwd = new QCheckBox(QStringLiteral("在服务器那里用这些用户数据登录:"), page);
   Edit_Username = new QLineEdit(page);
-  Edit_Username->setMaxLength(128);
+  LimitFieldBytes(Edit_Username, 128);
   Edit_Password = new QLineEdit(page);
-  Edit_Password->setMaxLength(128);
+  LimitFieldBytes(Edit_Password, 128);
   Edit_Password->setEchoMode(QLineEdit::Password);
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("用户名"), Edit_Username);
@@ -170,7 +170,7 @@ QWidget* TTXDPropertyDlg::BuildLocal() {
   intro->setWordWrap(true);
   l->addWidget(intro);
   Edit_LocalPath = new QLineEdit(page);
-  Edit_LocalPath->setMaxLength(255);
+  LimitFieldBytes(Edit_LocalPath, 255);
   auto* browse = new QPushButton(QStringLiteral("浏览..."), page);
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel(QStringLiteral("目标目录"), page));
@@ -391,19 +391,19 @@ void TTXDPropertyDlg::FillFrom(const TrawlonixDefinition& def) {
 
 void TTXDPropertyDlg::WriteTo(TrawlonixDefinition& def) const {
   def.StartingUrl = S(Edit_StartingURL->text());
-  def.ProjectName = S(Edit_ProjectName->text());
+  def.ProjectName = Utf8Within(Edit_ProjectName->text(), 128);
   def.LevelLimit = CB_LevelLimit->isChecked();
   def.MaxLevel = static_cast<std::uint16_t>(SEdit_MaxLevel->value());
   def.StrictUrl = CB_StrictUrl->currentIndex() == 0;
   def.UsePwd = CB_UsePwd->isChecked();
-  def.Username = S(Edit_Username->text());
-  def.Password = S(Edit_Password->text());
+  def.Username = Utf8Within(Edit_Username->text(), 128);
+  def.Password = Utf8Within(Edit_Password->text(), 128);
   def.actSaveFiles = CB_actSaveFiles->isChecked();
   def.actEMails = CB_actEMails->isChecked();
   def.actBLinks = CB_actBLinks->isChecked();
   def.actCollect = CB_actCollect->isChecked();
   def.actColOpt = static_cast<TCollectOption>(std::max(0, CB_actColOpt->currentIndex()));
-  def.LocalPath = S(Edit_LocalPath->text());
+  def.LocalPath = Utf8Within(Edit_LocalPath->text(), 255);
   def.ChgLocLink = CB_ChgLocLink->isChecked();
   def.ChgExtLink = CB_ChgExtLink->isChecked();
   def.ChgJScriptLink = CB_ChgJScriptLink->isChecked();

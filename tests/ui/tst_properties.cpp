@@ -276,6 +276,18 @@ class PropertiesTest : public QObject {
     QCOMPARE(sharing.Positivlist->size(), std::size_t(2));
   }
 
+  void longTextsCutAtWholeCharacters() {
+    TTXDPropertyDlg dlg;
+    TrawlonixDefinition d;
+    dlg.FillFrom(d);
+    dlg.Edit_ProjectName->setText(QString(60, QChar(0x540D)));  // set from code: no validator
+    dlg.Edit_LocalPath->setText(QStringLiteral("/") + QString(100, QChar(0x76EE)));
+    dlg.WriteTo(d);
+    QCOMPARE(QString::fromStdString(d.ProjectName.str()), QString(42, QChar(0x540D)));
+    QCOMPARE(QString::fromStdString(d.LocalPath.str()),
+             QStringLiteral("/") + QString(84, QChar(0x76EE)));
+  }
+
   void cancelLeavesRecordUntouched() {
     ModalAnswerer boxes;
     TrawlonixDefinition d = SampleRecord();

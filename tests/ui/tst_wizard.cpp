@@ -477,6 +477,22 @@ class WizardTest : public QObject {
     QCOMPARE(w.CB_LimitHtDocs->currentIndex(), 1);
   }
 
+  // The record keeps 128 bytes of a name: the field takes no more, so a
+  // name in Chinese is never cut inside a character.
+  void nameFieldStopsAtRecordSize() {
+    TNewSpiderDlg w(&options_);
+    w.show();
+    for (int i = 0; i < 50; ++i) {  // typed one by one, three bytes each
+      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0x7F51)));
+      QApplication::sendEvent(w.Edit_ProjectName, &key);
+    }
+    QCOMPARE(w.Edit_ProjectName->text(), QString(42, QChar(0x7F51)));
+    QTest::keyClicks(w.Edit_ProjectName, QStringLiteral("ab"));
+    QCOMPARE(w.Edit_ProjectName->text().size(), 44);
+    QCOMPARE(Utf8Within(QString(50, QChar(0x7F51)), 128), QString(42, QChar(0x7F51)).toStdString());
+    QCOMPARE(Utf8Within(QStringLiteral("abc"), 2), std::string("ab"));
+  }
+
   void adoptCopiesContentsNotLists() {
     TrawlonixDefinition wiz;
     wiz.StartingUrl = "http://a/";

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "engine/export/ExportWriter.h"
@@ -399,6 +400,25 @@ void TExportDlg::Export(TExportKind kind, const std::vector<TExportRow>& rows) {
                         locale.toString(now.time(), QLocale::LongFormat)));
   const TExportResult result = writer.Write(S(fileName_), rows);
   if (!result.Ok()) ui::ErrorBox(parentWidget(), Q(result.Message));
+}
+
+std::vector<TExportRow> TExportDlg::RowsOf(const QTreeWidget* listView) {
+  std::vector<TExportRow> rows;
+  if (listView == nullptr) return rows;
+  rows.reserve(static_cast<std::size_t>(listView->topLevelItemCount()));
+  for (int i = 0; i < listView->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = listView->topLevelItem(i);
+    TExportRow row;
+    for (int c = 0; c < listView->columnCount(); ++c)
+      row.Columns.push_back(S(item->text(c)));
+    row.Selected = item->isSelected();
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void TExportDlg::Export(TExportKind kind, const QTreeWidget* listView) {
+  Export(kind, RowsOf(listView));
 }
 
 }  // namespace trawlonix

@@ -20,6 +20,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
+class QTreeWidget;
 
 namespace trawlonix {
 
@@ -34,6 +35,11 @@ class TExportDlg : public QDialog {
   // The whole export of one list: refuses an empty list, shows the wizard,
   // writes the chosen file. Every failure ends in one error box.
   void Export(TExportKind kind, const std::vector<TExportRow>& rows);
+  // The same for the rows of a report list view, in list order.
+  void Export(TExportKind kind, const QTreeWidget* listView);
+  // A list view's rows as the export takes them: every column's text and
+  // whether the row is selected.
+  static std::vector<TExportRow> RowsOf(const QTreeWidget* listView);
 
   // Prepares the wizard for `kind` (caption, picture, defaults, first page);
   // Export does this before showing it.

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 
@@ -322,6 +323,23 @@ class ExportTest : public QObject {
     Shoot(&dlg, QStringLiteral("export-page3-html.png"));
     dlg.Prepare(TExportKind::kEMails);
     Shoot(&dlg, QStringLiteral("export-emails-page1.png"));
+  }
+
+  void rowsOfListView() {
+    QTreeWidget lv;
+    lv.setColumnCount(4);
+    lv.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    new QTreeWidgetItem(&lv, {"http://127.0.0.1/a", "A", "http://127.0.0.1/", "通过"});
+    auto* second = new QTreeWidgetItem(&lv, {"http://127.0.0.1/b", "B"});
+    second->setSelected(true);
+    const std::vector<TExportRow> rows = TExportDlg::RowsOf(&lv);
+    QCOMPARE(rows.size(), std::size_t(2));
+    QCOMPARE(rows[0].Columns,
+             (std::vector<std::string>{"http://127.0.0.1/a", "A", "http://127.0.0.1/", "通过"}));
+    QVERIFY(!rows[0].Selected);
+    QCOMPARE(rows[1].Columns.at(1), std::string("B"));
+    QCOMPARE(rows[1].Columns.at(3), std::string());
+    QVERIFY(rows[1].Selected);
   }
 
   void cancelWritesNothing() {

@@ -408,7 +408,7 @@ void TNewSpiderDlg::FormShow() {
   Button_Next->setEnabled(true);
   SetNextToFinish(false);
   ResetDefinition(def_);
-  if (options_ != nullptr) def_.LocalPath = options_->DefaultLocalPath;
+  if (options_ != nullptr) def_.LocalPath = Utf8Within(Q(options_->DefaultLocalPath), 255);
   FillControls();
   def_.Positivlist->clear();
   def_.Negativlist->clear();

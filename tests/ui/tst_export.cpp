@@ -325,6 +325,19 @@ class ExportTest : public QObject {
     Shoot(&dlg, QStringLiteral("export-emails-page1.png"));
   }
 
+  void helpContextByPage() {
+    TExportDlg dlg;
+    QList<int> contexts;
+    dlg.OnHelp = [&](int context, const QString&) { contexts << context; };
+    dlg.Prepare(TExportKind::kLinks);
+    dlg.show();
+    dlg.Button_Help->click();
+    dlg.NextClick();
+    dlg.NextClick();
+    dlg.Button_Help->click();
+    QCOMPARE(contexts, (QList<int>{401, 404}));
+  }
+
   void rowsOfListView() {
     QTreeWidget lv;
     lv.setColumnCount(4);

@@ -493,6 +493,21 @@ class WizardTest : public QObject {
     QCOMPARE(Utf8Within(QStringLiteral("abc"), 2), std::string("ab"));
   }
 
+  void helpContextByPage() {
+    TNewSpiderDlg w(&options_);
+    QList<int> contexts;
+    w.OnHelp = [&](int context, const QString& window) {
+      QCOMPARE(window, QStringLiteral("txhelp"));
+      contexts << context;
+    };
+    w.show();
+    FillStart(w);
+    w.Button_Help->click();
+    w.NextClick();
+    w.Button_Help->click();
+    QCOMPARE(contexts, (QList<int>{4089, 4088}));
+  }
+
   void adoptCopiesContentsNotLists() {
     TrawlonixDefinition wiz;
     wiz.StartingUrl = "http://a/";

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -43,8 +44,34 @@ TEST(ExtTable, HoldsThirtyTwoDistinctLowerCaseRows) {
   EXPECT_EQ(std::string(TX_Ext_Info.back().Ext), "htc");
 }
 
+TEST(ExtTable, RowsAndCodesInOrder) {
+  const std::pair<const char*, TFileType> want[] = {
+      {"html", ftHypertext}, {"htm", ftHypertext}, {"shtml", ftHypertext}, {"phtml", ftHypertext},
+      {"gif", ftImage},      {"jpg", ftImage},     {"jpeg", ftImage},      {"bmp", ftImage},
+      {"pcx", ftImage},      {"rle", ftImage},     {"png", ftImage},       {"wav", ftSound},
+      {"au", ftSound},       {"swf", ftFlash},     {"java", ftJava},       {"class", ftJava},
+      {"snd", ftSound},      {"ram", ftSound},     {"rm", ftSound},        {"mid", ftSound},
+      {"aiff", ftSound},     {"mp2", ftSound},     {"mp3", ftSound},       {"avi", ftVideo},
+      {"asf", ftVideo},      {"qt", ftVideo},      {"mov", ftVideo},       {"mpg", ftVideo},
+      {"mpeg", ftVideo},     {"js", ftJavaScript}, {"css", ftStyleSheet},  {"htc", ftStyleSheet},
+  };
+  ASSERT_EQ(std::size(want), TX_Ext_Info.size());
+  for (std::size_t i = 0; i < TX_Ext_Info.size(); ++i) {
+    EXPECT_EQ(std::string(TX_Ext_Info[i].Ext), want[i].first) << i;
+    EXPECT_EQ(TX_Ext_Info[i].Code, want[i].second) << want[i].first;
+    EXPECT_EQ(FileTypeOf(Parts("h", "/", std::string("f.") + want[i].first)), want[i].second);
+  }
+  const std::pair<TFileType, int> codes[] = {
+      {ftHypertext, 3}, {ftImage, 5},  {ftOther, 7},       {ftSound, 9},       {ftVideo, 11},
+      {ftJava, 13},     {ftFlash, 15}, {ftJavaScript, 19}, {ftStyleSheet, 21},
+  };
+  for (const auto& [type, code] : codes)
+    EXPECT_EQ(static_cast<int>(type), code);
+}
+
 TEST(SpiderTools, FileTypeOf) {
   const TStringList rec = {"asp", "php"};
+  const TStringList recJs = {"js"};
   struct Case {
     TURL url;
     const TStringList* list;
@@ -65,6 +92,12 @@ TEST(SpiderTools, FileTypeOf) {
       {Parts("h", "/", "x.mp3"), nullptr, ftSound},
       {Parts("h", "/", "x.gif"), &rec, ftImage},
       {Parts("h", "/", "noext"), nullptr, ftOther},
+      // The extension is trimmed before the lookup; the recognised list wins
+      // over the table, also for an extension the table knows.
+      {Parts("h", "/", "x. GIF\t"), nullptr, ftImage},
+      {Parts("h", "/", "x.js"), &recJs, ftHypertext},
+      {Parts("h", "/", "x.JS "), &recJs, ftHypertext},
+      {Parts("h", "/", "x.css"), &recJs, ftStyleSheet},
   };
   for (const Case& c : cases)
     EXPECT_EQ(FileTypeOf(c.url, c.list), c.want) << c.url.FileName;

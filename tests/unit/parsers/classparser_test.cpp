@@ -30,6 +30,7 @@ class ClassBuilder {
   uint16_t Methodref(uint16_t cls, uint16_t nat) { return Simple(10, {cls, nat}); }
   uint16_t InterfaceMethodref(uint16_t cls, uint16_t nat) { return Simple(11, {cls, nat}); }
   uint16_t Integer() { return Simple(3, {0x1234, 0x5678}); }
+  uint16_t Float() { return Simple(4, {0x3F80, 0}); }
   uint16_t Long() {
     Simple(5, {0, 0, 0, 1});
     return Next(1);  // the second slot of a Long is unusable
@@ -167,6 +168,38 @@ TEST(ClassParser, LongAndDoubleTakeTwoSlots) {
     b.Methodref(cls, b.NameAndType(name, name));
     ASSERT_EQ(name, 5);  // 1 text, 2-3 long/double, 4 integer
     EXPECT_THAT(ParseClass(b.Build()).refs, ElementsAre("right/Name")) << kind;
+  }
+}
+
+// Each constant kind is read with its own size: one byte too many or too few
+// and the class after it is misread.
+TEST(ClassParser, EveryConstantKindIsReadWithItsSize) {
+  struct Kind {
+    const char* name;
+    void (*add)(ClassBuilder&);
+  };
+  const Kind kinds[] = {
+      {"Utf8", [](ClassBuilder& b) { b.Utf8("x\x01\x07"); }},
+      {"Integer", [](ClassBuilder& b) { b.Integer(); }},
+      {"Float", [](ClassBuilder& b) { b.Float(); }},
+      {"Long", [](ClassBuilder& b) { b.Long(); }},
+      {"Double", [](ClassBuilder& b) { b.Double(); }},
+      {"Class", [](ClassBuilder& b) { b.Class(7); }},
+      {"String", [](ClassBuilder& b) { b.String(7); }},
+      {"Fieldref", [](ClassBuilder& b) { b.Fieldref(0x0701, 0x0107); }},
+      {"Methodref", [](ClassBuilder& b) { b.Methodref(0x0701, 0x0107); }},
+      {"InterfaceMethodref", [](ClassBuilder& b) { b.InterfaceMethodref(0x0701, 0x0107); }},
+      {"NameAndType", [](ClassBuilder& b) { b.NameAndType(0x0701, 0x0107); }},
+  };
+  for (const Kind& k : kinds) {
+    ClassBuilder b;
+    k.add(b);
+    k.add(b);
+    const uint16_t cls = b.Class(b.Utf8("right/Name"));
+    b.Methodref(cls, 1);
+    const Result r = ParseClass(b.Build());
+    EXPECT_THAT(r.refs, ElementsAre("right/Name")) << k.name;
+    EXPECT_EQ(r.messages.size(), 2u) << k.name;
   }
 }
 

@@ -151,6 +151,36 @@ TEST(FlashParser, ValidMovieHeaderAndAllLinks) {
                           "speed: 12.128 frames per second", "length: 1 frames"));
 }
 
+TEST(FlashParser, HeaderFieldsAsReported) {
+  struct Case {
+    std::string rect;
+    std::string rate;  // fraction byte, then integer part
+    uint32_t frames;
+    std::string size, speed, length;
+  };
+  const std::vector<Case> cases = {
+      // Width and height are the differences of the edges, pixels the
+      // quotient by 20 rounded down; the fraction byte is shown as a number.
+      {Rect(1, 2020, 3, 1042, 13), std::string("\x05\x18", 2), 300,
+       "movie-size: width=2019 twips  height=1039 twips  (100 x 51 Pixel)",
+       "speed: 24.5 frames per second", "length: 300 frames"},
+      {Rect(0, 0, 0, 0, 0), std::string("\x00\x00", 2), 65535,
+       "movie-size: width=0 twips  height=0 twips  (0 x 0 Pixel)", "speed: 0.0 frames per second",
+       "length: 65535 frames"},
+      {Rect(7, 0x7FFFFFFF, 1, 2, 31), std::string("\xFF\x01", 2), 0,
+       "movie-size: width=2147483640 twips  height=1 twips  (107374182 x 0 Pixel)",
+       "speed: 1.255 frames per second", "length: 0 frames"},
+  };
+  for (const Case& c : cases) {
+    const std::string body = c.rect + c.rate + U16(c.frames) + Tag(0, "");
+    const Result r = ParseMovie("FWS\x0A" + U32(static_cast<uint32_t>(8 + body.size())) + body);
+    EXPECT_TRUE(r.ok);
+    EXPECT_THAT(r.messages, ElementsAre("Version: Macromedia Flash 10",
+                                        "Filesize (header): " + std::to_string(8 + body.size()),
+                                        c.size, c.speed, c.length));
+  }
+}
+
 TEST(FlashParser, HeaderFailures) {
   const std::string valid = Movie("");
   const std::size_t rectEnd = kHeaderSize - 4;

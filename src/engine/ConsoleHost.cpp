@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QSocketNotifier>
 
+#include "engine/LinkCheck.h"
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
 
@@ -27,7 +29,7 @@ void TConsoleHost::ClearProgress() {
 }
 
 void TConsoleHost::AppendLog(const std::string& line) {
-  if (quiet_) return;
+  if (quiet_ || !LogLines) return;
   ClearProgress();
   std::fwrite(line.data(), 1, line.size(), out_);
   std::fputc('\n', out_);
@@ -108,6 +110,55 @@ bool TConsoleHost::SaveProject() {
   return Saver ? Saver() : false;
 }
 
+int TConsoleHost::CollectedLinkCount() {
+  return static_cast<int>(Results.Rows(TResultLists::kLinks).size());
+}
+
+namespace {
+template <typename Rows>
+auto* RowAt(Rows& rows, int row) {
+  return row >= 0 && static_cast<std::size_t>(row) < rows.size()
+             ? &rows[static_cast<std::size_t>(row)]
+             : nullptr;
+}
+}  // namespace
+
+std::string TConsoleHost::CollectedLinkUrl(int row) {
+  const auto* r = RowAt(Results.Rows(TResultLists::kLinks), row);
+  return r ? r->Text : std::string();
+}
+
+bool TConsoleHost::CollectedLinkSelected(int row) {
+  const auto* r = RowAt(Results.Rows(TResultLists::kLinks), row);
+  return r && r->Selected;
+}
+
+void TConsoleHost::SetCollectedLinkResult(int row, const std::string& text) {
+  if (auto* r = RowAt(Results.MutableRows(TResultLists::kLinks), row)) r->TestResult = text;
+}
+
+void TConsoleHost::SetCollectedLinkSelected(int row, bool selected) {
+  if (auto* r = RowAt(Results.MutableRows(TResultLists::kLinks), row)) r->Selected = selected;
+}
+
+void TConsoleHost::DeleteCollectedLink(int row) {
+  auto& rows = Results.MutableRows(TResultLists::kLinks);
+  if (RowAt(rows, row)) rows.erase(rows.begin() + row);
+}
+
+void TConsoleHost::CheckProgress(int done, int toCheck) {
+  if (!progress_) return;
+  std::fflush(out_);
+  std::fprintf(err_, "\r\x1b[K%s", LinkCheckProgressText(done, toCheck).c_str());
+  std::fflush(err_);
+  progressShown_ = true;
+}
+
+void TConsoleHost::CheckDone() {
+  ClearProgress();
+  std::fflush(out_);
+}
+
 // ---- The whole console run ----------------------------------------------
 
 namespace {
@@ -121,7 +172,63 @@ void OnSignal(int) {
   errno = saved;
 }
 
+// While it lives, SIGINT and SIGTERM call `onSignal` from the event loop of
+// the creating thread (through a pipe, so the handler itself stays safe).
+class TSignalStop {
+ public:
+  explicit TSignalStop(std::function<void()> onSignal) {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    notifier_ = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [fn = std::move(onSignal)] {
+      char buf[16];
+      while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
+      }
+      fn();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, &oldInt_);
+    sigaction(SIGTERM, &sa, &oldTerm_);
+    ok_ = true;
+  }
+  ~TSignalStop() {
+    if (!ok_) return;
+    sigaction(SIGINT, &oldInt_, nullptr);
+    sigaction(SIGTERM, &oldTerm_, nullptr);
+    notifier_.reset();
+    ::close(g_signalPipe[0]);
+    ::close(g_signalPipe[1]);
+    g_signalPipe[0] = g_signalPipe[1] = -1;
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  std::unique_ptr<QSocketNotifier> notifier_;
+  struct sigaction oldInt_ {};
+  struct sigaction oldTerm_ {};
+  bool ok_ = false;
+};
+
 }  // namespace
+
+bool CheckLinksFromConsole(TConsoleHost& host, const TOptions& options, bool onlySelected,
+                           int resultMode, int timeoutMsForTests) {
+  TLinkCheck check(host, options);
+  check.TimeoutMsForTests = timeoutMsForTests;
+  QEventLoop loop;
+  bool ended = false;
+  bool aborted = false;
+  check.OnFinished = [&](bool wasAborted) {
+    ended = true;
+    aborted = wasAborted;
+    loop.quit();
+  };
+  TSignalStop stopOnSignal([&] { check.Stop(); });
+  if (!check.Start(onlySelected, resultMode)) return false;
+  if (!ended) loop.exec();
+  return !aborted;
+}
 
 int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
                           TOpenedProject* preloaded) {
@@ -154,39 +261,30 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
   const CrawlHost::StartChoice choice = args.Choice ? *args.Choice : control.DefaultChoice();
   host.UpdateRun = choice == CrawlHost::StartChoice::Update;
 
-  // SIGINT and SIGTERM stop the run like the stop command; further signals
-  // are ignored until the run has ended and the project is saved.
-  if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
-  QSocketNotifier notifier(g_signalPipe[0], QSocketNotifier::Read);
-  QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
-    char buf[16];
-    while (::read(g_signalPipe[0], buf, sizeof buf) > 0) {
-    }
-    control.Stop();
-  });
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  struct sigaction oldInt {
-  }, oldTerm{};
-  sigaction(SIGINT, &sa, &oldInt);
-  sigaction(SIGTERM, &sa, &oldTerm);
-
   int exitCode = 1;
-  control.OnRunEnded = [&](bool interrupted) {
-    host.PrintResultLists();
-    if (!args.NoSave) host.SaveProject();
-    exitCode = saveFailed ? 1 : (interrupted ? 130 : 0);
-    QCoreApplication::exit(exitCode);
-  };
-  if (control.Start(choice)) {
-    QCoreApplication::exec();
+  bool ran = false;
+  bool interrupted = false;
+  {
+    // SIGINT and SIGTERM stop the run like the stop command; further signals
+    // are ignored until the run has ended and the project is saved.
+    TSignalStop stopOnSignal([&] { control.Stop(); });
+    if (!stopOnSignal.Ok()) return 1;
+    control.OnRunEnded = [&](bool wasInterrupted) {
+      interrupted = wasInterrupted;
+      host.PrintResultLists();
+      if (!args.NoSave) host.SaveProject();
+      exitCode = saveFailed ? 1 : (wasInterrupted ? 130 : 0);
+      QCoreApplication::exit(exitCode);
+    };
+    if (control.Start(choice)) {
+      ran = true;
+      QCoreApplication::exec();
+    }
   }
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGTERM, &oldTerm, nullptr);
-  ::close(g_signalPipe[0]);
-  ::close(g_signalPipe[1]);
-  g_signalPipe[0] = g_signalPipe[1] = -1;
+  if (ran && args.AfterRun) {
+    const int after = args.AfterRun(host, options, interrupted);
+    if (after != 0 && exitCode == 0) exitCode = after;
+  }
   return exitCode;
 }
 

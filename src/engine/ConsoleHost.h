@@ -48,9 +48,21 @@ class TConsoleHost : public CrawlHost {
   bool AskSaveAfterInterrupt() override { return false; }
   bool SaveProject() override;
 
+  // The link check works on Results' collected links.
+  int CollectedLinkCount() override;
+  std::string CollectedLinkUrl(int row) override;
+  bool CollectedLinkSelected(int row) override;
+  void SetCollectedLinkResult(int row, const std::string& text) override;
+  void SetCollectedLinkSelected(int row, bool selected) override;
+  void DeleteCollectedLink(int row) override;
+  void CheckProgress(int done, int toCheck) override;
+  void CheckDone() override;
+
   // What SaveProject saves (the command sets it up after opening).
   std::function<bool()> Saver;
   bool UpdateRun = false;
+  // False: log lines are not printed (the progress line still is).
+  bool LogLines = true;
   TResultLists Results;
   void PrintResultLists();
 
@@ -73,7 +85,16 @@ struct TConsoleRunArgs {
   std::optional<int> Threads;
   bool Quiet = false;
   bool NoSave = false;
+  // Runs after the crawl ended and the project was saved, with the host that
+  // holds the result lists; its result, when not 0, becomes the exit code.
+  std::function<int(TConsoleHost& host, const TOptions& options, bool interrupted)> AfterRun;
 };
+
+// Checks the collected links in host.Results (LinkCheck.h) with a local event
+// loop; SIGINT/SIGTERM cancel it like the cancel button. Returns true when it
+// ran to its end, false when it was cancelled. Needs a QCoreApplication.
+bool CheckLinksFromConsole(TConsoleHost& host, const TOptions& options, bool onlySelected,
+                           int resultMode, int timeoutMsForTests = 0);
 
 // Opens the project, runs it to its end (or until SIGINT/SIGTERM), prints the
 // results and saves the project unless NoSave. Needs a QCoreApplication.

@@ -2,11 +2,12 @@
 // desktop window implements it with its trees, lists, log box, status bar and
 // slot status window; trawlonix-cli with a console view.
 //
-// The worker never calls a host directly. It records its requests and hands
-// them over in batches, each batch one blocking call into the host's thread
-// (see HostBatch.h), so every method below runs on the host's thread while the
-// worker waits. Item handles are opaque integers the host hands out; 0 means
-// "no item". The engine only stores them.
+// During a crawl the worker never calls a host directly. It records its
+// requests and hands them over in batches, each batch one blocking call into
+// the host's thread (see HostBatch.h), so every method below runs on the
+// host's thread while the worker waits. A check of collected links runs its
+// fetches on the host's thread itself (LinkCheck.h) and calls the host there. Item handles are
+// opaque integers the host hands out; 0 means "no item". The engine only stores them.
 #pragma once
 
 #include <array>
@@ -95,7 +96,21 @@ class CrawlHost {
   // Saves the open project; false when that failed or was cancelled.
   virtual bool SaveProject() = 0;
 
-  // The link check ended (collected-link checking).
+  // --- Checking the collected links (LinkCheck.h; on the host's thread) ---
+  // The rows of the collected links list, by index from 0 in list order. A
+  // check takes rows from the end towards the start; deleting a row moves the
+  // rows after it up by one.
+  virtual int CollectedLinkCount() { return 0; }
+  virtual std::string CollectedLinkUrl(int /*row*/) { return {}; }
+  virtual bool CollectedLinkSelected(int /*row*/) { return false; }
+  // The row's "测试结果" column.
+  virtual void SetCollectedLinkResult(int /*row*/, const std::string& /*text*/) {}
+  virtual void SetCollectedLinkSelected(int /*row*/, bool /*selected*/) {}
+  virtual void DeleteCollectedLink(int /*row*/) {}
+  // One more row was checked: `done` of `toCheck` (the progress bar's step
+  // and the status text LinkCheckProgressText(done, toCheck)).
+  virtual void CheckProgress(int /*done*/, int /*toCheck*/) {}
+  // The link check ended, finished or cancelled; the worker is gone.
   virtual void CheckDone() {}
 };
 

@@ -17,6 +17,7 @@ struct TResultRow {
   std::string Reference;  // reference text, or error text for a broken link
   std::string FirstOccurrence;
   std::string TestResult;  // collected links only
+  bool Selected = false;   // marked by a link check (the command line's rows)
 };
 
 class TResultLists {

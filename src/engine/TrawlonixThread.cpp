@@ -33,6 +33,10 @@ TTrawlonixThread::TTrawlonixThread(const Setup& setup, TCrawlSink* sink)
   classParser_.OnMessage = [this](const std::string& text) { Log("     >JAVA> " + text); };
   flashParser_.OnURL = [this](const std::string& url) { JudgeFlashLink(url); };
   flashParser_.OnMessage = [this](const std::string& text) { Log("     >FLASH> " + text); };
+  if (S.CheckMode) {
+    Remaining = S.TotalRows;
+    Running = true;
+  }
 }
 
 TTrawlonixThread::~TTrawlonixThread() {
@@ -46,7 +50,10 @@ TTrawlonixThread::~TTrawlonixThread() {
 }
 
 void TTrawlonixThread::run() {
-  Execute();
+  if (S.CheckMode)
+    ExecuteCheck();
+  else
+    Execute();
 }
 
 void TTrawlonixThread::RequestStop() {
@@ -128,6 +135,11 @@ void TTrawlonixThread::AbortAll() {
   for (int slot = 0; slot < kMaxSlots; ++slot) {
     if (slotStates_[slot] != 0 && fetchers_[slot]) fetchers_[slot]->AbortProcess();
     if (slotStates_[slot] == 2) slotStates_[slot] = 1;
+  }
+  if (S.CheckMode) {
+    // Aborted checks report nothing; their rows keep their text.
+    FinishCheck();
+    return;
   }
   // Aborted fetches report nothing: their entries simply become pending again.
   if (S.SpiderList) S.SpiderList->ClearInProgress();

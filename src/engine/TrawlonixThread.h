@@ -65,6 +65,8 @@ class TCrawlSink {
   virtual QObject* Context() = 0;
   virtual void ExecuteBatch(HostBatch& batch) = 0;
   virtual void CrawlDone() = 0;
+  // A check of collected links ended (check mode only).
+  virtual void CheckDone() {}
 };
 
 // Receives the worker's blocking calls on the host's thread.
@@ -89,6 +91,15 @@ class TTrawlonixThread : public QThread {
     bool NewRun = false;
     // Tests shorten the inactivity limit below one second (0: Options.TimeOut).
     int TimeoutMs = 0;
+
+    // Check mode (LinkCheck.cpp): HEAD requests for the rows of the collected
+    // links list of `CheckHost`, made on the host's thread.
+    bool CheckMode = false;
+    CrawlHost* CheckHost = nullptr;
+    bool OnlySelected = false;  // only the selected rows
+    int TotalRows = 0;          // rows when the check starts
+    int ToCheck = 0;            // rows to check
+    int ResultMode = 0;         // TLinkCheckMode
   };
 
   TTrawlonixThread(const Setup& setup, TCrawlSink* sink);
@@ -108,7 +119,16 @@ class TTrawlonixThread : public QThread {
   void StartFetch(int slot, std::int32_t index);
   void FetchDone(int slot, bool success);
   void SlotProgress(int slot, std::int64_t bytes);
+  // Aborts every slot. In check mode (host's thread) the check then ends.
   void AbortAll();
+
+  // Check mode (LinkCheck.cpp); everything but ExecuteCheck runs on the
+  // host's thread.
+  void ExecuteCheck();
+  void StartChecks();
+  void CheckDone(int slot, bool success);
+  int Remaining = 0;  // rows not yet taken, counted from the start of the list
+  int Checked = 0;    // checks that reported
 
   // The handling of a finished fetch, with the result already taken from the
   // fetch object. `data` is the body (or the relocation page).
@@ -191,6 +211,12 @@ class TTrawlonixThread : public QThread {
   // text does not parse.
   bool ResolveLink(const std::string& raw, bool strict, TURL& u, std::string& fragment) const;
   void EndRun();
+  bool AnySlotBusy() const;
+  // Check mode: the row of a finished check was deleted.
+  void ShiftListIDs(int slot, int row);
+  // Check mode: no more checks; the worker's loop ends (host's thread).
+  void FinishCheck();
+  void EndCheck();  // host's thread, after the loop ended
   // Runs `fn` on the host's thread while the worker waits.
   void CallHost(const std::function<void()>& fn);
 
@@ -207,6 +233,7 @@ class TTrawlonixThread : public QThread {
   TFlashParser flashParser_;
   std::string rewriteBuf_;
   std::atomic<bool> finished_{false};
+  bool checkFinishing_ = false;  // check mode, host's thread
 
  public:
   const std::array<std::uint8_t, kMaxSlots>& SlotStates() const { return slotStates_; }

@@ -89,6 +89,11 @@ TTrawlonixMainForm::TTrawlonixMainForm(const QString& commandLineProject, QWidge
   InfoForm = new TInfoForm(this);
   CheckColLinksDlg = new TCheckColLinksDlg(this);
 
+  viewTimer_ = new QTimer(this);
+  viewTimer_->setSingleShot(true);
+  viewTimer_->setInterval(kViewRefreshMs);
+  connect(viewTimer_, &QTimer::timeout, this, [this] { RefreshViews(); });
+
   BuildViews();
   BuildMenus();
   BuildToolBar();

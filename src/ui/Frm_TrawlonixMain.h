@@ -21,6 +21,7 @@ class QAction;
 class QListWidget;
 class QMenu;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -153,6 +154,12 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void ShowResults(const std::string& status, const TCounters& totals) override;
   bool AskSaveAfterInterrupt() override;
 
+  // Applies what a running crawl changed in the log box, the status bar and
+  // the slot status window. During a run those views are refreshed from a
+  // timer, a few times a second, instead of once per batch of the worker.
+  void RefreshViews();
+  static constexpr int kViewRefreshMs = 100;
+
   // Tree items by handle (nullptr for an unknown handle).
   QTreeWidgetItem* DirItem(TItemHandle handle) const;
   QTreeWidgetItem* LinkItem(TItemHandle handle) const;
@@ -177,7 +184,18 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void AddResultRow(int list, const QStringList& columns);
   TItemHandle Remember(std::vector<QTreeWidgetItem*>& items, QTreeWidgetItem* item);
 
+  void ScheduleRefresh();
+
   std::unique_ptr<TRunControl> run_;
+  QTimer* viewTimer_ = nullptr;
+  std::vector<QString> pendingLog_;
+  bool countersDirty_ = false;
+  struct SlotView {
+    QString url, info;
+    int progress = 0;
+    bool dirty = false;
+  };
+  std::vector<SlotView> slotViews_;
   bool running_ = false;
   bool activated_ = false;
   int treeUpdateDepth_ = 0;

@@ -2,6 +2,7 @@
 // rules, the link tree, the result lists, the log box, the status bar and
 // the slot status window, fed by the engine's batches on the UI thread.
 #include <QListWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "engine/RunControl.h"
@@ -201,33 +202,97 @@ void TTrawlonixMainForm::SetLastRowReference(const std::string& text) {
     item->setText(1, Q(text));
 }
 
+void TTrawlonixMainForm::ScheduleRefresh() {
+  if (!viewTimer_->isActive()) viewTimer_->start();
+}
+
 void TTrawlonixMainForm::AppendLog(const std::string& line) {
-  const int max = OptionsDlg->Options.LogLines;
-  while (LogBox->count() >= max && LogBox->count() > 0)
-    delete LogBox->takeItem(0);
-  LogBox->addItem(Q(line));
-  LogBox->setCurrentRow(LogBox->count() - 1);
-  LogBox->scrollToBottom();
+  pendingLog_.push_back(Q(line));
+  // Only the last LogLines lines can ever be shown.
+  const std::size_t max = static_cast<std::size_t>(std::max(OptionsDlg->Options.LogLines, 1));
+  if (pendingLog_.size() > 2 * max)
+    pendingLog_.erase(pendingLog_.begin(), pendingLog_.end() - static_cast<std::ptrdiff_t>(max));
+  if (running_)
+    ScheduleRefresh();
+  else
+    RefreshViews();
 }
 
 void TTrawlonixMainForm::ClearLog() {
+  pendingLog_.clear();
   LogBox->clear();
 }
 
 void TTrawlonixMainForm::CountersChanged(const TCounters&, const TCounters&) {
-  ShowCounters();
+  countersDirty_ = true;
+  if (running_)
+    ScheduleRefresh();
+  else
+    RefreshViews();
 }
 
 void TTrawlonixMainForm::SetSlotUrl(int slot, const std::string& url) {
-  InfoForm->SetSlotUrl(slot, Q(url));
+  if (slot < 0 || slot >= static_cast<int>(slotViews_.size())) return;
+  SlotView& v = slotViews_[static_cast<std::size_t>(slot)];
+  v.url = Q(url);
+  v.dirty = true;
+  ScheduleRefresh();
 }
 
 void TTrawlonixMainForm::SetSlotInfo(int slot, const std::string& info) {
-  InfoForm->SetSlotInfo(slot, Q(info));
+  if (slot < 0 || slot >= static_cast<int>(slotViews_.size())) return;
+  SlotView& v = slotViews_[static_cast<std::size_t>(slot)];
+  v.info = Q(info);
+  v.dirty = true;
+  ScheduleRefresh();
 }
 
 void TTrawlonixMainForm::SetSlotProgress(int slot, int position) {
-  InfoForm->SetSlotProgress(slot, position);
+  if (slot < 0 || slot >= static_cast<int>(slotViews_.size())) return;
+  SlotView& v = slotViews_[static_cast<std::size_t>(slot)];
+  v.progress = position;
+  v.dirty = true;
+  ScheduleRefresh();
+}
+
+void TTrawlonixMainForm::RefreshViews() {
+  viewTimer_->stop();
+  if (!pendingLog_.empty()) {
+    const int max = std::max(OptionsDlg->Options.LogLines, 1);
+    const int fresh = static_cast<int>(std::min<std::size_t>(pendingLog_.size(), max));
+    QStringList lines;
+    lines.reserve(fresh);
+    for (std::size_t i = pendingLog_.size() - static_cast<std::size_t>(fresh);
+         i < pendingLog_.size(); ++i)
+      lines << pendingLog_[i];
+    pendingLog_.clear();
+    LogBox->setUpdatesEnabled(false);
+    // The oldest lines go first, so that the box never holds more than max.
+    int drop = LogBox->count() + fresh - max;
+    if (drop >= LogBox->count()) {
+      LogBox->clear();
+    } else {
+      while (drop-- > 0)
+        delete LogBox->takeItem(0);
+    }
+    LogBox->addItems(lines);
+    LogBox->setCurrentRow(LogBox->count() - 1);
+    LogBox->scrollToBottom();
+    LogBox->setUpdatesEnabled(true);
+  }
+  if (countersDirty_) {
+    countersDirty_ = false;
+    ShowCounters();
+  }
+  for (std::size_t i = 0; i < slotViews_.size(); ++i) {
+    SlotView& v = slotViews_[i];
+    if (!v.dirty) continue;
+    v.dirty = false;
+    const int slot = static_cast<int>(i);
+    InfoForm->SetSlotUrl(slot, v.url);
+    InfoForm->SetSlotInfo(slot, v.info);
+    InfoForm->SetSlotProgress(slot, v.progress);
+  }
 }
 
 void TTrawlonixMainForm::SetSlotCount(int count) {
@@ -240,6 +305,7 @@ CrawlHost::StartChoice TTrawlonixMainForm::AskStartChoice(bool canContinue) {
 
 void TTrawlonixMainForm::RunStateChanged(bool running) {
   running_ = running;
+  if (!running) RefreshViews();
   UpdateCommands();
   if (!running) {
     DirTree->viewport()->update();

@@ -155,8 +155,10 @@ bool TTrawlonixThread::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool 
       case coUnprocessedLinks:
         take = !admitted;
         break;
-      default:
+      case coAllLinks:
         take = true;
+        break;
+      default:  // a damaged project file: nothing is collected
         break;
     }
     if (take) OfferCollected(u);

@@ -181,6 +181,9 @@ void TTrawlonixThread::JudgeClassLink(const std::string& text) {
   TURL u;
   std::string fragment;
   if (!ResolveLink(text + ".class", false, u, fragment)) return;
+  // A class name is a package path; one that carries a scheme of its own is
+  // no class and would only be requested from the wrong place.
+  if (u.Protocol != "http") return;
   const int op = AddLinkTreeItem(RelativeLink(CurrentURL.Path, u.Path, u.FileName));
   const bool isNew = AddEntry(u, CurrentIndex, op, CurrentLevel + 1);
   if (op >= 0) SetLinkIcon(op, (!isNew && IsHypertext(u)) ? 18 : FileIcon(u));

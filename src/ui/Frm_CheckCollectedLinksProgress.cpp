@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/TxMessages.h"
 #include "ui/TxStatusBar.h"
@@ -78,6 +79,13 @@ void TCheckCollectedLinksProgress::Run(int toCheck, ui::TxStatusBar* statusBar,
 void TCheckCollectedLinksProgress::CheckStepped() {
   PB->setValue(std::min(PB->maximum(), PB->value() + 1));
   if (statusBar_ != nullptr) statusBar_->SetSimpleText(ProgressText(PB->value(), toCheck_));
+}
+
+void TCheckCollectedLinksProgress::CheckProgress(int done, int toCheck) {
+  toCheck_ = toCheck;
+  PB->setMaximum(std::max(0, toCheck));
+  PB->setValue(std::clamp(done, 0, PB->maximum()));
+  if (statusBar_ != nullptr) statusBar_->SetSimpleText(ProgressText(done, toCheck));
 }
 
 void TCheckCollectedLinksProgress::StopLinkCheck() {

@@ -2,9 +2,18 @@
 // a progress bar and a cancel button (also Escape); no title-bar buttons.
 // Besides the window itself it carries the check's user-interface steps: the
 // status-bar progress text, the cancel request, and the end of the check with
-// its completion box. The check itself belongs to the crawl engine; the
-// caller connects it through TLinkCheckHooks and reports each finished row
-// with CheckStepped() and the end with CheckFinished().
+// its completion box. The check itself belongs to the crawl engine
+// (engine/LinkCheck.h); the caller connects it through TLinkCheckHooks and
+// reports each finished row with CheckProgress() and the end with
+// CheckFinished():
+//
+//   TLinkCheck check(host, options);            // host: the window's CrawlHost
+//   hooks.Start = [&] { check.Start(onlySelected, resultMode); };
+//   hooks.Abort = [&] { check.AbortAll(); };
+//   hooks.Log   = [&](const std::string& s) { host.AppendLog(s); };
+//   progress->Run(check.CountToCheck(onlySelected), statusBar, hooks);
+//   // host.CheckProgress(done, toCheck) -> progress->CheckProgress(done, toCheck)
+//   // host.CheckDone()                  -> progress->CheckFinished()
 #pragma once
 
 #include <QDialog>
@@ -46,6 +55,8 @@ class TCheckCollectedLinksProgress : public QDialog {
   // One row was checked: the bar steps by one and the status bar says
   // "%d 个链接（总共 %d 个需要检查）已经处理完了。".
   void CheckStepped();
+  // The same with the engine's count: `done` rows of `toCheck`.
+  void CheckProgress(int done, int toCheck);
   // The check ended (by completion or after the abort): logs the
   // interruption when the user cancelled, returns the status bar to its
   // panels, closes the window and shows "所有链接的检查已经完成。".

@@ -20,6 +20,7 @@ int RunInfo(const Args& args);
 int RunSettings(const Args& args);
 int RunRun(const Args& args);
 int RunMirror(const Args& args);
+int RunCheck(const Args& args);
 
 inline constexpr Command kCommands[] = {
     {"new", "create a project file from a start URL and options", RunNew},
@@ -27,6 +28,7 @@ inline constexpr Command kCommands[] = {
     {"settings", "list, read or change the application settings", RunSettings},
     {"run", "run a project: mirror its site, continue or update it", RunRun},
     {"mirror", "create a project for a URL and run it in one step", RunMirror},
+    {"check", "check a list of URLs with HEAD requests and print each result", RunCheck},
 };
 
 }  // namespace trawlonix::cli

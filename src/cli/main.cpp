@@ -21,6 +21,12 @@ void PrintUsage() {
     name.resize(std::max<std::size_t>(name.size() + 2, 12), ' ');
     text += "  " + name + c.summary + "\n";
   }
+  text += std::string(
+      "\nAfter a crawl, 'run' can check the collected links (--check-links[=MODE])\n"
+      "and export the collected links, e-mail addresses and broken links\n"
+      "(--export-links FILE, --export-emails FILE, --export-broken FILE, with\n"
+      "--format text|html, --layout N, --fields, --separator, --no-quotes,\n"
+      "--heading, --background, --highlight, --selected-only).\n");
   text += std::string("\nRun '") + kProgram +
           " COMMAND --help' for the options of a command.\n"
           "Exit status: 0 success, 1 failure, 2 usage error.\n";

@@ -185,6 +185,9 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   TItemHandle Remember(std::vector<QTreeWidgetItem*>& items, QTreeWidgetItem* item);
 
   void ScheduleRefresh();
+  void HoldTrees();
+  void ReleaseTrees();
+  bool treesHeld_ = false;
 
   std::unique_ptr<TRunControl> run_;
   QTimer* viewTimer_ = nullptr;

@@ -96,6 +96,7 @@ QTreeWidgetItem* TTrawlonixMainForm::LinkItem(TItemHandle h) const {
 }
 
 TItemHandle TTrawlonixMainForm::AddDirItem(const TURL& url) {
+  if (running_) HoldTrees();
   QTreeWidgetItem* node = FindOrInsert(DirTree, nullptr, Bytes(url.Host), 0, 0);
   std::string path = url.Path.empty() ? std::string() : url.Path.substr(1);
   if (path.empty() || path.back() != '/') path += '/';
@@ -117,11 +118,13 @@ TItemHandle TTrawlonixMainForm::AddDirItem(const TURL& url) {
 void TTrawlonixMainForm::MarkDirItemLoaded(TItemHandle handle) {
   QTreeWidgetItem* item = DirItem(handle);
   if (!item) return;
+  if (running_) HoldTrees();
   const int icon = item->data(0, kIconRole).toInt();
   if (icon >= 3 && icon <= 15 && icon % 2 == 1) SetIcons(item, icon + 1, icon + 1);
 }
 
 TItemHandle TTrawlonixMainForm::AddLinkItem(TItemHandle parent, const std::string& text) {
+  if (running_) HoldTrees();
   auto* item = new QTreeWidgetItem;
   item->setData(0, kKeyRole, Bytes(text));
   item->setText(0, Q(text));
@@ -138,7 +141,32 @@ void TTrawlonixMainForm::SetLinkItemIcon(TItemHandle handle, int icon) {
   if (QTreeWidgetItem* item = LinkItem(handle)) SetIcons(item, icon, icon);
 }
 
+void TTrawlonixMainForm::HoldTrees() {
+  // While a crawl runs, the trees are drawn by the refresh timer only: a
+  // batch of the worker touches them many times a second.
+  if (!treesHeld_) {
+    treesHeld_ = true;
+    DirTree->setUpdatesEnabled(false);
+    LinkTree->setUpdatesEnabled(false);
+  }
+  ScheduleRefresh();
+}
+
+void TTrawlonixMainForm::ReleaseTrees() {
+  if (!treesHeld_ || treeUpdateDepth_ > 0) return;
+  treesHeld_ = false;
+  for (QTreeWidget* tree : {DirTree, LinkTree}) {
+    tree->setUpdatesEnabled(true);
+    if (tree->isVisible()) tree->viewport()->repaint();
+  }
+}
+
 void TTrawlonixMainForm::BeginTreeUpdate() {
+  if (running_) {
+    ++treeUpdateDepth_;
+    HoldTrees();
+    return;
+  }
   if (treeUpdateDepth_++ == 0) {
     DirTree->setUpdatesEnabled(false);
     LinkTree->setUpdatesEnabled(false);
@@ -147,13 +175,14 @@ void TTrawlonixMainForm::BeginTreeUpdate() {
 
 void TTrawlonixMainForm::EndTreeUpdate() {
   if (treeUpdateDepth_ == 0) return;
-  if (--treeUpdateDepth_ == 0) {
+  if (--treeUpdateDepth_ == 0 && !treesHeld_) {
     DirTree->setUpdatesEnabled(true);
     LinkTree->setUpdatesEnabled(true);
   }
 }
 
 void TTrawlonixMainForm::ExpandDirTree() {
+  if (running_) HoldTrees();
   DirTree->expandAll();
 }
 
@@ -257,6 +286,7 @@ void TTrawlonixMainForm::SetSlotProgress(int slot, int position) {
 
 void TTrawlonixMainForm::RefreshViews() {
   viewTimer_->stop();
+  ReleaseTrees();
   if (!pendingLog_.empty()) {
     const int max = std::max(OptionsDlg->Options.LogLines, 1);
     const int fresh = static_cast<int>(std::min<std::size_t>(pendingLog_.size(), max));

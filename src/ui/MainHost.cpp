@@ -326,6 +326,8 @@ void TTrawlonixMainForm::RefreshViews() {
 }
 
 void TTrawlonixMainForm::SetSlotCount(int count) {
+  RefreshViews();
+  slotViews_.assign(static_cast<std::size_t>(std::max(count, 0)), SlotView{});
   InfoForm->SetSlotCount(count);
 }
 

@@ -236,6 +236,9 @@ class TstEndToEnd : public QObject {
     w->StartProject();
     QTRY_VERIFY_WITH_TIMEOUT(w->SpiderList.Count() > 5, 20000);
     QVERIFY(w->InfoForm->SlotCount() == 3);
+    // The slot window follows the slots (a 150 ms answer keeps them busy).
+    QTRY_VERIFY_WITH_TIMEOUT(w->InfoForm->SlotUrl(0).startsWith(server.baseUrl()), 5000);
+    QCOMPARE(w->InfoForm->SlotInfo(0), QStringLiteral("正在工作！"));
     w->StopProject();
     w->StopProject();
     QTRY_VERIFY_WITH_TIMEOUT(!w->Running() && a.Done(), 30000);

@@ -27,12 +27,15 @@ std::optional<std::size_t> TResultLists::OfferCollectedLink(const std::string& u
 
 std::optional<std::size_t> TResultLists::OfferEMail(const std::string& address,
                                                     const std::string& firstOccurrence) {
-  // The rows are compared lower-cased with the new address as given, so an
-  // address written with capitals is never a duplicate of anything.
+  // The rows are compared lower-cased with the new address as given. An
+  // address written with capitals would then never be a duplicate, and a
+  // site that names it on every page would fill the list with copies of one
+  // row: a row equal to it as written is a duplicate as well.
   Reindex(kEMails);
   if (keys_[kEMails].count(address)) return std::nullopt;
   rows_[kEMails].push_back({address, kUnknownReference, firstOccurrence, {}});
   keys_[kEMails].insert(Lower(address));
+  keys_[kEMails].insert(address);
   last_ = RowRef{kEMails, rows_[kEMails].size() - 1};
   return last_->row;
 }
@@ -73,8 +76,10 @@ void TResultLists::Reindex(ListId list) {
   if (!dirty_[list]) return;
   dirty_[list] = false;
   keys_[list].clear();
-  for (const auto& row : rows_[list])
-    keys_[list].insert(list == kEMails ? Lower(row.Text) : row.Text);
+  for (const auto& row : rows_[list]) {
+    keys_[list].insert(row.Text);
+    if (list == kEMails) keys_[list].insert(Lower(row.Text));
+  }
 }
 
 }  // namespace trawlonix

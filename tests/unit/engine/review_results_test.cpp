@@ -1,0 +1,137 @@
+// Result lists: the duplicate test of each list, the rows written, and which
+// row takes the next anchor text.
+#include <gtest/gtest.h>
+
+#include "engine/ResultLists.h"
+
+namespace trawlonix {
+namespace {
+
+struct Offer {
+  TResultLists::ListId list;
+  const char* text;
+  bool added;
+};
+
+TEST(ReviewResults, DuplicateTestsInOfferOrder) {
+  using L = TResultLists;
+  const Offer offers[] = {
+      {L::kEMails, "Info@site.org", true},
+      {L::kEMails, "Info@site.org", false},  // the very same address again
+      {L::kEMails, "info@site.org", false},  // the row, lower-cased
+      {L::kEMails, "INFO@site.org", true},   // compared as given
+      {L::kEMails, "INFO@site.org", false},
+      {L::kEMails, "me@site.org", true},
+      {L::kEMails, "Me@site.org", true},
+      {L::kLinks, "http://far/A.html", true},
+      {L::kLinks, "http://far/a.html", true},  // links: exactly
+      {L::kLinks, "http://far/A.html", false},
+      {L::kBroken, "http://h/x.html", true},
+      {L::kBroken, "http://h/X.html", true},
+      {L::kBroken, "http://h/x.html", false},
+  };
+  TResultLists r;
+  for (const auto& o : offers) {
+    bool added = false;
+    switch (o.list) {
+      case L::kEMails:
+        added = r.OfferEMail(o.text, "http://h/").has_value();
+        break;
+      case L::kLinks:
+        added = r.OfferCollectedLink(o.text, "http://h/").has_value();
+        break;
+      case L::kBroken:
+        added = r.OfferBrokenLink(o.text, "404 Not Found", "http://h/").has_value();
+        break;
+    }
+    EXPECT_EQ(added, o.added) << o.list << " " << o.text;
+  }
+  EXPECT_EQ(r.Rows(L::kEMails).size(), 4u);
+  // The same holds after the rows were edited and the index rebuilt.
+  r.MutableRows(L::kEMails);
+  EXPECT_FALSE(r.OfferEMail("Info@site.org", "p"));
+  EXPECT_FALSE(r.OfferEMail("me@site.org", "p"));
+  EXPECT_TRUE(r.OfferEMail("New@site.org", "p"));
+}
+
+TEST(ReviewResults, RowsAsWritten) {
+  TResultLists r;
+  r.OfferCollectedLink("ftp://far/f.txt", "http://h/p.html");
+  r.OfferEMail("a@b.org", "http://h/q.html");
+  r.OfferBrokenLink("http://h/gone.html", "404 Not Found", "http://h/r.html");
+  const TResultRow& link = r.Rows(TResultLists::kLinks)[0];
+  EXPECT_EQ(link.Text, "ftp://far/f.txt");
+  EXPECT_EQ(link.Reference, "<\?\?\?>");
+  EXPECT_EQ(link.FirstOccurrence, "http://h/p.html");
+  EXPECT_EQ(link.TestResult, "- 未检查 -");
+  const TResultRow& mail = r.Rows(TResultLists::kEMails)[0];
+  EXPECT_EQ(mail.Reference, "<\?\?\?>");
+  EXPECT_EQ(mail.FirstOccurrence, "http://h/q.html");
+  EXPECT_EQ(mail.TestResult, "");
+  const TResultRow& broken = r.Rows(TResultLists::kBroken)[0];
+  EXPECT_EQ(broken.Reference, "404 Not Found");
+  EXPECT_EQ(broken.FirstOccurrence, "http://h/r.html");
+}
+
+// Which row the anchor text lands in after a sequence of offers.
+TEST(ReviewResults, LastAddedRowSequences) {
+  struct Step {
+    char op;  // 'l' link, 'm' e-mail, 'b' broken, 'f' forget, 'e' edit links
+    const char* text;
+  };
+  struct Case {
+    std::vector<Step> steps;
+    bool changed;
+    TResultLists::ListId list;
+    std::size_t row;
+  } cases[] = {
+      {{{'l', "http://a/1"}}, true, TResultLists::kLinks, 0},
+      {{{'l', "http://a/1"}, {'l', "http://a/2"}}, true, TResultLists::kLinks, 1},
+      {{{'l', "http://a/1"}, {'m', "x@y.org"}}, true, TResultLists::kEMails, 0},
+      {{{'m', "x@y.org"}, {'l', "http://a/1"}}, true, TResultLists::kLinks, 0},
+      {{{'l', "http://a/1"}, {'l', "http://a/2"}, {'l', "http://a/1"}},
+       true,
+       TResultLists::kLinks,
+       1},  // a duplicate leaves the last row as it was
+      {{{'l', "http://a/1"}, {'b', "http://a/x"}}, true, TResultLists::kLinks, 0},
+      {{{'b', "http://a/x"}}, false, TResultLists::kBroken, 0},
+      {{{'l', "http://a/1"}, {'f', ""}}, false, TResultLists::kLinks, 0},
+      {{{'m', "x@y.org"}, {'e', ""}}, true, TResultLists::kEMails, 0},
+      {{{'l', "http://a/1"}, {'e', ""}}, false, TResultLists::kLinks, 0},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    TResultLists r;
+    for (const auto& s : c.steps) {
+      switch (s.op) {
+        case 'l':
+          r.OfferCollectedLink(s.text, "p");
+          break;
+        case 'm':
+          r.OfferEMail(s.text, "p");
+          break;
+        case 'b':
+          r.OfferBrokenLink(s.text, "404", "p");
+          break;
+        case 'f':
+          r.ForgetLastRow();
+          break;
+        case 'e':
+          r.MutableRows(TResultLists::kLinks);
+          break;
+      }
+    }
+    const auto ref = r.SetLastRowReference("Anchor");
+    EXPECT_EQ(ref.has_value(), c.changed) << "case " << n;
+    if (ref && c.changed) {
+      EXPECT_EQ(ref->list, c.list) << "case " << n;
+      EXPECT_EQ(ref->row, c.row) << "case " << n;
+      EXPECT_EQ(r.Rows(c.list)[c.row].Reference, "Anchor") << "case " << n;
+    }
+    EXPECT_FALSE(r.SetLastRowReference("Again")) << "case " << n;  // taken once
+    ++n;
+  }
+}
+
+}  // namespace
+}  // namespace trawlonix

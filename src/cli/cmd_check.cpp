@@ -45,6 +45,13 @@ const char* const kUsage =
     "Exit status: 0 every URL is good, 1 a URL is bad or the file cannot be\n"
     "read, 130 interrupted, 2 usage error.\n";
 
+// A result text on one output line: line breaks of error texts become blanks.
+std::string OneLine(std::string s) {
+  for (char& c : s)
+    if (c == '\r' || c == '\n') c = ' ';
+  return s;
+}
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
 }
@@ -134,7 +141,7 @@ int RunCheck(const Args& args) {
   const bool finished = CheckLinksFromConsole(host, options, false, 0);
   bool anyBad = false;
   for (const TResultRow& r : host.Results.Rows(TResultLists::kLinks)) {
-    Out(r.Text + "\t" + r.TestResult + "\n");
+    Out(OneLine(r.Text) + "\t" + OneLine(r.TestResult) + "\n");
     anyBad |= r.TestResult.rfind("坏的: ", 0) == 0;
   }
   std::fflush(stdout);

@@ -238,8 +238,12 @@ int AfterCrawl(const TAfterRun& after, bool quiet, TConsoleHost& host, const TOp
       const auto& rows = host.Results.Rows(TResultLists::kLinks);
       Out("所有链接的检查已经完成。\n");
       Out("收集的链接: " + std::to_string(rows.size()) + "\n");
-      for (const TResultRow& r : rows)
-        Out("  " + r.Text + "\t" + r.TestResult + (r.Selected ? "\t*" : "") + "\n");
+      for (const TResultRow& r : rows) {
+        std::string result = r.TestResult;  // error texts may hold line breaks
+        for (char& c : result)
+          if (c == '\r' || c == '\n') c = ' ';
+        Out("  " + r.Text + "\t" + result + (r.Selected ? "\t*" : "") + "\n");
+      }
     }
     if (!finished) code = 130;
   }

@@ -3,8 +3,7 @@
 // worker runs StartChecks there through a blocking call), so their reports,
 // CheckDone and every later StartChecks run on the host's thread as well and
 // may use the host's rows directly. The worker thread only waits for the end.
-#include <QEventLoop>
-#include <QMetaObject>
+#include <mutex>
 
 #include "engine/LinkCheck.h"
 #include "engine/TrawlonixThread.h"
@@ -27,16 +26,16 @@ bool TTrawlonixThread::AnySlotBusy() const {
 }
 
 void TTrawlonixThread::ExecuteCheck() {
-  QEventLoop loop;
-  loop_ = &loop;
   CallHost([this] {
     if (!Aborting) StartChecks();
     if (!AnySlotBusy()) FinishCheck();
   });
-  // Ends when FinishCheck posts its quit; a quit posted before this point
-  // waits in the queue.
-  loop.exec();
-  loop_ = nullptr;
+  // Nothing happens on this thread until the host's thread says the check
+  // is over.
+  {
+    std::unique_lock<std::mutex> lock(checkEndMutex_);
+    checkEndCv_.wait(lock, [this] { return checkEnded_; });
+  }
   CallHost([this] { EndCheck(); });
   finished_.store(true, std::memory_order_release);
 }
@@ -165,12 +164,9 @@ void TTrawlonixThread::FinishCheck() {
   Running = false;
   if (checkFinishing_) return;
   checkFinishing_ = true;
-  QMetaObject::invokeMethod(
-      ctx_.get(),
-      [this] {
-        if (loop_) loop_->quit();
-      },
-      Qt::QueuedConnection);
+  std::lock_guard<std::mutex> lock(checkEndMutex_);
+  checkEnded_ = true;
+  checkEndCv_.notify_all();
 }
 
 void TTrawlonixThread::EndCheck() {

@@ -12,9 +12,11 @@
 
 #include <QThread>
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "engine/CrawlHost.h"
@@ -234,6 +236,10 @@ class TTrawlonixThread : public QThread {
   std::string rewriteBuf_;
   std::atomic<bool> finished_{false};
   bool checkFinishing_ = false;  // check mode, host's thread
+  // Check mode: the host's thread tells the waiting worker that it may end.
+  std::mutex checkEndMutex_;
+  std::condition_variable checkEndCv_;
+  bool checkEnded_ = false;
 
  public:
   const std::array<std::uint8_t, kMaxSlots>& SlotStates() const { return slotStates_; }

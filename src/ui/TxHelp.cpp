@@ -1,5 +1,6 @@
 #include "ui/TxHelp.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QPointer>
@@ -39,6 +40,8 @@ QTextBrowser* Ensure(const QString& name) {
     w->setOpenExternalLinks(false);
     w->setSearchPaths({QStringLiteral(":/help")});
     w->resize(520, 420);
+    if (QCoreApplication* app = QCoreApplication::instance())
+      QObject::connect(app, &QCoreApplication::aboutToQuit, w, &QObject::deleteLater);
   }
   return w;
 }

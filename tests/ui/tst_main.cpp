@@ -9,6 +9,7 @@
 
 #include <QTextBrowser>
 
+#include <QCheckBox>
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
 #include "platform/SettingsStore.h"
@@ -530,6 +531,36 @@ class TstMain : public QObject {
     QCOMPARE(store.Read("Placement", "Left").value_or(""), std::to_string(w2.pos().x()));
     QCOMPARE(store.Read("Placement", "Top").value_or(""), std::to_string(w2.pos().y()));
     qputenv("TRAWLONIX_SETTINGS", temp_.filePath("settings.conf").toUtf8());
+  }
+
+  void settingsCommandAppliesLinkStructure() {
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/"), -10, 0);
+    w->SpiderList.AddURL(U("http://127.0.0.1:9/a.html"), 0, 1);
+    w->RebuildTrees();
+    tst::ModalAnswerer a;
+    a.Then([&](QWidget* shown) {
+      QCOMPARE(shown, static_cast<QWidget*>(w->OptionsDlg));
+      w->OptionsDlg->CB_ShowLinkStructure->setChecked(true);
+      w->OptionsDlg->accept();
+    });
+    a.Press(QMessageBox::Ok);
+    w->ShowSettings();
+    QVERIFY(a.Done());
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("现在必须重新建立链接结构。")});
+    QVERIFY(w->ShowLinkStructure);
+    QCOMPARE(ChildKeys(w->LinkTree, nullptr), QStringList{"a.html"});
+    // Cancelled: nothing changes, nothing is asked.
+    a.Close(false);
+    w->ShowSettings();
+    QVERIFY(w->ShowLinkStructure);
+    QCOMPARE(a.Handled(), 3);
+    // Not offered while a run is active.
+    w->RunStateChanged(true);
+    w->ShowSettings();
+    QCOMPARE(a.Handled(), 3);
+    w->RunStateChanged(false);
   }
 
   void adoptNewProjectKeepsRenameSettings() {

@@ -302,7 +302,9 @@ void THTTPObject::RequestFinished() {
 
   // Resume from the bytes held; every bound ends the fetch with a failure.
   ++resumeCount_;
-  if (client_->ReceivedCount() == 0) {
+  // No progress: nothing arrived, or a server that ignores the range sent the
+  // document from its start again and cut it no later than before.
+  if (client_->ReceivedCount() == 0 || held <= sizeAtRequestStart_) {
     ++stalledResumes_;
   } else {
     stalledResumes_ = 0;

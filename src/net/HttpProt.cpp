@@ -1,5 +1,7 @@
 #include "net/HttpProt.h"
 
+#include <cctype>
+
 #include <QMetaObject>
 
 namespace trawlonix {
@@ -319,6 +321,22 @@ void THttpCli::ComputeLocation(const std::string& value) {
     ref.remove_prefix(5);  // "http:/x" or "http:x": a scheme without a host
   }
   const std::string pathNoQuery = urlPath_.substr(0, urlPath_.find('?'));
+  // A Location in another scheme without a host ("file:///etc/passwd",
+  // "javascript:...", "mailto:...") names nothing on this server: it is passed
+  // on as sent instead of being read as a path here. Only http is followed.
+  std::size_t schemeEnd = 0;
+  while (schemeEnd < ref.size() &&
+         (std::isalnum(static_cast<unsigned char>(ref[schemeEnd])) || ref[schemeEnd] == '+' ||
+          ref[schemeEnd] == '-' || ref[schemeEnd] == '.'))
+    ++schemeEnd;
+  if (schemeEnd > 0 && schemeEnd < ref.size() && ref[schemeEnd] == ':' &&
+      std::isalpha(static_cast<unsigned char>(ref[0])) &&
+      !(schemeEnd == 4 && (ref[0] | 0x20) == 'h' && (ref[1] | 0x20) == 't' &&
+        (ref[2] | 0x20) == 't' && (ref[3] | 0x20) == 'p') &&
+      (ref.find("://") != schemeEnd || ParseHttpURL(ref).Host.empty())) {
+    location_ = std::string(ref);
+    return;
+  }
   if (ref.empty()) {
     location_ = URL;
   } else if (ref.rfind("//", 0) == 0) {

@@ -39,7 +39,7 @@ if cmake --build --preset tsan -j "$JOBS" --target integ_engine integ_faults; th
   (
     export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:halt_on_error=1"
     build/tsan/tests/integration/integ_engine \
-      --gtest_filter='EngineRun.*-EngineRun.GeneratedSiteServedByNginxBrowsesOffline' &&
+      --gtest_filter='EngineRun.*:LinkCheck*-EngineRun.GeneratedSiteServedByNginxBrowsesOffline' &&
       build/tsan/tests/integration/integ_faults --gtest_filter='ServerFault.*'
   ) || status=1
 else

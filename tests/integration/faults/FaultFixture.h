@@ -86,7 +86,7 @@ class FaultFixture : public CrawlFixture {
   TOptions options_;
   TCounters totals_;
   bool interrupted_ = false;
-  int timeoutMs_ = 400;
+  int timeoutMs_ = 1000;
   qint64 elapsedMs_ = 0;
 };
 

@@ -34,7 +34,7 @@ void TTrawlonixThread::ExecuteCheck() {
   // is over.
   {
     std::unique_lock<std::mutex> lock(checkEndMutex_);
-    checkEndCv_.wait(lock, [this] { return checkEnded_; });
+    checkEndCv_.wait(lock, [this] { return checkEnded_.load(std::memory_order_acquire); });
   }
   CallHost([this] { EndCheck(); });
   finished_.store(true, std::memory_order_release);
@@ -165,7 +165,7 @@ void TTrawlonixThread::FinishCheck() {
   if (checkFinishing_) return;
   checkFinishing_ = true;
   std::lock_guard<std::mutex> lock(checkEndMutex_);
-  checkEnded_ = true;
+  checkEnded_.store(true, std::memory_order_release);
   checkEndCv_.notify_all();
 }
 

@@ -239,7 +239,7 @@ class TTrawlonixThread : public QThread {
   // Check mode: the host's thread tells the waiting worker that it may end.
   std::mutex checkEndMutex_;
   std::condition_variable checkEndCv_;
-  bool checkEnded_ = false;
+  std::atomic<bool> checkEnded_{false};
 
  public:
   const std::array<std::uint8_t, kMaxSlots>& SlotStates() const { return slotStates_; }

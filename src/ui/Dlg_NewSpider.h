@@ -67,6 +67,9 @@ class TNewSpiderDlg : public QDialog {
 
   // `options` gives "DefaultLocalPath"; it must outlive the wizard (may be null).
   explicit TNewSpiderDlg(const TOptions* options = nullptr, QWidget* parent = nullptr);
+  // The settings are created after the wizard at start-up; the main window
+  // hands them over once they exist.
+  void SetOptions(const TOptions* options) { options_ = options; }
 
   // Shows the wizard modally from its first page with a reset record. True
   // when the user finished it; the result is Definition().

@@ -20,9 +20,13 @@
 #include "ui/BrowserIcon.h"
 #include "ui/Dlg_CheckColLinks.h"
 #include "ui/Dlg_Continue.h"
+#include "ui/Dlg_Export.h"
+#include "ui/Dlg_NewSpider.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Dlg_Results.h"
 #include "ui/Dlg_Splash.h"
+#include "ui/Dlg_TXDProperty.h"
+#include "ui/Frm_CheckCollectedLinksProgress.h"
 #include "ui/Frm_Info.h"
 #include "ui/TxHelp.h"
 #include "ui/TxIcons.h"
@@ -35,16 +39,6 @@ using ui::Q;
 using ui::S;
 
 namespace {
-
-// Commands whose dialogs are not part of this program yet: they stay
-// disabled until their dialog is wired in.
-const char* const kPendingCommands[] = {"New", "Prop", "Check", "Export0", "Export1", "Export2"};
-
-bool IsPending(const QString& id) {
-  for (const char* p : kPendingCommands)
-    if (id == QLatin1String(p)) return true;
-  return false;
-}
 
 QTreeWidget* MakeReportList(const QStringList& columns) {
   auto* lv = new QTreeWidget;
@@ -79,15 +73,19 @@ TTrawlonixMainForm::TTrawlonixMainForm(const QString& commandLineProject, QWidge
   setWindowIcon(ui::AppIcon());
   resize(696, 483);
 
-  // The windows of the program, created once, in start-up order. The
-  // new-project wizard, the properties dialog, the link-check progress
-  // window and the export wizard join here with their dialogs.
+  // The windows of the program, created once, in start-up order; the
+  // wizard learns the settings (its default local path) once they exist.
+  NewSpiderDlg = new TNewSpiderDlg(nullptr, this);
   OptionsDlg = new TOptionsDlg(this);
+  NewSpiderDlg->SetOptions(&OptionsDlg->Options);
+  PropDlg = new TTXDPropertyDlg(this);
   ResultsDlg = new TResultsDlg(this);
   ContinueDlg = new TContinueDlg(this);
   SplashDlg = new TSplashDlg(this);
   InfoForm = new TInfoForm(this);
   CheckColLinksDlg = new TCheckColLinksDlg(this);
+  CheckProgressWin = new TCheckCollectedLinksProgress(this);
+  ExportDlg = new TExportDlg(this);
 
   viewTimer_ = new QTimer(this);
   viewTimer_->setSingleShot(true);
@@ -216,9 +214,8 @@ void TTrawlonixMainForm::BuildMenus() {
       QAction* c = ctx->addAction(ctxText);
       c->setObjectName(QStringLiteral("PM_") + id);
       connect(c, &QAction::triggered, this, fn);
-      // Context items are not switched with the commands; only those whose
-      // dialog is still missing stay off.
-      c->setEnabled(!IsPending(id));
+      // Context items are not switched with the commands: they stay
+      // enabled, and the handlers refuse to act while a run is active.
     };
     if (list == 0) {
       both(QStringLiteral("Check"), QStringLiteral("检查(&U)"), QStringLiteral("检查"),
@@ -327,7 +324,6 @@ bool TTrawlonixMainForm::CommandEnabled(const QString& id) const {
 }
 
 void TTrawlonixMainForm::SetCommandEnabled(const QString& id, bool enabled) {
-  if (IsPending(id)) enabled = false;
   if (QAction* a = commands_.value(id)) a->setEnabled(enabled);
   if (QAction* a = toolCommands_.value(id)) a->setEnabled(enabled);
 }
@@ -457,23 +453,6 @@ void TTrawlonixMainForm::StartProject() {
 
 void TTrawlonixMainForm::StopProject() {
   if (running_) run_->Stop();
-}
-
-void TTrawlonixMainForm::NewProject() {
-  // The new-project wizard hands its record to AdoptNewProject.
-}
-
-void TTrawlonixMainForm::ProjectProperties() {
-  // The properties dialog edits Definition in place and sets Modified.
-}
-
-void TTrawlonixMainForm::ExportList(int list) {
-  // The export wizard receives the list number and ListView(list)'s rows.
-  (void)list;
-}
-
-void TTrawlonixMainForm::CheckCollectedLinks() {
-  // The link check runs behind its progress window, after CheckColLinksDlg.
 }
 
 void TTrawlonixMainForm::DeleteSelected(int list) {

@@ -29,12 +29,16 @@ class QTreeWidgetItem;
 namespace trawlonix {
 
 class TCheckColLinksDlg;
+class TCheckCollectedLinksProgress;
 class TContinueDlg;
+class TExportDlg;
 class TInfoForm;
+class TNewSpiderDlg;
 class TOptionsDlg;
 class TResultsDlg;
 class TRunControl;
 class TSplashDlg;
+class TTXDPropertyDlg;
 namespace ui {
 class TxStatusBar;
 }
@@ -63,13 +67,17 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   bool Running() const { return running_; }
   TRunControl& RunControl() { return *run_; }
 
-  // ---- Windows created at start-up ----
+  // ---- Windows created at start-up (in this order) ----
+  TNewSpiderDlg* NewSpiderDlg;
   TOptionsDlg* OptionsDlg;
+  TTXDPropertyDlg* PropDlg;
   TResultsDlg* ResultsDlg;
   TContinueDlg* ContinueDlg;
   TSplashDlg* SplashDlg;
   TInfoForm* InfoForm;
   TCheckColLinksDlg* CheckColLinksDlg;
+  TCheckCollectedLinksProgress* CheckProgressWin;
+  TExportDlg* ExportDlg;
 
   // ---- Views ----
   QTreeWidget* DirTree;
@@ -102,10 +110,18 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   QAction* Command(const QString& id) const;      // the menu action (toolbar for "Browser")
   QAction* ToolCommand(const QString& id) const;  // the toolbar action, or nullptr
 
-  void NewProject();           // the new-project wizard (next issue)
-  void ProjectProperties();    // the properties dialog (next issue)
-  void ExportList(int list);   // the export wizard (next issue)
-  void CheckCollectedLinks();  // the link check (next issue)
+  // Offers to save a changed project, then runs the new-project wizard and
+  // adopts its record.
+  void NewProject();
+  // The properties dialog on the open project's record; OK marks it changed.
+  void ProjectProperties();
+  // The export wizard for list 0 (links), 1 (e-mail) or 2 (broken) with
+  // that list view's rows.
+  void ExportList(int list);
+  // The check of the collected links: its options, then the check behind
+  // the modal progress window. The window counts as running meanwhile.
+  void CheckCollectedLinks();
+  bool Checking() const { return checking_; }
   // What New does once the wizard closed with OK: adopt its record.
   void AdoptNewProject(const TrawlonixDefinition& wizard);
   void OpenProject();
@@ -153,6 +169,16 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void RunStateChanged(bool running) override;
   void ShowResults(const std::string& status, const TCounters& totals) override;
   bool AskSaveAfterInterrupt() override;
+  // The check of the collected links works on LV_CollectedLinks (and the
+  // matching rows of Results): URL, selection, "测试结果", deletion.
+  int CollectedLinkCount() override;
+  std::string CollectedLinkUrl(int row) override;
+  bool CollectedLinkSelected(int row) override;
+  void SetCollectedLinkResult(int row, const std::string& text) override;
+  void SetCollectedLinkSelected(int row, bool selected) override;
+  void DeleteCollectedLink(int row) override;
+  void CheckProgress(int done, int toCheck) override;
+  void CheckDone() override;
 
   // Applies what a running crawl changed in the log box, the status bar and
   // the slot status window. During a run those views are refreshed from a
@@ -200,6 +226,7 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   };
   std::vector<SlotView> slotViews_;
   bool running_ = false;
+  bool checking_ = false;
   bool activated_ = false;
   int treeUpdateDepth_ = 0;
   QString commandLineProject_;

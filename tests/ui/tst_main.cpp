@@ -86,11 +86,13 @@ class TstMain : public QObject {
     QTest::addColumn<bool>("running");
     QTest::addColumn<QStringList>("enabled");
     const QStringList always = {"Status", "Help", "About"};
-    const QStringList idle = {"Open",    "Settings", "Quit",   "Delete0", "Delete1",
-                              "Delete2", "Clear0",   "Clear1", "Clear2"};
+    const QStringList idle = {"New",     "Open",    "Settings", "Quit",    "Check",
+                              "Export0", "Export1", "Export2",  "Delete0", "Delete1",
+                              "Delete2", "Clear0",  "Clear1",   "Clear2"};
     QTest::newRow("nothing loaded") << false << false << (always + idle);
     QTest::newRow("loaded, idle") << true << false
-                                  << (always + idle + QStringList{"Save", "Start", "Browser"});
+                                  << (always + idle +
+                                      QStringList{"Save", "Prop", "Start", "Browser"});
     QTest::newRow("loaded, running") << true << true << (always + QStringList{"Stop", "Browser"});
     QTest::newRow("running, nothing loaded") << false << true << (always + QStringList{"Stop"});
   }
@@ -282,9 +284,33 @@ class TstMain : public QObject {
   void contextMenusStayEnabled() {
     auto w = MakeWindow();
     w->RunStateChanged(true);
-    const auto items = w->findChildren<QAction*>(QStringLiteral("PM_Delete0"));
-    QCOMPARE(items.size(), 1);
-    QVERIFY(items[0]->isEnabled());
+    for (const char* id : {"PM_Check", "PM_Export0", "PM_Export1", "PM_Export2", "PM_Delete0",
+                           "PM_Delete2", "PM_Clear1"}) {
+      const auto items = w->findChildren<QAction*>(QString::fromLatin1(id));
+      QCOMPARE(items.size(), 1);
+      QVERIFY2(items[0]->isEnabled(), id);
+    }
+    // Only the collected links list has the check.
+    QCOMPARE(w->findChildren<QAction*>(QStringLiteral("PM_Check")).size(), 1);
+    w->RunStateChanged(false);
+  }
+
+  // While a run is active the context items stay enabled, but their commands
+  // do nothing: no dialog opens, no row changes.
+  void dialogCommandsRefusedWhileRunning() {
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    QVERIFY(w->OfferCollectedLink("http://x/1", "p"));
+    w->LV_CollectedLinks->topLevelItem(0)->setSelected(true);
+    w->RunStateChanged(true);
+    tst::ModalAnswerer a;
+    for (const char* id : {"PM_Check", "PM_Export0", "PM_Export1", "PM_Export2"})
+      w->findChild<QAction*>(QString::fromLatin1(id))->trigger();
+    w->NewProject();
+    w->ProjectProperties();
+    QTest::qWait(30);
+    QCOMPARE(a.Handled(), 0);
+    QCOMPARE(w->LV_CollectedLinks->topLevelItem(0)->text(3), QStringLiteral("- 未检查 -"));
     w->RunStateChanged(false);
   }
 

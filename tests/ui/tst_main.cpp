@@ -2,6 +2,7 @@
 // bar, the log box, the result lists, the close question, opening and saving.
 #include <QHeaderView>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -14,8 +15,10 @@
 #include "model/projectfile.h"
 #include "platform/SettingsStore.h"
 #include "tst_main_modal.h"
+#include "ui/Dlg_NewSpider.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Dlg_Splash.h"
+#include "ui/Frm_CheckCollectedLinksProgress.h"
 #include "ui/Frm_TrawlonixMain.h"
 #include "ui/TxHelp.h"
 #include "ui/TxStatusBar.h"
@@ -611,6 +614,95 @@ class TstMain : public QObject {
     QCOMPARE(w->LogBox->count(), 0);
     QCOMPARE(w->LV_CollectedEMails->topLevelItemCount(), 1);
     QVERIFY(w->Loaded && w->Modified());
+  }
+
+  // New offers to save the changed project first; Cancel there, or Cancel in
+  // the wizard, leaves the open project as it was.
+  void newAsksAboutChangesFirst_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("wizardShown");
+    QTest::newRow("cancel") << int{QMessageBox::Cancel} << false;
+    QTest::newRow("no, then cancel the wizard") << int{QMessageBox::No} << true;
+  }
+  void newAsksAboutChangesFirst() {
+    QFETCH(int, answer);
+    QFETCH(bool, wizardShown);
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    QVERIFY(w->Modified());
+    tst::ModalAnswerer a;
+    a.Press(static_cast<QMessageBox::StandardButton>(answer));
+    bool shown = false;
+    if (wizardShown) {
+      a.Then([&](QWidget* d) {
+        shown = d == w->NewSpiderDlg;
+        w->NewSpiderDlg->reject();
+      });
+    }
+    w->Command("New")->trigger();
+    QVERIFY(a.Done());
+    QCOMPARE(shown, wizardShown);
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("您想要保存目前方案中的更改吗？")});
+    QVERIFY(w->Loaded && w->Modified());
+    QCOMPARE(w->Definition.ProjectName.str(), std::string("proj"));
+  }
+
+  // The check works on the collected links view; the rows behind it follow,
+  // rows out of range are ignored, and a deleted URL can be collected again.
+  void checkRowsFollowView() {
+    auto w = MakeWindow();
+    for (const char* u : {"http://x/0", "http://x/1", "http://x/2"})
+      QVERIFY(w->OfferCollectedLink(u, "p"));
+    QTreeWidget* lv = w->LV_CollectedLinks;
+    lv->topLevelItem(2)->setSelected(true);
+    QCOMPARE(w->CollectedLinkCount(), 3);
+    QCOMPARE(w->CollectedLinkUrl(1), std::string("http://x/1"));
+    QVERIFY(w->CollectedLinkSelected(2) && !w->CollectedLinkSelected(0));
+    for (int bad : {-1, 3, 1000}) {
+      QCOMPARE(w->CollectedLinkUrl(bad), std::string());
+      QVERIFY(!w->CollectedLinkSelected(bad));
+      w->SetCollectedLinkResult(bad, "x");
+      w->SetCollectedLinkSelected(bad, true);
+      w->DeleteCollectedLink(bad);
+    }
+    QCOMPARE(lv->topLevelItemCount(), 3);
+    w->SetCollectedLinkResult(0, "通过");
+    w->SetCollectedLinkSelected(0, true);
+    w->SetCollectedLinkSelected(2, false);
+    w->DeleteCollectedLink(1);
+    const auto& rows = w->Results.Rows(TResultLists::kLinks);
+    QCOMPARE(rows.size(), std::size_t{2});
+    QCOMPARE(lv->topLevelItemCount(), 2);
+    QCOMPARE(lv->topLevelItem(0)->text(3), QStringLiteral("通过"));
+    QCOMPARE(rows[0].TestResult, std::string("通过"));
+    QVERIFY(lv->topLevelItem(0)->isSelected() && rows[0].Selected);
+    QCOMPARE(lv->topLevelItem(1)->text(0), QStringLiteral("http://x/2"));
+    QVERIFY(!lv->topLevelItem(1)->isSelected() && !rows[1].Selected);
+    QVERIFY(w->OfferCollectedLink("http://x/1", "again"));
+    QVERIFY(!w->OfferCollectedLink("http://x/2", "again"));
+    QCOMPARE(lv->topLevelItemCount(), 3);
+  }
+
+  // The check's reports reach the progress window: its bar and, at the end,
+  // the completion box.
+  void checkReportsReachProgressWindow() {
+    auto w = MakeWindow();
+    w->CheckProgress(2, 5);
+    QCOMPARE(w->CheckProgressWin->PB->maximum(), 5);
+    QCOMPARE(w->CheckProgressWin->PB->value(), 2);
+    tst::ModalAnswerer a;
+    w->CheckDone();  // no check active: nothing to close, no box
+    QTest::qWait(20);
+    QCOMPARE(a.Handled(), 0);
+  }
+
+  // An empty collected links list is not checked: no dialog appears.
+  void checkOfEmptyListAsksNothing() {
+    auto w = MakeWindow();
+    tst::ModalAnswerer a;
+    w->Command("Check")->trigger();
+    QTest::qWait(20);
+    QCOMPARE(a.Handled(), 0);
   }
 };
 

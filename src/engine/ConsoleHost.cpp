@@ -194,16 +194,28 @@ class TSignalStop {
   }
   ~TSignalStop() {
     if (!ok_) return;
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
+    if (ignoreAfter_) {
+      // The run was stopped and the process is on its way out with 130: a
+      // repeated Ctrl-C must not kill it between saving and exiting.
+      struct sigaction ign {};
+      ign.sa_handler = SIG_IGN;
+      sigemptyset(&ign.sa_mask);
+      sigaction(SIGINT, &ign, nullptr);
+      sigaction(SIGTERM, &ign, nullptr);
+    } else {
+      sigaction(SIGINT, &oldInt_, nullptr);
+      sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
     notifier_.reset();
     ::close(g_signalPipe[0]);
     ::close(g_signalPipe[1]);
     g_signalPipe[0] = g_signalPipe[1] = -1;
   }
   bool Ok() const { return ok_; }
+  void IgnoreFromNowOn() { ignoreAfter_ = true; }
 
  private:
+  bool ignoreAfter_ = false;
   std::unique_ptr<QSocketNotifier> notifier_;
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
@@ -271,6 +283,7 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
     if (!stopOnSignal.Ok()) return 1;
     control.OnRunEnded = [&](bool wasInterrupted) {
       interrupted = wasInterrupted;
+      if (wasInterrupted) stopOnSignal.IgnoreFromNowOn();
       host.PrintResultLists();
       if (!args.NoSave) host.SaveProject();
       exitCode = saveFailed ? 1 : (wasInterrupted ? 130 : 0);

@@ -80,7 +80,8 @@ void TTrawlonixThread::Execute() {
   Running = true;
   StartFetches();
   bool busy = false;
-  for (int i = 0; i < S.Options.MaxThreads && i < kMaxSlots; ++i)
+  const int slotCount = std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+  for (int i = 0; i < slotCount; ++i)
     busy |= slotStates_[i] == 2;
   if (!busy) Running = false;
   Flush();

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -367,8 +368,13 @@ class TstWorkflow : public QObject {
               "<HTML><BODY><A HREF=\"page.html\">Page</A> <A HREF=\"missing.html\">lost</A>"
               "<A HREF=\"../ok.html\">fine</A> <A HREF=\"../gone.html\">gone</A>"
               "<A HREF=\"../new.html\">new</A></BODY></HTML>");
-    QFile(P("site/start/index.html"))
-        .setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
+    {
+      // A minute ahead, so that the mirror's copy is surely older.
+      QFile page(P("site/start/index.html"));
+      QVERIFY(page.open(QIODevice::ReadWrite));
+      QVERIFY(page.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                               QFileDevice::FileModificationTime));
+    }
     Results r2;
     ExpectResults(a, *w2, r2);
     w2->Command("Start")->trigger();
@@ -385,6 +391,52 @@ class TstWorkflow : public QObject {
     const int boxes = a.Handled();
     QVERIFY(w2->close());
     QCOMPARE(a.Handled(), boxes);
+  }
+
+  // Escape on the progress window cancels the check: the requests in flight
+  // are dropped, their rows keep their text, the log tells of the
+  // interruption once, and the completion box still ends the check.
+  void cancelCheckWithEscape() {
+    testsupport::TestServer server;
+    testsupport::TestServer::Options o;
+    o.script = R"({"/slow*": {"status": 200, "header_delay_ms": 3000}})";
+    QVERIFY2(server.start(o), qPrintable(server.errorString()));
+    auto w = std::make_unique<TTrawlonixMainForm>();
+    w->AutoActivate = false;
+    w->OptionsDlg->LoadSettings();
+    w->show();
+    for (int i = 0; i < 4; ++i)
+      QVERIFY(w->OfferCollectedLink((server.baseUrl() + "slow%1.html").arg(i).toStdString(), "p"));
+    tst::ModalAnswerer a;
+    a.Then([&w](QWidget*) {
+      w->CheckColLinksDlg->SetResultIndex(lcm_DeleteBad);
+      w->CheckColLinksDlg->accept();
+    });
+    a.Then([&w, &server](QWidget* shown) {
+      QCOMPARE(shown, static_cast<QWidget*>(w->CheckProgressWin));
+      // Once both slots wait for their answers.
+      QTimer::singleShot(0, shown, [shown, &server] {
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests().size() >= 2, 2500);
+        QTest::keyClick(shown, Qt::Key_Escape);
+      });
+    });
+    a.Press(QMessageBox::Ok);
+    QElapsedTimer clock;
+    clock.start();
+    w->Command("Check")->trigger();
+    QVERIFY(clock.elapsed() < 2800);
+    QVERIFY(a.Done());
+    QVERIFY2(a.Unexpected().isEmpty(), qPrintable(a.Unexpected().join(", ")));
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("所有链接的检查已经完成。")});
+    QCOMPARE(w->LV_CollectedLinks->topLevelItemCount(), 4);
+    QCOMPARE(Column(w->LV_CollectedLinks, 3), QStringList(4, QStringLiteral("- 未检查 -")));
+    QStringList log;
+    for (int i = 0; i < w->LogBox->count(); ++i)
+      log << w->LogBox->item(i)->text();
+    QCOMPARE(log.count(QStringLiteral("正在中断过程...")), 1);
+    QCOMPARE(log.last(), QStringLiteral("所有过程被中断"));
+    QVERIFY(!w->Running() && w->CommandEnabled("Check"));
+    QVERIFY(!w->Status->IsSimple());
   }
 };
 

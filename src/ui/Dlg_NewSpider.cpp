@@ -26,6 +26,7 @@
 #include "model/ProjectSetup.h"
 #include "settings/Settings.h"
 #include "ui/Dlg_NewNegPosListElement.h"
+#include "ui/ProjectFieldWidgets.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
 
@@ -44,13 +45,6 @@ std::string Format(const char* pattern, const std::string& value) {
   const auto at = s.find("%s");
   if (at != std::string::npos) s.replace(at, 2, value);
   return s;
-}
-
-QComboBox* LimitCombo(int modes, QWidget* parent) {
-  auto* box = new QComboBox(parent);
-  for (int i = 0; i < modes; ++i)
-    box->addItem(LimitModeTexts().at(i));
-  return box;
 }
 
 }  // namespace
@@ -242,40 +236,15 @@ QWidget* TNewSpiderDlg::BuildGenerel() {
 }
 
 QWidget* TNewSpiderDlg::BuildPasswort() {
-  auto* page = new QWidget;
-  auto* l = new QVBoxLayout(page);
-  CB_UsePwd = new QCheckBox(QStringLiteral("在主机那里用这个密码登录:"), page);
-  Edit_Username = new QLineEdit(page);
-  LimitFieldBytes(Edit_Username, 128);
-  Edit_Password = new QLineEdit(page);
-  LimitFieldBytes(Edit_Password, 128);
-  Edit_Password->setEchoMode(QLineEdit::Password);
-  auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("用户名"), Edit_Username);
-  form->addRow(QStringLiteral("密码"), Edit_Password);
-  l->addWidget(CB_UsePwd);
-  l->addLayout(form);
-  l->addStretch();
+  QWidget* page = BuildPasswordPage(QStringLiteral("在主机那里用这个密码登录:"), CB_UsePwd,
+                                    Edit_Username, Edit_Password);
   connect(CB_UsePwd, &QCheckBox::toggled, this, &TNewSpiderDlg::UpdateEnabling);
   return page;
 }
 
 QWidget* TNewSpiderDlg::BuildAktionen() {
-  auto* page = new QWidget;
-  auto* l = new QVBoxLayout(page);
-  CB_actSaveFiles = new QCheckBox(QStringLiteral("本地保存下载的文件"), page);
-  CB_actEMails = new QCheckBox(QStringLiteral("收集所包含的电邮地址"), page);
-  CB_actBLinks = new QCheckBox(QStringLiteral("列出错误链接"), page);
-  CB_actCollect = new QCheckBox(QStringLiteral("收集这些链接:"), page);
-  CB_actColOpt = new QComboBox(page);
-  CB_actColOpt->addItems(CollectOptionTexts());
-  for (QCheckBox* b : {CB_actSaveFiles, CB_actEMails, CB_actBLinks})
-    l->addWidget(b);
-  auto* row = new QHBoxLayout;
-  row->addWidget(CB_actCollect);
-  row->addWidget(CB_actColOpt, 1);
-  l->addLayout(row);
-  l->addStretch();
+  QWidget* page =
+      BuildActionsPage(CB_actSaveFiles, CB_actEMails, CB_actBLinks, CB_actCollect, CB_actColOpt);
   connect(CB_actCollect, &QCheckBox::toggled, this, &TNewSpiderDlg::UpdateEnabling);
   return page;
 }
@@ -451,11 +420,8 @@ void TNewSpiderDlg::UpdateEnabling() {
 }
 
 void TNewSpiderDlg::UpdateListButtons(bool positive) {
-  QListWidget* list = positive ? ListBox_Positivlist : ListBox_Negativlist;
-  auto& buttons = positive ? PositivButtons : NegativButtons;
-  const bool selected = !list->selectedItems().isEmpty();
-  buttons[1]->setEnabled(selected);
-  buttons[2]->setEnabled(selected);
+  UpdatePrefixListButtons(positive ? ListBox_Positivlist : ListBox_Negativlist,
+                          positive ? PositivButtons : NegativButtons);
 }
 
 void TNewSpiderDlg::Edit_StartingUrlExit() {

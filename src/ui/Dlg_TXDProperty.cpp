@@ -19,6 +19,7 @@
 #include "ui/Dlg_AddHTMLRec.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/Dlg_NewSpider.h"
+#include "ui/ProjectFieldWidgets.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
 
@@ -28,13 +29,6 @@ namespace {
 
 using ui::Q;
 using ui::S;
-
-QComboBox* LimitCombo(int modes, QWidget* parent) {
-  auto* box = new QComboBox(parent);
-  for (int i = 0; i < modes; ++i)
-    box->addItem(LimitModeTexts().at(i));
-  return box;
-}
 
 void ShowLimit(QComboBox* box, TLimitMode mode) {
   box->setCurrentIndex(mode < box->count() ? static_cast<int>(mode) : -1);
@@ -124,40 +118,15 @@ QWidget* TTXDPropertyDlg::BuildGeneral() {
 }
 
 QWidget* TTXDPropertyDlg::BuildPassword() {
-  auto* page = new QWidget;
-  auto* l = new QVBoxLayout(page);
-  CB_UsePwd = new QCheckBox(QStringLiteral("在服务器那里用这些用户数据登录:"), page);
-  Edit_Username = new QLineEdit(page);
-  LimitFieldBytes(Edit_Username, 128);
-  Edit_Password = new QLineEdit(page);
-  LimitFieldBytes(Edit_Password, 128);
-  Edit_Password->setEchoMode(QLineEdit::Password);
-  auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("用户名"), Edit_Username);
-  form->addRow(QStringLiteral("密码"), Edit_Password);
-  l->addWidget(CB_UsePwd);
-  l->addLayout(form);
-  l->addStretch();
+  QWidget* page = BuildPasswordPage(QStringLiteral("在服务器那里用这些用户数据登录:"), CB_UsePwd,
+                                    Edit_Username, Edit_Password);
   connect(CB_UsePwd, &QCheckBox::toggled, this, &TTXDPropertyDlg::UpdateEnabling);
   return page;
 }
 
 QWidget* TTXDPropertyDlg::BuildActions() {
-  auto* page = new QWidget;
-  auto* l = new QVBoxLayout(page);
-  CB_actSaveFiles = new QCheckBox(QStringLiteral("本地保存下载的文件"), page);
-  CB_actEMails = new QCheckBox(QStringLiteral("收集所包含的电邮地址"), page);
-  CB_actBLinks = new QCheckBox(QStringLiteral("列出错误链接"), page);
-  CB_actCollect = new QCheckBox(QStringLiteral("收集这些链接:"), page);
-  CB_actColOpt = new QComboBox(page);
-  CB_actColOpt->addItems(CollectOptionTexts());
-  for (QCheckBox* b : {CB_actSaveFiles, CB_actEMails, CB_actBLinks})
-    l->addWidget(b);
-  auto* row = new QHBoxLayout;
-  row->addWidget(CB_actCollect);
-  row->addWidget(CB_actColOpt, 1);
-  l->addLayout(row);
-  l->addStretch();
+  QWidget* page =
+      BuildActionsPage(CB_actSaveFiles, CB_actEMails, CB_actBLinks, CB_actCollect, CB_actColOpt);
   connect(CB_actCollect, &QCheckBox::toggled, this, &TTXDPropertyDlg::UpdateEnabling);
   return page;
 }
@@ -289,11 +258,8 @@ void TTXDPropertyDlg::UpdateEnabling() {
 }
 
 void TTXDPropertyDlg::UpdateListButtons(bool positive) {
-  QListWidget* list = positive ? ListBox_Positivlist : ListBox_Negativlist;
-  auto& buttons = positive ? PositivButtons : NegativButtons;
-  const bool selected = !list->selectedItems().isEmpty();
-  buttons[1]->setEnabled(selected);
-  buttons[2]->setEnabled(selected);
+  UpdatePrefixListButtons(positive ? ListBox_Positivlist : ListBox_Negativlist,
+                          positive ? PositivButtons : NegativButtons);
 }
 
 void TTXDPropertyDlg::UpdateRenameButtons() {

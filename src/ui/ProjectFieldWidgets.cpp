@@ -1,0 +1,69 @@
+#include "ui/ProjectFieldWidgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/Dlg_NewNegPosListElement.h"
+#include "ui/Dlg_NewSpider.h"
+
+namespace trawlonix {
+
+QComboBox* LimitCombo(int modes, QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  for (int i = 0; i < modes; ++i)
+    box->addItem(LimitModeTexts().at(i));
+  return box;
+}
+
+QWidget* BuildPasswordPage(const QString& useText, QCheckBox*& usePwd, QLineEdit*& username,
+                           QLineEdit*& password) {
+  auto* page = new QWidget;
+  auto* l = new QVBoxLayout(page);
+  usePwd = new QCheckBox(useText, page);
+  username = new QLineEdit(page);
+  LimitFieldBytes(username, 128);
+  password = new QLineEdit(page);
+  LimitFieldBytes(password, 128);
+  password->setEchoMode(QLineEdit::Password);
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("用户名"), username);
+  form->addRow(QStringLiteral("密码"), password);
+  l->addWidget(usePwd);
+  l->addLayout(form);
+  l->addStretch();
+  return page;
+}
+
+QWidget* BuildActionsPage(QCheckBox*& saveFiles, QCheckBox*& eMails, QCheckBox*& bLinks,
+                          QCheckBox*& collect, QComboBox*& colOpt) {
+  auto* page = new QWidget;
+  auto* l = new QVBoxLayout(page);
+  saveFiles = new QCheckBox(QStringLiteral("本地保存下载的文件"), page);
+  eMails = new QCheckBox(QStringLiteral("收集所包含的电邮地址"), page);
+  bLinks = new QCheckBox(QStringLiteral("列出错误链接"), page);
+  collect = new QCheckBox(QStringLiteral("收集这些链接:"), page);
+  colOpt = new QComboBox(page);
+  colOpt->addItems(CollectOptionTexts());
+  for (QCheckBox* b : {saveFiles, eMails, bLinks})
+    l->addWidget(b);
+  auto* row = new QHBoxLayout;
+  row->addWidget(collect);
+  row->addWidget(colOpt, 1);
+  l->addLayout(row);
+  l->addStretch();
+  return page;
+}
+
+void UpdatePrefixListButtons(const QListWidget* list, const std::array<QPushButton*, 3>& buttons) {
+  const bool selected = !list->selectedItems().isEmpty();
+  buttons[1]->setEnabled(selected);
+  buttons[2]->setEnabled(selected);
+}
+
+}  // namespace trawlonix

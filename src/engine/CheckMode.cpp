@@ -63,12 +63,7 @@ void TTrawlonixThread::StartChecks() {
       const int row = Remaining;
       THTTPObject* f = fetchers_[slot];
       const std::string url = host->CollectedLinkUrl(row);
-      f->SetURL(url);
-      f->SetUserAgent(kUserAgent);
-      if (S.TimeoutMs > 0)
-        f->SetTimeoutMs(S.TimeoutMs);
-      else
-        f->SetTimeoutTime(S.Options.TimeOut);
+      BeginRequest(f, url);
       f->SetMethod(htom_Head);
       f->SetListID(row);
       // A check asks about foreign links: it never tells them where the link
@@ -77,19 +72,7 @@ void TTrawlonixThread::StartChecks() {
       f->SetUsername({});
       f->SetPassword({});
       f->SetModifiedSince(QDateTime());
-      if (S.Options.UseProxy) {
-        f->SetUseProxy(true);
-        f->SetProxyServer(S.Options.ProxyServer);
-        f->SetProxyPort(S.Options.ProxyPort16());
-        f->SetProxyUsername(S.Options.ProxyUsername);
-        f->SetProxyPassword(S.Options.ProxyPassword);
-      } else {
-        f->SetUseProxy(false);
-        f->SetProxyServer({});
-        f->SetProxyPort(80);
-        f->SetProxyUsername({});
-        f->SetProxyPassword({});
-      }
+      ApplyProxy(f);
       host->AppendLog(SlotPrefix(slot) + "HEAD " + url + " USER-AGENT " + kUserAgent);
       host->SetSlotUrl(slot, url);
       host->SetSlotInfo(slot, "检查...");

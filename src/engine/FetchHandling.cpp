@@ -48,6 +48,31 @@ std::string TTrawlonixThread::LocalNameFor(const TURL& url, std::string* display
   return {};
 }
 
+void TTrawlonixThread::BeginRequest(THTTPObject* f, const std::string& url) const {
+  f->SetURL(url);
+  f->SetUserAgent(kUserAgent);
+  if (S.TimeoutMs > 0)
+    f->SetTimeoutMs(S.TimeoutMs);
+  else
+    f->SetTimeoutTime(S.Options.TimeOut);
+}
+
+void TTrawlonixThread::ApplyProxy(THTTPObject* f) const {
+  if (S.Options.UseProxy) {
+    f->SetUseProxy(true);
+    f->SetProxyServer(S.Options.ProxyServer);
+    f->SetProxyPort(S.Options.ProxyPort16());
+    f->SetProxyUsername(S.Options.ProxyUsername);
+    f->SetProxyPassword(S.Options.ProxyPassword);
+  } else {
+    f->SetUseProxy(false);
+    f->SetProxyServer({});
+    f->SetProxyPort(80);
+    f->SetProxyUsername({});
+    f->SetProxyPassword({});
+  }
+}
+
 void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
   const AGetEntry* e = S.SpiderList->GetEntry(index);
   THTTPObject* f = fetchers_[slot];
@@ -55,12 +80,7 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
   S.SpiderList->SetInProgress(index, true);
 
   const std::string url = ComposeURL(e->URL);
-  f->SetURL(url);
-  f->SetUserAgent(kUserAgent);
-  if (S.TimeoutMs > 0)
-    f->SetTimeoutMs(S.TimeoutMs);
-  else
-    f->SetTimeoutTime(S.Options.TimeOut);
+  BeginRequest(f, url);
   f->SetMethod(htom_Get);
   f->SetListID(index);
 
@@ -85,19 +105,7 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
     f->SetUsername(S.Definition.Username);
     if (!S.Definition.Password.empty()) f->SetPassword(S.Definition.Password);
   }
-  if (S.Options.UseProxy) {
-    f->SetUseProxy(true);
-    f->SetProxyServer(S.Options.ProxyServer);
-    f->SetProxyPort(S.Options.ProxyPort16());
-    f->SetProxyUsername(S.Options.ProxyUsername);
-    f->SetProxyPassword(S.Options.ProxyPassword);
-  } else {
-    f->SetUseProxy(false);
-    f->SetProxyServer({});
-    f->SetProxyPort(80);
-    f->SetProxyUsername({});
-    f->SetProxyPassword({});
-  }
+  ApplyProxy(f);
 
   Log(SlotPrefix(slot) + "GET " + url + " REFER " + referer + " USER-AGENT " + kUserAgent);
   HostOp& u = batch_.Push(HostOp::kSlotUrl);

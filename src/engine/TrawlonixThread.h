@@ -212,6 +212,11 @@ class TTrawlonixThread : public QThread {
   // set) and the current document; an empty Path becomes "/". False when the
   // text does not parse.
   bool ResolveLink(const std::string& raw, bool strict, TURL& u, std::string& fragment) const;
+  // The request every slot makes: `url`, the program's agent, the run's
+  // time-out.
+  void BeginRequest(THTTPObject* f, const std::string& url) const;
+  // The options' proxy, or none with every proxy field cleared.
+  void ApplyProxy(THTTPObject* f) const;
   void EndRun();
   bool AnySlotBusy() const;
   // Check mode: the row of a finished check was deleted.

@@ -7,7 +7,6 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFormLayout>
-#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +24,7 @@
 #include "ui/Dlg_NewSpider.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
+#include "ui/WizardFrame.h"
 
 namespace trawlonix {
 
@@ -32,9 +32,6 @@ namespace {
 
 using ui::Q;
 using ui::S;
-
-const QString kNextCaption = QStringLiteral("继续(&W) >");
-const QString kFinishCaption = QStringLiteral("完成(&F)");
 
 struct NamedColour {
   const char* name;
@@ -77,47 +74,14 @@ TExportDlg::TExportDlg(QWidget* parent) : QDialog(parent) {
     pages_->addWidget(built[i]);
   }
 
-  numberLabel_ = new QLabel(this);
-  titleLabel_ = new QLabel(this);
-  QFont big = font();
-  big.setPointSize(big.pointSize() + 5);
-  big.setBold(true);
-  numberLabel_->setFont(big);
-  titleLabel_->setFont(big);
-  auto* header = new QHBoxLayout;
-  header->addWidget(numberLabel_);
-  header->addWidget(titleLabel_, 1);
-  auto* line = new QFrame(this);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  auto* right = new QVBoxLayout;
-  right->addLayout(header);
-  right->addWidget(line);
-  right->addWidget(pages_, 1);
-  picture_ = new TWizardPicture(TWizardPicture::Links, this);
-  auto* top = new QHBoxLayout;
-  top->addWidget(picture_);
-  top->addLayout(right, 1);
-
-  Button_Back = new QPushButton(QStringLiteral("< 后退(&Z)"), this);
-  Button_Next = new QPushButton(kNextCaption, this);
-  Button_Cancel = new QPushButton(QStringLiteral("取消"), this);
-  Button_Help = new QPushButton(QStringLiteral("帮助"), this);
-  Button_Next->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Button_Back);
-  buttons->addWidget(Button_Next);
-  buttons->addSpacing(8);
-  buttons->addWidget(Button_Cancel);
-  buttons->addWidget(Button_Help);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top, 1);
-  auto* bottomLine = new QFrame(this);
-  bottomLine->setFrameShape(QFrame::HLine);
-  bottomLine->setFrameShadow(QFrame::Sunken);
-  layout->addWidget(bottomLine);
-  layout->addLayout(buttons);
+  const TWizardFrame frame = BuildWizardFrame(this, pages_, TWizardPicture::Links);
+  picture_ = frame.picture;
+  numberLabel_ = frame.numberLabel;
+  titleLabel_ = frame.titleLabel;
+  Button_Back = frame.back;
+  Button_Next = frame.next;
+  Button_Cancel = frame.cancel;
+  Button_Help = frame.help;
 
   connect(Button_Next, &QPushButton::clicked, this, &TExportDlg::NextClick);
   connect(Button_Back, &QPushButton::clicked, this, &TExportDlg::BackClick);
@@ -322,7 +286,7 @@ void TExportDlg::ShowPage(int page) {
 
 void TExportDlg::SetNextToFinish(bool finish) {
   finishMode_ = finish;
-  Button_Next->setText(finish ? kFinishCaption : kNextCaption);
+  Button_Next->setText(WizardNextCaption(finish));
 }
 
 void TExportDlg::NextClick() {

@@ -5,7 +5,6 @@
 #include <QFileDialog>
 #include <QFont>
 #include <QFormLayout>
-#include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,6 +28,7 @@
 #include "ui/ProjectFieldWidgets.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
+#include "ui/WizardFrame.h"
 
 namespace trawlonix {
 
@@ -36,9 +36,6 @@ namespace {
 
 using ui::Q;
 using ui::S;
-
-const QString kNextCaption = QStringLiteral("继续(&W) >");
-const QString kFinishCaption = QStringLiteral("完成(&F)");
 
 std::string Format(const char* pattern, const std::string& value) {
   std::string s = pattern;
@@ -152,49 +149,13 @@ TNewSpiderDlg::TNewSpiderDlg(const TOptions* options, QWidget* parent)
     pages_->addWidget(built[i]);
   }
 
-  numberLabel_ = new QLabel(this);
-  titleLabel_ = new QLabel(this);
-  QFont big = font();
-  big.setPointSize(big.pointSize() + 5);
-  big.setBold(true);
-  numberLabel_->setFont(big);
-  titleLabel_->setFont(big);
-  auto* header = new QHBoxLayout;
-  header->addWidget(numberLabel_);
-  header->addWidget(titleLabel_, 1);
-  auto* line = new QFrame(this);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-
-  auto* right = new QVBoxLayout;
-  right->addLayout(header);
-  right->addWidget(line);
-  right->addWidget(pages_, 1);
-
-  auto* top = new QHBoxLayout;
-  top->addWidget(new TWizardPicture(TWizardPicture::Web, this));
-  top->addLayout(right, 1);
-
-  Button_Back = new QPushButton(QStringLiteral("< 后退(&Z)"), this);
-  Button_Next = new QPushButton(kNextCaption, this);
-  Button_Cancel = new QPushButton(QStringLiteral("取消"), this);
-  Button_Help = new QPushButton(QStringLiteral("帮助"), this);
-  Button_Next->setDefault(true);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Button_Back);
-  buttons->addWidget(Button_Next);
-  buttons->addSpacing(8);
-  buttons->addWidget(Button_Cancel);
-  buttons->addWidget(Button_Help);
-  auto* bottomLine = new QFrame(this);
-  bottomLine->setFrameShape(QFrame::HLine);
-  bottomLine->setFrameShadow(QFrame::Sunken);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top, 1);
-  layout->addWidget(bottomLine);
-  layout->addLayout(buttons);
+  const TWizardFrame frame = BuildWizardFrame(this, pages_, TWizardPicture::Web);
+  numberLabel_ = frame.numberLabel;
+  titleLabel_ = frame.titleLabel;
+  Button_Back = frame.back;
+  Button_Next = frame.next;
+  Button_Cancel = frame.cancel;
+  Button_Help = frame.help;
 
   connect(Button_Next, &QPushButton::clicked, this, &TNewSpiderDlg::NextClick);
   connect(Button_Back, &QPushButton::clicked, this, &TNewSpiderDlg::BackClick);
@@ -579,7 +540,7 @@ void TNewSpiderDlg::ShowPage(int page) {
 
 void TNewSpiderDlg::SetNextToFinish(bool finish) {
   finishMode_ = finish;
-  Button_Next->setText(finish ? kFinishCaption : kNextCaption);
+  Button_Next->setText(WizardNextCaption(finish));
 }
 
 void TNewSpiderDlg::NextClick() {

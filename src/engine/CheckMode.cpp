@@ -11,14 +11,6 @@
 
 namespace trawlonix {
 
-namespace {
-
-std::string SlotPrefix(int slot) {
-  return "[" + std::to_string(slot) + "] ";
-}
-
-}  // namespace
-
 bool TTrawlonixThread::AnySlotBusy() const {
   for (std::uint8_t state : slotStates_)
     if (state == 2) return true;
@@ -155,16 +147,7 @@ void TTrawlonixThread::FinishCheck() {
 void TTrawlonixThread::EndCheck() {
   // The slots live on this (the host's) thread; none of their events is
   // running now.
-  for (auto*& f : fetchers_) {
-    if (f) {
-      f->OnTransferResults = nullptr;
-      f->OnReceiveData = nullptr;
-      if (f->IsActive()) f->AbortProcess();
-      delete f;
-      f = nullptr;
-    }
-  }
-  slotStates_.fill(0);
+  DeleteSlots();
   sink_->CheckDone();
 }
 

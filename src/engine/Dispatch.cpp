@@ -17,10 +17,6 @@ std::string LowerTrim(std::string_view s) {
   return out;
 }
 
-std::string SlotPrefix(int slot) {
-  return "[" + std::to_string(slot) + "] ";
-}
-
 struct TextLines {
   const char* start;
   const char* end;

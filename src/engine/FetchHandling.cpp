@@ -19,10 +19,6 @@ namespace trawlonix {
 
 namespace {
 
-std::string SlotPrefix(int slot) {
-  return "[" + std::to_string(slot) + "] ";
-}
-
 bool IsRetriedStatus(int status) {
   return status == 408 || status == 499 || status == 503 || status == 504;
 }

@@ -97,6 +97,14 @@ void TTrawlonixThread::Execute() {
 
 void TTrawlonixThread::EndRun() {
   // Slots are deleted on the thread that owns their sockets and timers.
+  DeleteSlots();
+  Flush();
+  CallHost([this] { sink_->CrawlDone(); });
+  // Everything the worker did is visible to whoever sees Finished().
+  finished_.store(true, std::memory_order_release);
+}
+
+void TTrawlonixThread::DeleteSlots() {
   for (auto*& f : fetchers_) {
     if (f) {
       f->OnTransferResults = nullptr;
@@ -107,10 +115,10 @@ void TTrawlonixThread::EndRun() {
     }
   }
   slotStates_.fill(0);
-  Flush();
-  CallHost([this] { sink_->CrawlDone(); });
-  // Everything the worker did is visible to whoever sees Finished().
-  finished_.store(true, std::memory_order_release);
+}
+
+std::string TTrawlonixThread::SlotPrefix(int slot) {
+  return "[" + std::to_string(slot) + "] ";
 }
 
 void TTrawlonixThread::StartFetches() {

@@ -218,6 +218,10 @@ class TTrawlonixThread : public QThread {
   // The options' proxy, or none with every proxy field cleared.
   void ApplyProxy(THTTPObject* f) const;
   void EndRun();
+  // Detaches, aborts and deletes every slot; all slots become unused.
+  void DeleteSlots();
+  // "[n] ", the start of a slot's log lines.
+  static std::string SlotPrefix(int slot);
   bool AnySlotBusy() const;
   // Check mode: the row of a finished check was deleted.
   void ShiftListIDs(int slot, int row);

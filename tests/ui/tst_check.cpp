@@ -15,31 +15,15 @@
 
 #include "ui/Frm_CheckCollectedLinksProgress.h"
 #include "ui/TxStatusBar.h"
+#include "ui_test_support.h"
 
 using namespace trawlonix;
 
 namespace {
 
-// Answers every message box that becomes the active modal widget and
-// records its text.
-class BoxAnswerer {
- public:
-  BoxAnswerer() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || box->property("answered").toBool()) return;
-      box->setProperty("answered", true);
-      texts << box->text();
-      QMetaObject::invokeMethod(box->buttons().value(0), "click", Qt::QueuedConnection);
-    });
-    timer_.start();
-  }
-  QStringList texts;
-
- private:
-  QTimer timer_;
-};
+using uitest::BoxAnswerer;
+using uitest::Shoot;
+using uitest::ShotDir;
 
 // Finishes one row every `intervalMs`; Abort stops further rows and reports
 // the end a little later, as the engine does once its slots are aborted.
@@ -88,18 +72,6 @@ class FakeCheck {
   int done_ = 0;
   QTimer timer_;
 };
-
-// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
-// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
-QString ShotDir() {
-  return qEnvironmentVariable("TX_DIALOG_SHOTS");
-}
-
-void Shoot(QWidget* w, const QString& name) {
-  QVERIFY(QTest::qWaitForWindowExposed(w));
-  QTest::qWait(150);
-  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
-}
 
 }  // namespace
 

@@ -16,32 +16,14 @@
 #include "settings/Settings.h"
 #include "ui/Frm_CheckCollectedLinksProgress.h"
 #include "ui/TxStatusBar.h"
+#include "ui_test_support.h"
 
 using namespace trawlonix;
 using trawlonix::testsupport::TestServer;
 
 namespace {
 
-// Answers every message box that becomes the active modal widget and
-// records its text.
-class BoxAnswerer {
- public:
-  BoxAnswerer() {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || box->property("answered").toBool()) return;
-      box->setProperty("answered", true);
-      texts << box->text();
-      QMetaObject::invokeMethod(box->buttons().value(0), "click", Qt::QueuedConnection);
-    });
-    timer_.start();
-  }
-  QStringList texts;
-
- private:
-  QTimer timer_;
-};
+using uitest::BoxAnswerer;
 
 // The parts of the main window a check uses: the collected links list, the
 // log, and the progress window that follows the check.

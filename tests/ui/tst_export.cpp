@@ -18,41 +18,20 @@
 #include <functional>
 
 #include "ui/Dlg_Export.h"
+#include "ui_test_support.h"
 
 using namespace trawlonix;
 
 namespace {
 
-// Answers every message box that becomes the active modal widget (Yes, else
-// OK) and hands any other modal dialog to `other`. Records the boxes' texts.
-class ModalAnswerer {
- public:
-  explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Yes) : answer_(answer) {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-    timer_.start();
-  }
-  QStringList texts;
-  std::function<void(QWidget*)> other;
+using uitest::Shoot;
+using uitest::ShotDir;
 
- private:
-  void Poll() {
-    QWidget* w = QApplication::activeModalWidget();
-    if (w == nullptr || w->property("answered").toBool()) return;
-    w->setProperty("answered", true);
-    if (auto* box = qobject_cast<QMessageBox*>(w)) {
-      texts << box->text();
-      QAbstractButton* b = box->button(answer_);
-      if (b == nullptr) b = box->button(QMessageBox::Ok);
-      QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
-    } else if (other) {
-      // Leave the timer's slot before driving the dialog, which may open
-      // further modal windows of its own.
-      QTimer::singleShot(0, w, [this, w] { other(w); });
-    }
-  }
-  QMessageBox::StandardButton answer_;
-  QTimer timer_;
+// The save dialog the export opens may open further modal windows of its
+// own, so other dialogs are driven after the answerer's timer slot.
+class ModalAnswerer : public uitest::ModalAnswerer {
+ public:
+  ModalAnswerer() : uitest::ModalAnswerer(QMessageBox::Yes, true) {}
 };
 
 std::vector<TExportRow> LinkRows() {
@@ -67,18 +46,6 @@ QByteArray ReadAll(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll();
-}
-
-// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
-// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
-QString ShotDir() {
-  return qEnvironmentVariable("TX_DIALOG_SHOTS");
-}
-
-void Shoot(QWidget* w, const QString& name) {
-  QVERIFY(QTest::qWaitForWindowExposed(w));
-  QTest::qWait(150);
-  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
 }
 
 }  // namespace

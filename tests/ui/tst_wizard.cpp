@@ -19,60 +19,20 @@
 #include "settings/Settings.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/Dlg_NewSpider.h"
+#include "ui_test_support.h"
 
 using namespace trawlonix;
 
 namespace {
 
-// Answers every message box that becomes the active modal widget (Yes, else
-// OK) and hands any other modal dialog to `other`. Records the boxes' texts.
-class ModalAnswerer {
- public:
-  explicit ModalAnswerer(QMessageBox::StandardButton answer = QMessageBox::Yes) : answer_(answer) {
-    timer_.setInterval(5);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
-    timer_.start();
-  }
-  QStringList texts;
-  QList<QMessageBox::Icon> icons;
-  std::function<void(QWidget*)> other;
-
- private:
-  void Poll() {
-    QWidget* w = QApplication::activeModalWidget();
-    if (w == nullptr || w->property("answered").toBool()) return;
-    w->setProperty("answered", true);
-    if (auto* box = qobject_cast<QMessageBox*>(w)) {
-      texts << box->text();
-      icons << box->icon();
-      QAbstractButton* b = box->button(answer_);
-      if (b == nullptr) b = box->button(QMessageBox::Ok);
-      if (b == nullptr) b = box->buttons().value(0);
-      QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
-    } else if (other) {
-      other(w);
-    }
-  }
-  QMessageBox::StandardButton answer_;
-  QTimer timer_;
-};
+using uitest::ModalAnswerer;
+using uitest::Shoot;
+using uitest::ShotDir;
 
 struct Setup {
   bool save = true;
   int ht = 1, img = 2, emb = 2, lnk = 2;
 };
-
-// Pictures for the documentation: only when TX_DIALOG_SHOTS names a folder
-// (scripts/screenshots-dialogs.sh runs the "pictures" function under Xvfb).
-QString ShotDir() {
-  return qEnvironmentVariable("TX_DIALOG_SHOTS");
-}
-
-void Shoot(QWidget* w, const QString& name) {
-  QVERIFY(QTest::qWaitForWindowExposed(w));
-  QTest::qWait(150);
-  QVERIFY(w->grab().save(ShotDir() + QLatin1Char('/') + name));
-}
 
 }  // namespace
 

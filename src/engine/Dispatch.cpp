@@ -100,11 +100,7 @@ void TTrawlonixThread::SetBase(const std::string& text) {
 void TTrawlonixThread::RewriteAdmitted(std::string& text, TURL u, const std::string& fragment) {
   // Without local rewriting the link stays as found.
   if (!S.Definition.ChgLocLink) return;
-  TNamingOptions opt;
-  opt.IndexFileName = S.Options.IndexFileName;
-  if (HasScriptQuery(u)) opt.RedirectNumber = S.RedirectList->NumberFor(u);
-  opt.HTMLRenList = S.Definition.HTMLRenList.get();
-  opt.OnlyRenameSkriptURL = S.Definition.OnlyRenameSkriptURL;
+  const TNamingOptions opt = NamingOptionsFor(u);
   std::optional<std::string> local = LocalLinkText(CurrentURL, u, opt);
   // A target whose local name would be refused is never stored; the link
   // then keeps pointing at the original.

@@ -25,12 +25,27 @@ bool IsRetriedStatus(int status) {
 
 }  // namespace
 
-std::string TTrawlonixThread::LocalNameFor(const TURL& url, std::string* display) {
+TNamingOptions TTrawlonixThread::NamingOptionsFor(const TURL& url) {
   TNamingOptions opt;
   opt.IndexFileName = S.Options.IndexFileName;
   if (HasScriptQuery(url)) opt.RedirectNumber = S.RedirectList->NumberFor(url);
   opt.HTMLRenList = S.Definition.HTMLRenList.get();
   opt.OnlyRenameSkriptURL = S.Definition.OnlyRenameSkriptURL;
+  return opt;
+}
+
+void TTrawlonixThread::ShowSlot(int slot, const std::string& url, const std::string& info) {
+  HostOp& u = batch_.Push(HostOp::kSlotUrl);
+  u.num = slot;
+  u.s1 = url;
+  HostOp& i = batch_.Push(HostOp::kSlotInfo);
+  i.num = slot;
+  i.s1 = info;
+  batch_.progress[static_cast<std::size_t>(slot)] = 0;
+}
+
+std::string TTrawlonixThread::LocalNameFor(const TURL& url, std::string* display) {
+  const TNamingOptions opt = NamingOptionsFor(url);
   std::optional<std::string> name = LocalFileName(S.LocalDir, url, opt);
   if (name) {
     if (display) *display = *name;
@@ -104,13 +119,7 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
   ApplyProxy(f);
 
   Log(SlotPrefix(slot) + "GET " + url + " REFER " + referer + " USER-AGENT " + kUserAgent);
-  HostOp& u = batch_.Push(HostOp::kSlotUrl);
-  u.num = slot;
-  u.s1 = url;
-  HostOp& i = batch_.Push(HostOp::kSlotInfo);
-  i.num = slot;
-  i.s1 = "正在工作！";
-  batch_.progress[static_cast<std::size_t>(slot)] = 0;
+  ShowSlot(slot, url, "正在工作！");
 
   slotStates_[slot] = 2;
   const int rc = f->InitiateProcess();
@@ -135,12 +144,7 @@ void TTrawlonixThread::SlotProgress(int slot, std::int64_t bytes) {
 void TTrawlonixThread::FetchDone(int slot, bool success) {
   if (slot < 0 || slot >= kMaxSlots || !fetchers_[slot]) return;
   THTTPObject* f = fetchers_[slot];
-  HostOp& u = batch_.Push(HostOp::kSlotUrl);
-  u.num = slot;
-  HostOp& i = batch_.Push(HostOp::kSlotInfo);
-  i.num = slot;
-  i.s1 = "等候...";
-  batch_.progress[static_cast<std::size_t>(slot)] = 0;
+  ShowSlot(slot, {}, "等候...");
   slotStates_[slot] = 1;
 
   FetchResult r;

@@ -35,6 +35,7 @@ class QTimer;
 namespace trawlonix {
 
 class THTTPObject;
+struct TNamingOptions;
 
 // The stored copy of one document: a temporary file beside the target that
 // replaces the target only when every byte was written.
@@ -217,6 +218,11 @@ class TTrawlonixThread : public QThread {
   void BeginRequest(THTTPObject* f, const std::string& url) const;
   // The options' proxy, or none with every proxy field cleared.
   void ApplyProxy(THTTPObject* f) const;
+  // How a stored name is made for `url`: index file name, redirect number
+  // of a script URL, the project's renaming.
+  TNamingOptions NamingOptionsFor(const TURL& url);
+  // A slot's URL and info text for the host; its progress starts at 0.
+  void ShowSlot(int slot, const std::string& url, const std::string& info);
   void EndRun();
   // Detaches, aborts and deletes every slot; all slots become unused.
   void DeleteSlots();

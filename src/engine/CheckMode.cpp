@@ -35,7 +35,7 @@ void TTrawlonixThread::ExecuteCheck() {
 void TTrawlonixThread::StartChecks() {
   CrawlHost* host = S.CheckHost;
   if (!host) return;
-  const int n = std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+  const int n = SlotCount();
   int slot = 0;
   while (slot < n) {
     if (Remaining < 1) return;

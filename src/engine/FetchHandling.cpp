@@ -159,7 +159,7 @@ void TTrawlonixThread::FetchDone(int slot, bool success) {
 
   if (!Aborting) {
     bool busy = false;
-    const int n = std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+    const int n = SlotCount();
     for (int s = 0; s < n; ++s)
       busy |= slotStates_[s] == 2;
     if (S.SpiderList->NextToFetch() >= 0) {

@@ -80,7 +80,7 @@ void TTrawlonixThread::Execute() {
   Running = true;
   StartFetches();
   bool busy = false;
-  const int slotCount = std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+  const int slotCount = SlotCount();
   for (int i = 0; i < slotCount; ++i)
     busy |= slotStates_[i] == 2;
   if (!busy) Running = false;
@@ -117,12 +117,16 @@ void TTrawlonixThread::DeleteSlots() {
   slotStates_.fill(0);
 }
 
+int TTrawlonixThread::SlotCount() const {
+  return std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+}
+
 std::string TTrawlonixThread::SlotPrefix(int slot) {
   return "[" + std::to_string(slot) + "] ";
 }
 
 void TTrawlonixThread::StartFetches() {
-  const int n = std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
+  const int n = SlotCount();
   for (int slot = 0; slot < n; ++slot) {
     if (slotStates_[slot] == 2) continue;  // the same pending entry goes to the next slot
     const std::int32_t index = S.SpiderList->NextToFetch();

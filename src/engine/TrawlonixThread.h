@@ -226,6 +226,8 @@ class TTrawlonixThread : public QThread {
   void EndRun();
   // Detaches, aborts and deletes every slot; all slots become unused.
   void DeleteSlots();
+  // The slots a run or check uses: MaxThreads, at least 1, at most kMaxSlots.
+  int SlotCount() const;
   // "[n] ", the start of a slot's log lines.
   static std::string SlotPrefix(int slot);
   bool AnySlotBusy() const;

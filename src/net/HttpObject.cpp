@@ -294,7 +294,12 @@ void THTTPObject::RequestFinished() {
   } else if (cl >= 0 || !timedOut_) {
     expectedTotal_ = cl;  // a time-out before any header keeps the length known so far
   }
-  const bool incomplete = method_ == htom_Get && expectedTotal_ >= 0 && held < expectedTotal_;
+  // An error answer is final: the client stops reading it once the status is
+  // known, so its body is often short, and asking for the rest would only
+  // fetch the same error again (how often would depend on packet timing).
+  const bool errorAnswer = !timedOut_ && statusCode_ >= 400;
+  const bool incomplete =
+      !errorAnswer && method_ == htom_Get && expectedTotal_ >= 0 && held < expectedTotal_;
   if (!incomplete) {
     Report();
     return;

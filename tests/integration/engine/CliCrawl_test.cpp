@@ -111,7 +111,7 @@ TEST_F(Crawl, ScriptStyleClassAndFlashLinksFollowedOnTheDemoSite) {
   }
   EXPECT_EQ(Read(host + "applet/Greeter.class"),
             Read(TX_SOURCE_DIR "/examples/demo-site/applet/Greeter.class"));
-  EXPECT_TRUE(server_.requestsFor("/missing.html").size() == 1);
+  EXPECT_EQ(server_.requestsFor("/missing.html").size(), 1);
   // The log file holds what standard output showed, and the shortcut names
   // the stored start page.
   const std::string log = Read(Path("mirror/127_0_0_1.log"));

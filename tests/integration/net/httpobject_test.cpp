@@ -36,6 +36,8 @@ const char kScript[] = R"({
                       "headers": {"Content-Length": null}},
   "/drip": {"body_size": 1000, "drip_bytes": 1, "drip_ms": 1500},
   "/err-short": {"status": 404, "headers": {"Content-Length": "500"}, "body": ""},
+  "/short": {"headers": {"Content-Length": "500"}, "body": "", "range": "ignore"},
+  "/short-range": {"headers": {"Content-Length": "500"}, "body": ""},
   "/empty": {"body": ""},
   "/moved": {"status": 302, "headers": {"Location": "/new \"x\".html"}},
   "/big": {"body_size": 100000},
@@ -175,12 +177,28 @@ TEST_F(HttpObjectTest, DrippingServerEndsAfterBoundedTimeouts) {
   EXPECT_EQ(server_->requestsFor("/drip").size(), 3);
 }
 
-TEST_F(HttpObjectTest, RangesThatNeverBringBytesEndTheFetch) {
-  Fetch(Url("/err-short"));
-  EXPECT_EQ(Status(), 404);
-  EXPECT_FALSE(LastSuccess());
-  EXPECT_EQ(reports_.size(), 1u);
-  EXPECT_EQ(server_->requestsFor("/err-short").size(), THTTPObject::kDefaultMaxStalledResumes);
+TEST_F(HttpObjectTest, ShortAnswersAreResumedOnlyWhenTheyAreDocuments) {
+  struct Case {
+    const char* path;
+    int status;
+    bool success;  // an error answer is reported as a success: its status tells
+    int requests;
+  } cases[] = {
+      // Resumed until the ranges stop bringing bytes.
+      {"/short", 200, false, THTTPObject::kDefaultMaxStalledResumes},
+      // The range asked for cannot be given: that error answer ends it.
+      {"/short-range", 416, true, 2},
+      // An error answer is final, however short its body.
+      {"/err-short", 404, true, 1},
+  };
+  for (const Case& c : cases) {
+    const std::size_t before = reports_.size();
+    Fetch(Url(c.path));
+    EXPECT_EQ(Status(), c.status) << c.path;
+    EXPECT_EQ(LastSuccess(), c.success) << c.path;
+    EXPECT_EQ(reports_.size(), before + 1) << c.path;
+    EXPECT_EQ(server_->requestsFor(c.path).size(), c.requests) << c.path;
+  }
 }
 
 TEST_F(HttpObjectTest, EmptyDocumentIsComplete) {

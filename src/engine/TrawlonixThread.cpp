@@ -190,6 +190,14 @@ QEvent::Type HostCallType() {
   return static_cast<QEvent::Type>(type);
 }
 
+// Orders the making of a call event on the worker before its first reading
+// on the host's thread. Qt's event queue does order them, but under a lock
+// that race checkers cannot see (Qt is not built for them).
+std::mutex& HostCallOrder() {
+  static std::mutex m;
+  return m;
+}
+
 // One blocking call into the host's thread. The event is delivered and
 // deleted on the host's thread; deleting it wakes the worker, also when it
 // is dropped unrun. The mutex orders the worker's writes before the call and
@@ -216,6 +224,7 @@ class THostCallEvent : public QEvent {
 }  // namespace
 
 bool THostCaller::event(QEvent* e) {
+  { std::lock_guard<std::mutex> order(HostCallOrder()); }
   if (e->type() == HostCallType()) {
     static_cast<THostCallEvent*>(e)->Run();
     return true;
@@ -229,8 +238,10 @@ void TTrawlonixThread::CallHost(const std::function<void()>& fn) {
     return;
   }
   auto wait = std::make_shared<THostWait>();
+  auto* call = new THostCallEvent(wait, &fn);
   { std::lock_guard<std::mutex> lock(wait->m); }
-  QCoreApplication::postEvent(caller_.get(), new THostCallEvent(wait, &fn));
+  { std::lock_guard<std::mutex> order(HostCallOrder()); }
+  QCoreApplication::postEvent(caller_.get(), call);
   std::unique_lock<std::mutex> lock(wait->m);
   wait->cv.wait(lock, [&] { return wait->done; });
 }

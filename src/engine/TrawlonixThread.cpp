@@ -190,9 +190,10 @@ QEvent::Type HostCallType() {
   return static_cast<QEvent::Type>(type);
 }
 
-// Orders the making of a call event on the worker before its first reading
-// on the host's thread. Qt's event queue does order them, but under a lock
-// that race checkers cannot see (Qt is not built for them).
+// Orders everything the worker did before a host call (the call event's
+// making included) before the host's thread first reads the event. Qt's
+// event queue does order them, but under a lock that race checkers cannot
+// see (Qt is not built for them).
 std::mutex& HostCallOrder() {
   static std::mutex m;
   return m;
@@ -200,8 +201,8 @@ std::mutex& HostCallOrder() {
 
 // One blocking call into the host's thread. The event is delivered and
 // deleted on the host's thread; deleting it wakes the worker, also when it
-// is dropped unrun. The mutex orders the worker's writes before the call and
-// the host's writes in it, plainly for race checkers too.
+// is dropped unrun; the wait's mutex orders the host's writes in the call
+// before the worker goes on, plainly for race checkers too.
 class THostCallEvent : public QEvent {
  public:
   THostCallEvent(std::shared_ptr<THostWait> wait, const std::function<void()>* fn)
@@ -211,10 +212,7 @@ class THostCallEvent : public QEvent {
     wait_->done = true;
     wait_->cv.notify_all();
   }
-  void Run() {
-    { std::lock_guard<std::mutex> lock(wait_->m); }
-    (*fn_)();
-  }
+  void Run() { (*fn_)(); }
 
  private:
   std::shared_ptr<THostWait> wait_;
@@ -239,7 +237,6 @@ void TTrawlonixThread::CallHost(const std::function<void()>& fn) {
   }
   auto wait = std::make_shared<THostWait>();
   auto* call = new THostCallEvent(wait, &fn);
-  { std::lock_guard<std::mutex> lock(wait->m); }
   { std::lock_guard<std::mutex> order(HostCallOrder()); }
   QCoreApplication::postEvent(caller_.get(), call);
   std::unique_lock<std::mutex> lock(wait->m);

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
-#include "engine/ConsoleHost.h"
 #include "settings/Settings.h"
 
 namespace trawlonix::cli {

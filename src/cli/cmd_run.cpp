@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
+#include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
-#include "engine/ConsoleHost.h"
 #include "engine/LinkCheck.h"
 #include "engine/export/ExportWriter.h"
 #include "settings/Settings.h"

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Text.h"
 #include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
@@ -191,9 +192,7 @@ bool TakeAfterRunOption(const std::string& command, const ParsedOption& o, TAfte
       return true;
     case kBackground:
     case kHighlight: {
-      std::string colour = o.value;
-      for (char& c : colour)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const std::string colour = text::Upper(o.value);
       if (colour.size() != 7 || colour[0] != '#') return bad();
       for (std::size_t i = 1; i < colour.size(); ++i)
         if (!std::isxdigit(static_cast<unsigned char>(colour[i]))) return bad();

@@ -324,7 +324,7 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
         ++modes;
         break;
       case kThreads: {
-        const auto n = ParseNumber(o.value, 1, 64);
+        const auto n = ParseNumber(o.value, 1, kMaxSlots);
         if (!n) {
           UsageError(command, "invalid value '" + o.value + "' for " + o.spelled);
           return false;

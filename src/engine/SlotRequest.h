@@ -3,12 +3,13 @@
 
 #include <string>
 
+#include "settings/Settings.h"
+
 namespace trawlonix {
 
 class THTTPObject;
-struct TOptions;
 
-inline constexpr int kMaxSlots = 64;
+inline constexpr int kMaxSlots = TOptions::kMaxThreads;
 inline constexpr char kUserAgent[] = "Morvek Trawlonix 2.7 b6";
 
 // The slots a run or check uses: MaxThreads, at least 1, at most kMaxSlots.

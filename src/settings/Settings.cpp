@@ -193,7 +193,7 @@ void TOptions::RebuildHTMLRecList() {
 }
 
 void TOptions::ClampSettings() {
-  MaxThreads = std::clamp(MaxThreads, 1, 64);
+  MaxThreads = std::clamp(MaxThreads, 1, kMaxThreads);
   LogLines = std::clamp(LogLines, 10, 500);
   TimeOut = std::clamp(TimeOut, 1, 240);
   ErrorCount = std::clamp(ErrorCount, 1, 64);

@@ -4,51 +4,21 @@
 #include <charconv>
 #include <cmath>
 
+#include "polite/AsciiText.h"
 #include "polite/Patterns.h"
 
 namespace trawlonix {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front()))
-    s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back()))
-    s.remove_suffix(1);
-  return s;
-}
-
-bool IsAsciiAlpha(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
-std::string LowerCopy(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    c = Lower(c);
-  return out;
-}
+using ascii::EqualNoCase;
+using ascii::LowerCopy;
+using ascii::Trim;
 
 // "Trawlonix/2.7 (+info)" names the product "Trawlonix".
 std::string_view ProductToken(std::string_view value) {
   std::size_t n = 0;
-  while (n < value.size() &&
-         (IsAsciiAlpha(static_cast<unsigned char>(value[n])) || value[n] == '_' || value[n] == '-'))
+  while (n < value.size() && (ascii::IsAlpha(value[n]) || value[n] == '_' || value[n] == '-'))
     ++n;
   return value.substr(0, n);
 }
@@ -61,7 +31,8 @@ int HexValue(char c) {
 }
 
 bool IsUnreserved(unsigned char c) {
-  return IsAsciiAlpha(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+  return ascii::IsAlpha(static_cast<char>(c)) || ascii::IsDigit(static_cast<char>(c)) || c == '-' ||
+         c == '.' || c == '_' || c == '~';
 }
 
 void AppendEscape(std::string& out, unsigned char c) {

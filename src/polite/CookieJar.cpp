@@ -22,6 +22,15 @@ bool HasControl(std::string_view s) {
   return false;
 }
 
+// What a host name in a cookies.txt line may hold (addresses included).
+bool IsHostText(std::string_view s) {
+  for (char c : s)
+    if (!ascii::IsAlpha(c) && !ascii::IsDigit(c) && c != '.' && c != '-' && c != '_' && c != ':' &&
+        c != '[' && c != ']')
+      return false;
+  return !s.empty();
+}
+
 bool IsIpAddress(std::string_view host) {
   if (host.find(':') != std::string_view::npos || host.find('[') != std::string_view::npos)
     return true;
@@ -60,7 +69,8 @@ std::string_view PathOnly(std::string_view path) {
 std::string DefaultPath(std::string_view requestPath) {
   const std::string_view path = PathOnly(requestPath);
   const std::size_t slash = path.rfind('/');
-  return slash == 0 ? "/" : std::string(path.substr(0, slash));
+  if (slash == 0 || slash > kMaxPath || HasControl(path.substr(0, slash))) return "/";
+  return std::string(path.substr(0, slash));
 }
 
 std::optional<std::int64_t> ParseSeconds(std::string_view v) {
@@ -99,9 +109,10 @@ TAttributes ReadAttributes(std::string_view rest) {
       if (d.front() == '.') d.remove_prefix(1);
       a.Domain = CanonicalHost(d);
     } else if (key == "path") {
-      a.Path = (value.empty() || value.front() != '/' || value.size() > kMaxPath)
-                   ? std::optional<std::string>()
-                   : std::string(value);
+      a.Path =
+          (value.empty() || value.front() != '/' || value.size() > kMaxPath || HasControl(value))
+              ? std::optional<std::string>()
+              : std::string(value);
     } else if (key == "secure") {
       a.Secure = true;
     } else if (key == "httponly") {
@@ -292,8 +303,8 @@ std::size_t TCookieJar::LoadNetscape(std::string_view text, std::int64_t now) {
     c.Expires = *expires;  // the user's own file: its dates are kept as they are
     c.Name = std::string(f[5]);
     c.Value = std::string(f[6]);
-    if ((c.Expires != 0 && c.Expires <= now) || c.Domain.empty() || HasControl(c.Name) ||
-        HasControl(c.Value) || HasControl(c.Domain) || HasControl(c.Path) ||
+    if ((c.Expires != 0 && c.Expires <= now) || !IsHostText(c.Domain) || HasControl(c.Name) ||
+        HasControl(c.Value) || HasControl(c.Path) ||
         c.Name.size() + c.Value.size() > kCookieMaxSize || c.Path.size() > kMaxPath)
       continue;
     Insert(std::move(c), now);

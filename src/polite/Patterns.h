@@ -17,7 +17,8 @@ struct TWildcardOptions {
 
 // True when `pattern` matches all of `text` (or a prefix of it with
 // PrefixOnly). "*" matches any run of bytes, "?" one byte; there are no
-// escapes or character classes. Greedy with one back-up point per star, so
+// escapes or character classes. Linear in pattern and text when "?" is no
+// wildcard; with "?" wildcards, greedy with one back-up point per star, so
 // the cost stays within |pattern| x |text| steps whatever the input.
 bool WildcardMatch(std::string_view pattern, std::string_view text,
                    const TWildcardOptions& options = {});

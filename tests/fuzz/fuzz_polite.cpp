@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "polite/CookieJar.h"
 #include "polite/Patterns.h"
@@ -60,6 +61,21 @@ void FuzzCookieFile(std::string_view in) {
   ParseCookieDate(in);
 }
 
+// Plain dynamic programming: slow, but plainly right.
+bool ReferenceMatch(std::string_view p, std::string_view t, bool questionIsAny) {
+  std::vector<std::vector<bool>> m(p.size() + 1, std::vector<bool>(t.size() + 1, false));
+  m[0][0] = true;
+  for (std::size_t i = 1; i <= p.size(); ++i)
+    for (std::size_t j = 0; j <= t.size(); ++j) {
+      if (p[i - 1] == '*') {
+        m[i][j] = m[i - 1][j] || (j > 0 && m[i][j - 1]);
+      } else if (j > 0) {
+        m[i][j] = m[i - 1][j - 1] && (p[i - 1] == t[j - 1] || (questionIsAny && p[i - 1] == '?'));
+      }
+    }
+  return m[p.size()][t.size()];
+}
+
 void FuzzWildcard(std::string_view in) {
   const std::size_t nl = in.find('\n');
   if (nl == std::string_view::npos) return;
@@ -70,6 +86,12 @@ void FuzzWildcard(std::string_view in) {
   // A whole match is also a prefix match; "p*" matches exactly where p matches a prefix.
   Check(!full || WildcardMatch(pattern, text, prefix));
   Check(WildcardMatch(std::string(pattern) + "*", text) == WildcardMatch(pattern, text, prefix));
+  if (pattern.size() <= 64 && text.size() <= 256) {
+    TWildcardOptions literalQuestion;
+    literalQuestion.QuestionIsAny = false;
+    Check(full == ReferenceMatch(pattern, text, true));
+    Check(WildcardMatch(pattern, text, literalQuestion) == ReferenceMatch(pattern, text, false));
+  }
 }
 
 }  // namespace

@@ -173,6 +173,19 @@ bool TCookieJar::SetCookie(std::string_view header, std::string_view scheme, std
   return true;
 }
 
+std::size_t TCookieJar::TakeSetCookieLines(const std::vector<std::string>& headerLines,
+                                           std::string_view scheme, std::string_view host,
+                                           std::string_view requestPath, std::int64_t now) {
+  constexpr std::string_view kField = "set-cookie:";
+  std::size_t taken = 0;
+  for (const std::string& line : headerLines)
+    if (ascii::EqualNoCase(std::string_view(line).substr(0, kField.size()), kField) &&
+        SetCookie(Trim(std::string_view(line).substr(kField.size())), scheme, host, requestPath,
+                  now))
+      ++taken;
+  return taken;
+}
+
 void TCookieJar::Remove(const TCookie& like) {
   const auto it = byDomain_.find(like.Domain);
   if (it == byDomain_.end()) return;

@@ -47,6 +47,13 @@ class TCookieJar {
   bool SetCookie(std::string_view header, std::string_view scheme, std::string_view host,
                  std::string_view requestPath, std::int64_t now);
 
+  // Takes the cookies of every "Set-Cookie:" line among an answer's header
+  // lines (the field name in any case; other lines are skipped). Returns the
+  // number taken.
+  std::size_t TakeSetCookieLines(const std::vector<std::string>& headerLines,
+                                 std::string_view scheme, std::string_view host,
+                                 std::string_view requestPath, std::int64_t now);
+
   // The value of the Cookie request header for a request (empty: send none).
   std::string CookieHeader(std::string_view scheme, std::string_view host, std::string_view path,
                            std::int64_t now) const;

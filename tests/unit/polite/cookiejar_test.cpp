@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "polite/CookieJar.h"
 
@@ -91,6 +92,16 @@ TEST(CookieJar, SendsCookiesOnlyWhereTheyBelong) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(jar.CookieHeader(c.scheme, c.host, c.path, kNow), c.want) << c.host << c.path;
+}
+
+TEST(CookieJar, TakesTheSetCookieLinesOfAnAnswer) {
+  TCookieJar jar;
+  const std::vector<std::string> lines = {
+      "HTTP/1.1 302 Found",     "Location: /in",      "set-cookie:  sid=abc; Path=/",
+      "Set-Cookie: theme=dark", "Set-Cookie2: old=1", "Content-Type: text/html",
+      "SET-COOKIE: bad"};
+  EXPECT_EQ(jar.TakeSetCookieLines(lines, "http", "127.0.0.1", "/login", kNow), 2u);
+  EXPECT_EQ(jar.CookieHeader("http", "127.0.0.1", "/in", kNow), "sid=abc; theme=dark");
 }
 
 TEST(CookieJar, ExpiryReplacementAndDeletion) {

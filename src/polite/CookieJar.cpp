@@ -104,10 +104,10 @@ TAttributes ReadAttributes(std::string_view rest) {
       if (const auto t = ParseCookieDate(value)) a.Expires = t;
     } else if (key == "max-age") {
       if (const auto n = ParseSeconds(value)) a.MaxAge = n;
-    } else if (key == "domain" && !value.empty()) {
+    } else if (key == "domain") {
       std::string_view d = value;
-      if (d.front() == '.') d.remove_prefix(1);
-      a.Domain = CanonicalHost(d);
+      if (!d.empty() && d.front() == '.') d.remove_prefix(1);
+      if (!d.empty()) a.Domain = CanonicalHost(d);  // an empty Domain counts as none
     } else if (key == "path") {
       a.Path =
           (value.empty() || value.front() != '/' || value.size() > kMaxPath || HasControl(value))
@@ -159,9 +159,9 @@ bool TCookieJar::SetCookie(std::string_view header, std::string_view scheme, std
     c.Domain = *a.Domain;
     c.HostOnly = false;
   }
-  const bool https = ascii::EqualNoCase(scheme, "https");
-  if (a.Secure && !https) return false;
   c.Path = a.Path ? *a.Path : DefaultPath(requestPath);
+  // Plain http may neither set a Secure cookie nor replace or delete one.
+  if (!ascii::EqualNoCase(scheme, "https") && (a.Secure || HoldsSecure(c))) return false;
   c.Secure = a.Secure;
   c.HttpOnly = a.HttpOnly;
   c.Expires = ExpiryOf(a, now);
@@ -184,6 +184,14 @@ std::size_t TCookieJar::TakeSetCookieLines(const std::vector<std::string>& heade
                   now))
       ++taken;
   return taken;
+}
+
+bool TCookieJar::HoldsSecure(const TCookie& like) const {
+  const auto it = byDomain_.find(like.Domain);
+  return it != byDomain_.end() &&
+         std::any_of(it->second.begin(), it->second.end(), [&](const TCookie& c) {
+           return c.Secure && c.Name == like.Name && c.Path == like.Path;
+         });
 }
 
 void TCookieJar::Remove(const TCookie& like) {

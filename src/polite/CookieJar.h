@@ -42,7 +42,8 @@ class TCookieJar {
  public:
   // Takes one Set-Cookie value received from `scheme`://`host` (no port) for
   // `requestPath`. Returns false when the cookie is refused (bad syntax, too
-  // big, a Domain the host does not belong to, Secure over plain http). A
+  // big, a Domain the host does not belong to, Secure over plain http, or
+  // plain http replacing a Secure cookie). A
   // cookie that has already expired removes its stored namesake.
   bool SetCookie(std::string_view header, std::string_view scheme, std::string_view host,
                  std::string_view requestPath, std::int64_t now);
@@ -72,6 +73,7 @@ class TCookieJar {
  private:
   void Insert(TCookie cookie, std::int64_t now);
   void Remove(const TCookie& like);
+  bool HoldsSecure(const TCookie& like) const;
   void EvictOldest(std::vector<TCookie>* within);
 
   std::map<std::string, std::vector<TCookie>> byDomain_;

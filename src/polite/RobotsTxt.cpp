@@ -157,7 +157,8 @@ TRobotsRules RobotsFromAnswer(int status, std::string_view body, std::string_vie
 
 bool RobotsAllowed(const TRobotsRules& rules, std::string_view pathAndQuery) {
   if (rules.Rules.empty()) return true;
-  const std::string path = NormaliseRobotsPath(pathAndQuery.empty() ? "/" : pathAndQuery);
+  std::string path = NormaliseRobotsPath(pathAndQuery);
+  if (path.empty() || path.front() != '/') path.insert(0, 1, '/');
   if (path == "/robots.txt") return true;
   TWildcardOptions options;
   options.QuestionIsAny = false;

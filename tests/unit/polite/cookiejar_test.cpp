@@ -46,6 +46,7 @@ TEST(CookieJar, RefusesCookiesAHostMayNotSet) {
       {"a=1; Domain=test", "http", "www.example.test", false},
       {"a=1; Domain=0.0.1", "http", "127.0.0.1", false},
       {"a=1; Domain=127.0.0.1", "http", "127.0.0.1", true},
+      {"a=1; Domain=", "http", "127.0.0.1", true},
       {"a=1; Secure", "http", "127.0.0.1", false},
       {"a=1; Secure", "https", "127.0.0.1", true},
       {"novalue", "http", "127.0.0.1", false},
@@ -59,6 +60,12 @@ TEST(CookieJar, RefusesCookiesAHostMayNotSet) {
   TCookieJar jar;
   EXPECT_FALSE(
       jar.SetCookie("a=" + std::string(kCookieMaxSize, 'x'), "http", "127.0.0.1", "/", kNow));
+  // Plain http cannot overwrite or delete what https set as Secure.
+  ASSERT_TRUE(jar.SetCookie("s=1; Secure", "https", "127.0.0.1", "/", kNow));
+  EXPECT_FALSE(jar.SetCookie("s=2", "http", "127.0.0.1", "/", kNow));
+  EXPECT_FALSE(jar.SetCookie("s=; Max-Age=0", "http", "127.0.0.1", "/", kNow));
+  EXPECT_TRUE(jar.SetCookie("s=3", "https", "127.0.0.1", "/", kNow));
+  EXPECT_EQ(jar.CookieHeader("https", "127.0.0.1", "/", kNow), "s=3");
 }
 
 TEST(CookieJar, SendsCookiesOnlyWhereTheyBelong) {

@@ -3,7 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "polite/AsciiText.h"
+
 namespace trawlonix {
+
+std::string ServerKey(std::string_view scheme, std::string_view host, std::string_view port) {
+  const std::string s = ascii::LowerCopy(scheme);
+  std::string_view p = port;
+  if (p.empty()) p = s == "https" ? "443" : s == "ftp" ? "21" : "80";
+  return s + "://" + ascii::LowerCopy(host) + ":" + std::string(p);
+}
 
 TPacer::TPacer(const TPaceOptions& options) : options_(options), random_(options.Seed) {
   options_.DelayMs = std::max<std::int64_t>(options_.DelayMs, 0);

@@ -10,10 +10,16 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace trawlonix {
 
 using TPaceMillis = std::int64_t;
+
+// The key of one server for pacing and robots.txt: "scheme://host:port" in
+// lower case with the default port filled in, so "HTTP://Host" and
+// "http://host:80" are one server.
+std::string ServerKey(std::string_view scheme, std::string_view host, std::string_view port);
 
 struct TPaceOptions {
   std::int64_t DelayMs = 0;         // gap between request starts on one server

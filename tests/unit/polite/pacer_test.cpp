@@ -11,6 +11,12 @@ namespace {
 const std::string kA = "http://127.0.0.1:8080";
 const std::string kB = "http://127.0.0.2:8080";
 
+TEST(Pacer, ServerKeyFillsTheDefaultPort) {
+  EXPECT_EQ(ServerKey("HTTP", "127.0.0.1", ""), "http://127.0.0.1:80");
+  EXPECT_EQ(ServerKey("https", "Host.Test", ""), "https://host.test:443");
+  EXPECT_EQ(ServerKey("http", "127.0.0.1", "8080"), "http://127.0.0.1:8080");
+}
+
 TEST(Pacer, KeepsTheGapPerServer) {
   TPaceOptions o;
   o.DelayMs = 1000;

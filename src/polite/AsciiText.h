@@ -1,9 +1,12 @@
-// Small ASCII helpers shared by the modules of this folder. They never look
-// at the locale: bytes from the web are compared as bytes.
+// Small ASCII helpers of this folder's header grammars, on top of the shared
+// text helpers. They never look at the locale: bytes from the web are
+// compared as bytes.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "base/Text.h"
 
 namespace trawlonix::ascii {
 
@@ -17,9 +20,11 @@ inline bool IsAlpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 inline char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return text::LowerByte(c);
 }
 
+// Optional white space of header and robots.txt lines: spaces and tabs only
+// (text::Trim also drops control bytes, which these grammars reject instead).
 inline std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front()))
     s.remove_prefix(1);
@@ -29,17 +34,11 @@ inline std::string_view Trim(std::string_view s) {
 }
 
 inline std::string LowerCopy(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    c = Lower(c);
-  return out;
+  return text::Lower(s);
 }
 
 inline bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
+  return text::EqualsNoCase(a, b);
 }
 
 }  // namespace trawlonix::ascii

@@ -30,7 +30,13 @@ const char* const kUsage =
     "OPTIONS are those of 'trawlonix-cli new' (limits, actions, --name, ...;\n"
     "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save).\n"
     "\n"
-    "Exit status: 0 finished, 130 interrupted, 1 failure, 2 usage error.\n";
+    "Exit status:\n"
+    "    0  the start page was fetched and every received file was stored\n"
+    "    1  failure (the project could not be opened or saved, a failed export)\n"
+    "    2  usage error\n"
+    "    3  files could not be written (a later --continue fetches them again)\n"
+    "    4  the start page could not be fetched\n"
+    "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
 // Runs `new` with its messages on standard error and its success line
 // dropped (the project is saved under its own name after the run).

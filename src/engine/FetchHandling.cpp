@@ -184,6 +184,17 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     Log(prefix + "已中断，有错误: " + std::to_string(r.Status) + " " + r.Reason);
     if (S.Options.RetryAll || Aborting || IsRetriedStatus(r.Status)) {
       S.SpiderList->MarkFailed(index);
+      // A start page that used up its retries (a server that never answers)
+      // is a broken link like one the server refused; it stays pending, so
+      // that a later run tries it again.
+      const AGetEntry* now = S.SpiderList->GetEntry(index);
+      if (index == 0 && !Aborting && now && now->Failures > S.SpiderList->MaxErrors &&
+          S.Definition.actBLinks) {
+        HostOp& op = batch_.Push(HostOp::kOfferBroken);
+        op.s1 = ComposeURL(url);
+        op.s2 = std::to_string(r.Status) + " " + r.Reason;
+        op.s3 = refText;
+      }
     } else {
       S.SpiderList->MarkBroken(index);
       if (S.Definition.actBLinks) {
@@ -196,8 +207,10 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     return;
   }
 
-  S.SpiderList->MarkFetched(index);
-  if (e->DirItem) batch_.Push(HostOp::kMarkLoaded).item = e->DirItem;
+  // The entry counts as fetched only once its copy is stored (below); until
+  // then it stays in progress, so a checkpoint taken meanwhile keeps it
+  // pending.
+  bool stored = true;
   Log(prefix + (r.Status == 304 ? "没有修改。" : "成功。"));
   const bool ht = IsHypertext(url);
   if (S.UpdateMode) {
@@ -224,9 +237,22 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     std::string type = r.ContentType;
     if (r.Status >= 300 && r.Status < 400 && r.Status != 304) type = "text/html";
     Dispatch(slot, r.Data, type, out.IsOpen() ? &out : nullptr);
-    if (index == 0 && !out.Name().empty())
+    stored = !S.Definition.actSaveFiles || out.Committed();
+    if (index == 0 && stored && !out.Name().empty())
       WriteShortcut(S.LocalDir + "Trawlonix 从 " + url.Host + " 浏览", out.Name());
     out.Discard();
+  }
+  if (stored) {
+    S.SpiderList->MarkFetched(index);
+    if (const AGetEntry* done = S.SpiderList->GetEntry(index); done && done->DirItem)
+      batch_.Push(HostOp::kMarkLoaded).item = done->DirItem;
+  } else {
+    // Not retried in this run (the disk that refused it will likely refuse
+    // again) but not fetched either: the next run fetches it again.
+    ++NotStored;
+    StartPageNotStored |= index == 0;
+    if (AGetEntry* w = S.SpiderList->GetEntry(index)) w->Failures = S.SpiderList->MaxErrors;
+    S.SpiderList->MarkFailed(index);
   }
   ReportCounters();
 }

@@ -190,6 +190,10 @@ class TTrawlonixThread : public QThread {
   bool Aborting = false;
   bool Running = false;
   TCounters Counters;
+  // Documents received whose copy could not be stored (worker thread; read
+  // by the host once the worker has finished).
+  int NotStored = 0;
+  bool StartPageNotStored = false;  // among them the start page
 
  protected:
   void run() override;

@@ -1,5 +1,9 @@
 // Real crawls by trawlonix-cli against the scripted test server.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "CrawlFixture.h"
 
@@ -208,6 +212,61 @@ TEST_F(Crawl, StoppedBySigintThenContinuedEndsLikeAnUninterruptedRun) {
   for (int i = 0; i < s2.Count(); ++i)
     b[ComposeURL(s2[i].URL)] = {s2[i].Fetched, s2[i].Broken, s2[i].Level};
   EXPECT_EQ(a, b);
+}
+
+// A port on 127.0.0.1 where nothing listens (bound, then closed again).
+int ClosedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(fd);
+  return ntohs(a.sin_port);
+}
+
+// The exit status and the summary name why a run fell short: a closed port
+// or a server that never answers (the start page is listed as broken), a
+// mirror where nothing can be written (the files stay pending, so that
+// --continue fetches them again once there is room).
+TEST_F(Crawl, ExitStatusTellsWhyARunFellShort) {
+  WriteSite({{"index.html", "<A HREF=\"a.html\">a</A>"}, {"a.html", "a"}});
+  ASSERT_TRUE(StartServer(R"({"/silent/*": {"header_delay_ms": 30000}})"));
+  WriteSettings("TimeOut=1\nErrorCount=1\n");
+  const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  const struct {
+    std::string start;
+    bool blockMirror;
+    int code;
+    const char* cause;
+  } cases[] = {
+      {closed, false, 4, "原因: 起始页面不能被获取。"},
+      {Base() + "silent/", false, 4, "原因: 起始页面不能被获取。"},
+      {Base(), false, 0, "状态: 已结束"},
+      {Base(), true, 3, "原因: 2 个文件不能被写入。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.start);
+    QDir(QString::fromStdString(Path("mirror"))).removeRecursively();
+    QDir().mkpath(QString::fromStdString(Path("mirror")));
+    QFile::remove(QString::fromStdString(Path("p.txs")));  // the lists of the case before
+    // A file where the host's folder belongs: no copy can be created.
+    if (c.blockMirror) Write(Path("mirror/127.0.0.1"), "in the way");
+    const std::string project = MakeProject(c.start);
+    const CliResult r = Cli({"run", project});
+    EXPECT_EQ(r.code, c.code) << r.out << r.err;
+    EXPECT_NE(r.out.find(c.cause), std::string::npos) << r.out;
+    if (c.code == 4) {
+      EXPECT_NE(r.out.find("错误链接: 1\n  " + c.start + "\t"), std::string::npos) << r.out;
+    }
+  }
+  // The two documents that could not be stored are fetched by --continue.
+  QFile::remove(QString::fromStdString(Path("mirror/127.0.0.1")));
+  const CliResult again = Cli({"run", Path("p.txp"), "--continue"});
+  EXPECT_EQ(again.code, 0) << again.out;
+  EXPECT_EQ(server_.requestsFor("/a.html").size(), 3);
 }
 
 TEST_F(Crawl, RunOptionsAndFailures) {

@@ -96,7 +96,8 @@ TEST_F(ClientFault, FullMirrorDiskIsLoggedAndTheRunGoesOn) {
   WriteSettings("MaxThreads=1\n");
   const std::string project = MakeProject(Base());
   const CliResult r = Cli({"run", project});
-  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  // The run goes on, and its exit status tells that files are missing.
+  ASSERT_EQ(r.code, 3) << r.out << r.err;
   // Every file was fetched; what did not fit is named in a log line, and
   // nothing is stored cut.
   int failed = 0;
@@ -113,12 +114,19 @@ TEST_F(ClientFault, FullMirrorDiskIsLoggedAndTheRunGoesOn) {
   }
   EXPECT_GT(failed, 3) << r.out;
   EXPECT_GE(Count(r.out, "！错误: "), failed);
+  EXPECT_NE(r.out.find("原因: " + std::to_string(failed) + " 个文件不能被写入。"),
+            std::string::npos);
   // The project, saved beside the mirror, holds the whole run.
   TrawlonixDefinition def;
   TSpiderList spider;
   TCGIRedirectList redirects;
   ASSERT_TRUE(OpenProject(project, def, spider, redirects).ok);
   EXPECT_EQ(spider.Count(), 13);
+  // What could not be stored is not recorded as fetched: --continue takes it.
+  int fetched = 0;
+  for (std::int32_t i = 0; i < spider.Count(); ++i)
+    fetched += spider[i].Fetched;
+  EXPECT_EQ(fetched, 13 - failed);
 }
 
 TEST_F(ClientFault, SavingOntoAFullDiskKeepsThePreviousProjectFile) {

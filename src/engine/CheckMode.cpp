@@ -3,6 +3,7 @@
 // worker runs StartChecks there through a blocking call), so their reports,
 // CheckDone and every later StartChecks run on the host's thread as well and
 // may use the host's rows directly. The worker thread only waits for the end.
+#include <cctype>
 #include <mutex>
 
 #include "engine/LinkCheck.h"
@@ -10,6 +11,26 @@
 #include "net/HttpObject.h"
 
 namespace trawlonix {
+
+namespace {
+// True unless the row names a scheme other than http or https ("mailto:",
+// "ftp://", ...); a row without a scheme is requested as before.
+bool IsWebAddress(const std::string& url) {
+  const std::size_t colon = url.find(':');
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0])))
+    return true;
+  std::string scheme;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const unsigned char c = static_cast<unsigned char>(url[i]);
+    if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return true;
+    scheme += static_cast<char>(std::tolower(c));
+  }
+  // "host:port/..." written without a scheme: the port follows in digits.
+  if (colon + 1 < url.size() && std::isdigit(static_cast<unsigned char>(url[colon + 1])))
+    return true;
+  return scheme == "http" || scheme == "https";
+}
+}  // namespace
 
 bool TTrawlonixThread::AnySlotBusy() const {
   for (std::uint8_t state : slotStates_)
@@ -41,6 +62,14 @@ void TTrawlonixThread::StartChecks() {
     if (Remaining < 1) return;
     if (S.OnlySelected && !host->CollectedLinkSelected(Remaining - 1)) {
       --Remaining;
+      continue;
+    }
+    // A mail address or another scheme is not a web address: it is never
+    // looked up nor requested, and is neither good nor broken.
+    if (!IsWebAddress(host->CollectedLinkUrl(Remaining - 1))) {
+      --Remaining;
+      host->SetCollectedLinkResult(Remaining, kNotAWebAddress);
+      host->CheckProgress(++Checked, S.ToCheck);
       continue;
     }
     if (slotStates_[slot] == 0) {

@@ -54,7 +54,7 @@ std::string TTrawlonixThread::LocalNameFor(const TURL& url, std::string* display
   if (display) {
     // The name as it would have been, for the log line that refuses it.
     std::string file = url.FileName.empty() ? S.Options.IndexFileName : url.FileName;
-    *display = S.LocalDir + url.Host + DecodeURLText(url.Path) + DecodeURLText(file);
+    *display = S.LocalDir + LocalHostDir(url.Host) + DecodeURLText(url.Path) + DecodeURLText(file);
   }
   return {};
 }
@@ -239,7 +239,7 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     Dispatch(slot, r.Data, type, out.IsOpen() ? &out : nullptr);
     stored = !S.Definition.actSaveFiles || out.Committed();
     if (index == 0 && stored && !out.Name().empty())
-      WriteShortcut(S.LocalDir + "Trawlonix 从 " + url.Host + " 浏览", out.Name());
+      WriteShortcut(S.LocalDir + "Trawlonix 从 " + LocalHostDir(url.Host) + " 浏览", out.Name());
     out.Discard();
   }
   if (stored) {

@@ -1,9 +1,14 @@
 // Real crawls by trawlonix-cli against the scripted test server.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "CrawlFixture.h"
 
@@ -267,6 +272,79 @@ TEST_F(Crawl, ExitStatusTellsWhyARunFellShort) {
   const CliResult again = Cli({"run", Path("p.txp"), "--continue"});
   EXPECT_EQ(again.code, 0) << again.out;
   EXPECT_EQ(server_.requestsFor("/a.html").size(), 3);
+}
+
+// A server on the IPv6 loopback that answers every request with `page`,
+// for at most `seconds`; port 0 when the machine has no IPv6 loopback.
+class LoopbackV6Server {
+ public:
+  LoopbackV6Server(std::string page, int seconds) : page_(std::move(page)) {
+    fd_ = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_addr = in6addr_loopback;
+    socklen_t len = sizeof a;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(fd_, 8) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+      return;
+    port_ = ntohs(a.sin6_port);
+    thread_ = std::thread([this, seconds] { Serve(seconds); });
+  }
+  ~LoopbackV6Server() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int Port() const { return port_; }
+  int Requests() const { return requests_; }
+
+ private:
+  void Serve(int seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!stop_ && std::chrono::steady_clock::now() < end) {
+      pollfd p{fd_, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (c < 0) continue;
+      std::string request;
+      char buf[4096];
+      pollfd q{c, POLLIN, 0};
+      while (request.find("\r\n\r\n") == std::string::npos && ::poll(&q, 1, 2000) > 0) {
+        const ssize_t n = ::read(c, buf, sizeof buf);
+        if (n <= 0) break;
+        request.append(buf, static_cast<std::size_t>(n));
+      }
+      ++requests_;
+      const std::string answer = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                                 std::to_string(page_.size()) + "\r\n\r\n" + page_;
+      (void)!::write(c, answer.data(), answer.size());
+      ::close(c);
+    }
+  }
+  std::string page_;
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> requests_{0};
+  std::thread thread_;
+};
+
+// An IPv6 literal host is parsed, connected to over AF_INET6 and stored
+// under a folder name without colons; a port out of range creates nothing.
+TEST_F(Crawl, IPv6LiteralHostAndPortRange) {
+  LoopbackV6Server server("<A HREF=\"mailto:v6@site.invalid\">v6</A>", 60);
+  if (server.Port() == 0) GTEST_SKIP() << "this machine has no IPv6 loopback (::1)";
+  const std::string url = "http://[::1]:" + std::to_string(server.Port()) + "/";
+  const CliResult r = Cli({"mirror", url, Path("v6"), "--quiet"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_EQ(Read(Path("v6/[__1]/index.html")), "<A HREF=\"mailto:v6@site.invalid\">v6</A>");
+  EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("v6/[__1].txp"))));
+  EXPECT_EQ(server.Requests(), 1);
+
+  const CliResult bad = Cli({"mirror", "http://127.0.0.1:99999/", Path("bad")});
+  EXPECT_EQ(bad.code, 1);
+  EXPECT_NE(bad.err.find("99999"), std::string::npos) << bad.err;
+  EXPECT_TRUE(QDir(QString::fromStdString(Path("bad"))).isEmpty());
 }
 
 TEST_F(Crawl, RunOptionsAndFailures) {

@@ -280,17 +280,17 @@ bool CheckLinksFromConsole(TConsoleHost& host, const TOptions& options, bool onl
 
 bool SaveProjectAndLists(const std::string& projectFile, TOpenedProject& p,
                          const TResultLists& results) {
-  const TSaveResult r = SaveProject(projectFile, p.Definition, p.Spider, p.Redirects);
-  if (!r.ok) {
-    std::fprintf(stderr, "%s\n", r.message.c_str());
-    return false;
-  }
+  // The lists go first: killed between the two saves, the project then
+  // still has pending what the newer lists already hold (found again, and
+  // taken as a duplicate), while the other order would lose rows for good.
   TSidecar sidecar;
   results.CopyTo(sidecar);
   const TSidecarResult s =
       SaveSidecar(SidecarPathFor(projectFile), sidecar, !p.Definition.Password.empty());
   if (!s.ok) std::fprintf(stderr, "%s\n", s.message.c_str());
-  return s.ok;
+  const TSaveResult r = SaveProject(projectFile, p.Definition, p.Spider, p.Redirects);
+  if (!r.ok) std::fprintf(stderr, "%s\n", r.message.c_str());
+  return s.ok && r.ok;
 }
 
 int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,

@@ -216,13 +216,14 @@ void TTrawlonixMainForm::SaveRecoveryCheckpoint() {
   if (projectFile_.isEmpty()) return;  // a new project has no place for one yet
   const std::string recovery = RecoveryPathFor(S(projectFile_));
   // Only the user's own save clears the changed mark.
-  const bool modified = Definition.Modified;
-  const TSaveResult r = trawlonix::SaveProject(recovery, Definition, SpiderList, RedirectList);
-  Definition.Modified = modified;
-  if (!r.ok) return;  // the next checkpoint tries again; the run goes on
+  // The lists first, as on the command line: a project never holds more
+  // than its lists.
   TSidecar sidecar;
   Results.CopyTo(sidecar);
-  SaveSidecar(SidecarPathFor(recovery), sidecar, !Definition.Password.empty());
+  if (!SaveSidecar(SidecarPathFor(recovery), sidecar, !Definition.Password.empty()).ok) return;
+  const bool modified = Definition.Modified;
+  trawlonix::SaveProject(recovery, Definition, SpiderList, RedirectList);
+  Definition.Modified = modified;  // a failed checkpoint is tried again by the next one
 }
 
 bool TTrawlonixMainForm::OfferRecovery(const QString& fileName) {

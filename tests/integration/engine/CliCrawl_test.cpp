@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "CrawlFixture.h"
+#include "model/sidecar.h"
 
 namespace trawlonix::test {
 namespace {
@@ -345,6 +346,96 @@ TEST_F(Crawl, IPv6LiteralHostAndPortRange) {
   EXPECT_EQ(bad.code, 1);
   EXPECT_NE(bad.err.find("99999"), std::string::npos) << bad.err;
   EXPECT_TRUE(QDir(QString::fromStdString(Path("bad"))).isEmpty());
+}
+
+// SIGHUP (a closed terminal) stops a run like SIGINT and saves it with its
+// lists; a continued run appends to the log and exports the whole lists. A
+// closed standard output ("| head -1") does not end a run: it goes on and
+// saves.
+TEST_F(Crawl, HangupAndClosedOutputKeepTheRunAndItsLists) {
+  std::map<std::string, std::string> files;
+  std::string index = "<A HREF=\"mailto:hup@site.invalid\">mail</A><A HREF=\"gone.html\">x</A>";
+  for (int i = 0; i < 20; ++i) {
+    index += "<A HREF=\"p" + std::to_string(i) + ".html\">p</A>";
+    files["p" + std::to_string(i) + ".html"] = "page";
+  }
+  files["index.html"] = index;
+  WriteSite(files);
+  ASSERT_TRUE(StartServer(R"({"*": {"header_delay_ms": 40}})"));
+  WriteSettings("MaxThreads=1\n");
+
+  const std::string project = MakeProject(Base());
+  QProcess* p = StartCli({"run", project});
+  std::string out;
+  while (out.find("成功。") == std::string::npos && p->waitForReadyRead(10000))
+    out += p->readAllStandardOutput().toStdString();
+  ::kill(static_cast<pid_t>(p->processId()), SIGHUP);
+  const CliResult stopped = Finish(p);
+  ASSERT_EQ(stopped.code, 130) << stopped.out << stopped.err;
+  TSidecar lists;
+  ASSERT_TRUE(LoadSidecar(Path("p.txs"), lists).ok);
+  ASSERT_EQ(lists.Lists[1].size(), 1u);
+
+  const std::string exported = Path("emails.txt");
+  const CliResult resumed =
+      Cli({"run", project, "--continue", "--export-emails", exported, "--format", "text"});
+  ASSERT_EQ(resumed.code, 0) << resumed.out << resumed.err;
+  EXPECT_NE(Read(exported).find("hup@site.invalid"), std::string::npos) << Read(exported);
+  ASSERT_TRUE(LoadSidecar(Path("p.txs"), lists).ok);
+  EXPECT_EQ(lists.Lists[1].size(), 1u);
+  EXPECT_EQ(lists.Lists[2].size(), 1u);  // gone.html, found before the stop or after
+  // One log: the first run's lines, a separator naming the second's start,
+  // the second's lines.
+  const std::string log = Read(Path("mirror/p.log"));
+  EXPECT_EQ(Count(log, "GET " + Base() + " "), 1) << log;
+  EXPECT_EQ(Count(log, "========== 运行开始于 "), 1);
+  EXPECT_LT(log.find("正在中断过程..."), log.find("运行开始于"));
+
+  // Standard output closed after the first bytes.
+  const std::string again = MakeProject(Base(), [&](TrawlonixDefinition& d) {
+    d.ProjectName = "q";
+    d.LocalPath = Path("q");
+  });
+  QDir().mkpath(QString::fromStdString(Path("q")));
+  QProcess* piped = StartCli({"run", again});
+  ASSERT_TRUE(piped->waitForReadyRead(10000));
+  piped->closeReadChannel(QProcess::StandardOutput);
+  const CliResult rest = Finish(piped);
+  EXPECT_EQ(rest.code, 0) << rest.err;
+  TrawlonixDefinition def;
+  TSpiderList spider;
+  TCGIRedirectList redirects;
+  ASSERT_TRUE(OpenProject(again, def, spider, redirects).ok);
+  EXPECT_EQ(spider.Count(), 22);
+  EXPECT_EQ(Tree(Path("q/127.0.0.1")).size(), 21u);
+}
+
+// mirror into a directory that holds the project: continued (a complete one
+// is updated), refused for another start URL unless --force.
+TEST_F(Crawl, MirrorIntoAnExistingProject) {
+  WriteSite({{"index.html", "<A HREF=\"mailto:m@site.invalid\">m</A><A HREF=\"a.html\">a</A>"},
+             {"a.html", "a"}});
+  ASSERT_TRUE(StartServer());
+  const std::string dir = Path("m");
+  const std::string project = dir + "/127_0_0_1.txp";
+  ASSERT_EQ(Cli({"mirror", Base(), dir, "--quiet"}).code, 0);
+  const std::string before = Read(project);
+  const CliResult other = Cli({"mirror", Base() + "a.html", dir, "--quiet"});
+  EXPECT_EQ(other.code, 1);
+  EXPECT_NE(other.err.find("属于另一个起始 URL"), std::string::npos) << other.err;
+  EXPECT_TRUE(Read(project) == before);
+  // The same URL again: an update run of the project, with its lists.
+  const CliResult same = Cli({"mirror", Base(), dir});
+  EXPECT_EQ(same.code, 0) << same.out;
+  EXPECT_NE(same.out.find("个文件被检查"), std::string::npos);
+  EXPECT_NE(same.out.find("收集的电邮地址: 1\n  m@site.invalid"), std::string::npos) << same.out;
+  const CliResult forced = Cli({"mirror", Base() + "a.html", dir, "--force", "--quiet"});
+  EXPECT_EQ(forced.code, 0) << forced.err;
+  TrawlonixDefinition def;
+  TSpiderList spider;
+  TCGIRedirectList redirects;
+  ASSERT_TRUE(OpenProject(project, def, spider, redirects).ok);
+  EXPECT_EQ(def.StartingUrl, Base() + "a.html");
 }
 
 TEST_F(Crawl, RunOptionsAndFailures) {

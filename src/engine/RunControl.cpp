@@ -48,7 +48,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   }
   if (c == CrawlHost::StartChoice::Cancel) return false;
 
-  const int slotCount = std::min(std::max(options_.MaxThreads, 1), kMaxSlots);
+  const int slotCount = SlotCountFor(options_);
   host_.SetSlotCount(slotCount);
   spider_.PrepareRun(true);
   abortRequested_ = false;
@@ -104,9 +104,9 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
     const bool interrupted = abortRequested_;
     worker_->wait();
     (void)worker_->Finished();  // orders the worker's last changes before ours
-    outcome_.NotStored = worker_->NotStored;
+    outcome_.NotStored = worker_->NotStored();
     outcome_.StartPageFetched =
-        (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored;
+        (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored();
     delete worker_;
     worker_ = nullptr;
     if (OnRunEnded) OnRunEnded(interrupted);

@@ -173,7 +173,7 @@ std::string TLinkJudge::LocalNameFor(const TURL& url, std::string* display) {
   if (display) {
     // The name as it would have been, for the log line that refuses it.
     std::string file = url.FileName.empty() ? s_.IndexFileName : url.FileName;
-    *display = s_.LocalDir + url.Host + DecodeURLText(url.Path) + DecodeURLText(file);
+    *display = s_.LocalDir + LocalHostDir(url.Host) + DecodeURLText(url.Path) + DecodeURLText(file);
   }
   return {};
 }

@@ -55,6 +55,8 @@ struct TOptions {
   int ProxyPort = 80;  // not clamped; the HTTP client takes it as 16 bits (ProxyPort16)
   std::string ProxyUsername;
   std::string ProxyPassword;  // plain in memory, scrambled in the store
+  // Seconds between the checkpoints of a running crawl (0: none), 0..3600.
+  int CheckpointSeconds = 30;
 
   // Group "HTMLRec": ten built-in rows, then the user rows.
   std::vector<THTMLRecRow> HTMLRecRows = BuiltInRows();

@@ -89,7 +89,10 @@ void ParseAuthority(std::string_view authority, TURL& url) {
       url.User.assign(userInfo);
     }
   }
-  const auto colon = authority.find(':');
+  // An IPv6 literal keeps its brackets in Host ("[::1]"), so that composing
+  // writes it back as it must be written; its colons are not the port's.
+  const auto close = authority.size() > 1 && authority[0] == '[' ? authority.find(']') : npos;
+  const auto colon = authority.find(':', close == npos ? 0 : close);
   if (colon != npos) {
     url.Port.assign(authority.substr(colon + 1));
     authority = authority.substr(0, colon);

@@ -70,6 +70,10 @@ TEST(ParseURL, SplitsIntoTheNineFields) {
       // Case is kept everywhere but in Protocol and Host.
       {"http://H/P/F.X?Q", false, true, Make("http", "", "", "h", "", "/P/", "F.X", "Q", "X"), ""},
       {"http://host:80/", false, true, Make("http", "", "", "host", "80", "/", "", "", ""), ""},
+      {"http://[::1]:8701/a", true, true, Make("http", "", "", "[::1]", "8701", "/", "a", "", ""),
+       ""},
+      {"http://[FE80::1]/", false, true, Make("http", "", "", "[fe80::1]", "", "/", "", "", ""),
+       ""},
       // Query and fragment straight after the host stay out of Host.
       {"http://host?q=1", false, true, Make("http", "", "", "host", "", "/", "", "q=1", ""), ""},
       {"http://host#top", false, true, Make("http", "", "", "host", "", "/", "", "", ""), "#top"},
@@ -175,8 +179,9 @@ TEST(ComposeURL, WritesFieldsBack) {
     EXPECT_EQ(ComposeURL(c.url), c.text);
 
   // Round trip: composing a parsed absolute URL and parsing again gives the same record.
-  for (const char* text : {"HTTP://User:Pw@Host:8080/a/b/Page.Html?x=1#top", "http://host",
-                           "http://h/a/b/", "https://h:443/x?q?r"}) {
+  for (const char* text :
+       {"HTTP://User:Pw@Host:8080/a/b/Page.Html?x=1#top", "http://host", "http://h/a/b/",
+        "https://h:443/x?q?r", "http://[::1]:8701/", "http://[::1]/x"}) {
     TURL first, second;
     ASSERT_TRUE(ParseURL(text, false, first));
     ASSERT_TRUE(ParseURL(ComposeURL(first), false, second));

@@ -57,12 +57,20 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
     dlg.setWindowTitle(QStringLiteral("Trawlonix 方案保存为"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
-    const std::string proposed = CutUtf8(
-        OptionsDlg->Options.DefaultProjectPath.empty()
-            ? Definition.ProjectName.str() + ".txp"
-            : OptionsDlg->Options.DefaultProjectPath + "/" + Definition.ProjectName.str() + ".txp",
-        132);
-    dlg.selectFile(QFileInfo(Q(proposed)).fileName());
+    if (!projectFile_.isEmpty()) {
+      // Saving again lands where the project came from, not in a new file
+      // that would leave the opened one stale.
+      const QFileInfo at(projectFile_);
+      dlg.setDirectory(at.absolutePath());
+      dlg.selectFile(at.fileName());
+    } else {
+      const std::string proposed = CutUtf8(OptionsDlg->Options.DefaultProjectPath.empty()
+                                               ? Definition.ProjectName.str() + ".txp"
+                                               : OptionsDlg->Options.DefaultProjectPath + "/" +
+                                                     Definition.ProjectName.str() + ".txp",
+                                           132);
+      dlg.selectFile(QFileInfo(Q(proposed)).fileName());
+    }
   } else {
     dlg.setWindowTitle(QStringLiteral("打开 Trawlonix 方案"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -105,6 +113,7 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     }
     if (res.ok) {
       Loaded = true;
+      projectFile_ = QFileInfo(fileName).absoluteFilePath();
       UpdateCommands();
       Status->SetSimpleText(QStringLiteral("正在重新建立目录结构..."));
       RebuildTrees();
@@ -137,8 +146,10 @@ bool TTrawlonixMainForm::SaveProject() {
     // A project that was not saved still has its changes to offer.
     Definition.Modified = wasModified;
     ui::ErrorBox(this, Q(res.message));
+    return false;
   }
-  return res.ok;
+  projectFile_ = QFileInfo(file).absoluteFilePath();
+  return true;
 }
 
 void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
@@ -173,6 +184,7 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
   RedirectList.Clear();
   SpiderList.MaxErrors = OptionsDlg->Options.ErrorCount;
   Loaded = true;
+  projectFile_.clear();
   run_->MutableTotals().Clear();
   ShowCounters();
   d.Modified = true;

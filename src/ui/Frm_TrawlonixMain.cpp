@@ -421,8 +421,11 @@ void TTrawlonixMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   if (activated_) SavePlacement();
-  InfoForm->close();
   event->accept();
+  // The program ends with its main window: help windows, the status window
+  // and any other window still open would otherwise keep it running unseen.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w->isVisible()) w->close();
 }
 
 // ---- Simple commands ----

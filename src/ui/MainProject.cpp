@@ -288,6 +288,8 @@ void TTrawlonixMainForm::RebuildTrees() {
   }
   if (n == 0) Status->SetSimpleText(QStringLiteral("正在重新建立目录结构 ...        100% 已完成"));
   EndTreeUpdate();
+  // The progress text has done its job: the panels come back with the counts.
+  Status->SetPanels();
   ShowCounters();
 }
 

@@ -375,10 +375,21 @@ void TTrawlonixMainForm::FirstActivation() {
 
 void TTrawlonixMainForm::RestorePlacement() {
   SettingsStore store;
-  const auto left = store.Read("Placement", "Left");
-  const auto top = store.Read("Placement", "Top");
-  const auto l = left ? ParseStoredInt(*left) : std::nullopt;
-  const auto t = top ? ParseStoredInt(*top) : std::nullopt;
+  const auto read = [&store](const char* key) {
+    const auto text = store.Read("Placement", key);
+    return text ? ParseStoredInt(*text) : std::nullopt;
+  };
+  const auto w = read("Width");
+  const auto h = read("Height");
+  if (w && h && *w > 0 && *h > 0) {
+    // A stored size never exceeds the screen (the file may be hand-edited).
+    QSize size(*w, *h);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+  }
+  const auto l = read("Left");
+  const auto t = read("Top");
   if (l && t) {
     move(*l, *t);
     return;
@@ -393,6 +404,8 @@ void TTrawlonixMainForm::SavePlacement() {
   SettingsStore store;
   store.Write("Placement", "Left", std::to_string(pos().x()));
   store.Write("Placement", "Top", std::to_string(pos().y()));
+  store.Write("Placement", "Width", std::to_string(width()));
+  store.Write("Placement", "Height", std::to_string(height()));
   store.Sync();
 }
 

@@ -1,5 +1,7 @@
-// The main window's status bar: four panels (100 right-aligned, 250, 250 and
-// the rest, at least 50 wide), or one simple text while a long operation runs.
+// The main window's status bar: four panels (received kilobytes
+// right-aligned, queued files, received or checked files, and the rest for
+// the percentage done), each wide enough for its longest text at the
+// current font, or one simple text while a long operation runs.
 #pragma once
 
 #include <QStatusBar>
@@ -16,14 +18,18 @@ class TxStatusBar : public QStatusBar {
 
   void SetPanelText(int panel, const QString& text);
   QString PanelText(int panel) const;
+  const QLabel* PanelLabel(int panel) const { return panels_.at(static_cast<std::size_t>(panel)); }
   // Switches to the single text (drawn at once, for loops that block the
   // event loop); SetPanels switches back.
   void SetSimpleText(const QString& text);
   void SetPanels();
   bool IsSimple() const { return simple_; }
   QString SimpleText() const;
+  // The widest text each panel is made for.
+  static const std::array<QString, 4>& LongestTexts();
 
  private:
+  static int PanelWidth(int panel, const QLabel* label);
   std::array<QLabel*, 4> panels_{};
   QLabel* simpleLabel_;
   bool simple_ = false;

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "engine/RunControl.h"
 #include "platform/SettingsStore.h"
@@ -55,6 +57,10 @@ QTreeWidget* MakeReportList(const QStringList& columns) {
   return lv;
 }
 
+// Shown in the empty link tree while the link structure is switched off.
+const QString kLinkTreeOffNote =
+    QStringLiteral("链接结构已关闭，可以在“文件 → 设置 → 记录日志”中打开。");
+
 QTreeWidget* MakeTree() {
   auto* tv = new QTreeWidget;
   tv->setHeaderHidden(true);
@@ -93,6 +99,7 @@ TTrawlonixMainForm::TTrawlonixMainForm(const QString& commandLineProject, QWidge
   connect(viewTimer_, &QTimer::timeout, this, [this] { RefreshViews(); });
 
   BuildViews();
+  SetLinkTreeEnabled(ShowLinkStructure);
   BuildMenus();
   BuildToolBar();
 
@@ -123,6 +130,11 @@ void TTrawlonixMainForm::BuildViews() {
   DirTree->setObjectName(QStringLiteral("DirTree"));
   LinkTree = MakeTree();
   LinkTree->setObjectName(QStringLiteral("LinkTree"));
+  linkTreeNote_ = new QLabel(kLinkTreeOffNote);
+  linkTreeNote_->setObjectName(QStringLiteral("LinkTreeOffNote"));
+  linkTreeNote_->setWordWrap(true);
+  auto* noteBox = new QVBoxLayout(LinkTree->viewport());
+  noteBox->addWidget(linkTreeNote_, 0, Qt::AlignTop);
   TreePages = new QTabWidget;
   TreePages->addTab(DirTree, QStringLiteral("目录结构"));
   TreePages->addTab(LinkTree, QStringLiteral("链接结构"));
@@ -501,6 +513,7 @@ void TTrawlonixMainForm::SetLinkTreeEnabled(bool enabled) {
   pal.setColor(QPalette::Base, enabled ? app.color(QPalette::Base) : app.color(QPalette::Button));
   LinkTree->setPalette(pal);
   LinkTree->setEnabled(enabled);
+  linkTreeNote_->setVisible(!enabled);
 }
 
 }  // namespace trawlonix

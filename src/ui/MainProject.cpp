@@ -225,7 +225,10 @@ void TTrawlonixMainForm::ShowInBrowser() {
         QStringLiteral("在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。"));
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+  const QUrl page = QUrl::fromLocalFile(info.absoluteFilePath());
+  const bool opened = OpenInBrowser ? OpenInBrowser(page) : QDesktopServices::openUrl(page);
+  if (!opened)
+    ui::ErrorBox(this, QStringLiteral("没有程序能够打开保存的网页。请检查桌面的默认浏览器设置。"));
 }
 
 void TTrawlonixMainForm::ApplyLinkStructureSetting(bool previous) {

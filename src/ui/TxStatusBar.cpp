@@ -5,17 +5,32 @@
 
 namespace trawlonix::ui {
 
+namespace {
+
+// The panels' widths at the least (received kilobytes, queued files,
+// received or checked files, percentage done).
+constexpr int kMinimumWidths[4] = {100, 250, 250, 50};
+// The percentage panel is made for its widest text from the start, so that
+// it does not change width while a run counts up.
+const QString kWidestPercentage = QStringLiteral("100.00% 已完成");
+
+int TextWidth(const QLabel* label, const QString& text) {
+  return label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() +
+         2 * label->margin() + 8;
+}
+
+}  // namespace
+
 TxStatusBar::TxStatusBar(QWidget* parent) : QStatusBar(parent) {
   setObjectName(QStringLiteral("StatusBar"));
   for (int i = 0; i < 4; ++i) {
     auto* l = new QLabel;
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
-    const int width = PanelWidth(i, l);
     if (i < 3)
-      l->setFixedWidth(width);
+      l->setFixedWidth(kMinimumWidths[i]);
     else
-      l->setMinimumWidth(width);
+      l->setMinimumWidth(std::max(kMinimumWidths[i], TextWidth(l, kWidestPercentage)));
     if (i == 0) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     addWidget(l, i == 3 ? 1 : 0);
     panels_[static_cast<std::size_t>(i)] = l;
@@ -25,28 +40,19 @@ TxStatusBar::TxStatusBar(QWidget* parent) : QStatusBar(parent) {
   addWidget(simpleLabel_, 1);
 }
 
-const std::array<QString, 4>& TxStatusBar::LongestTexts() {
-  // The widest texts the panels are made for: counts of a large crawl.
-  static const std::array<QString, 4> texts = {
-      QStringLiteral("9999999 KB 已接收"),
-      QStringLiteral("999999 个文件在队列中 (其中 999999 个超文本文档)"),
-      QStringLiteral("999999 个文件已经接收 (其中 999999 个超文本文档)"),
-      QStringLiteral("100.00% 已完成")};
-  return texts;
-}
-
-int TxStatusBar::PanelWidth(int panel, const QLabel* label) {
-  const int minimum[4] = {100, 250, 250, 50};
-  const int margin = 2 * label->frameWidth() + 2 * label->margin() + 8;
-  const int text =
-      label->fontMetrics().horizontalAdvance(LongestTexts()[static_cast<std::size_t>(panel)]);
-  return std::max(minimum[panel], text + margin);
-}
-
 void TxStatusBar::SetPanelText(int panel, const QString& text) {
   if (panel < 0 || panel > 3) return;
   QLabel* l = panels_[static_cast<std::size_t>(panel)];
-  if (l->text() != text) l->setText(text);
+  if (l->text() == text) return;
+  l->setText(text);
+  // A panel grows to show its whole text (large counts, another font) and
+  // never shrinks back, so the panels do not shift to and fro during a run.
+  const int needed = TextWidth(l, text);
+  if (needed <= l->minimumWidth()) return;
+  if (panel < 3)
+    l->setFixedWidth(needed);
+  else
+    l->setMinimumWidth(needed);
 }
 
 QString TxStatusBar::PanelText(int panel) const {

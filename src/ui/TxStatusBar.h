@@ -1,7 +1,7 @@
 // The main window's status bar: four panels (received kilobytes
 // right-aligned, queued files, received or checked files, and the rest for
-// the percentage done), each wide enough for its longest text at the
-// current font, or one simple text while a long operation runs.
+// the percentage done), each growing to show its whole text at the current
+// font, or one simple text while a long operation runs.
 #pragma once
 
 #include <QStatusBar>
@@ -25,11 +25,8 @@ class TxStatusBar : public QStatusBar {
   void SetPanels();
   bool IsSimple() const { return simple_; }
   QString SimpleText() const;
-  // The widest text each panel is made for.
-  static const std::array<QString, 4>& LongestTexts();
 
  private:
-  static int PanelWidth(int panel, const QLabel* label);
   std::array<QLabel*, 4> panels_{};
   QLabel* simpleLabel_;
   bool simple_ = false;

@@ -247,6 +247,9 @@ class TstWorkflow : public QObject {
     QCOMPARE(Column(w->LV_CollectedLinks, 3),
              (QStringList{QStringLiteral("- 未检查 -"), QStringLiteral("- 未检查 -")}));
     QCOMPARE(Column(w->LV_CollectedEMails, 0), QStringList{"team@example.cn"});
+    // Every row's text belongs to its own link: the mailto anchor's text
+    // reaches the e-mail row.
+    QCOMPARE(Column(w->LV_CollectedEMails, 1), QStringList{"mail us"});
     QCOMPARE(Column(w->LV_BrokenLinks, 0), QStringList{base + "start/missing.html"});
 
     // ---- Check all collected links, marking the bad ones ----

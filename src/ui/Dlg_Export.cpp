@@ -23,6 +23,7 @@
 #include "engine/export/ExportWriter.h"
 #include "ui/Dlg_NewSpider.h"
 #include "ui/TxHelp.h"
+#include "ui/TxLanguage.h"
 #include "ui/TxMessages.h"
 #include "ui/WizardFrame.h"
 
@@ -145,7 +146,7 @@ QWidget* TExportDlg::BuildText() {
     fl->addWidget(b);
   auto* separators = new QGroupBox(QStringLiteral("分隔符"), page);
   auto* sl = new QVBoxLayout(separators);
-  RB_Text_Semikolon = new QRadioButton(QStringLiteral("冒号"), separators);
+  RB_Text_Semikolon = new QRadioButton(QStringLiteral("分号"), separators);
   RB_Text_Komma = new QRadioButton(QStringLiteral("逗号"), separators);
   RB_Text_Leerzeichen = new QRadioButton(QStringLiteral("空格"), separators);
   for (QRadioButton* b : {RB_Text_Semikolon, RB_Text_Komma, RB_Text_Leerzeichen})
@@ -359,8 +360,8 @@ void TExportDlg::Export(TExportKind kind, const std::vector<TExportRow>& rows) {
   if (exec() != QDialog::Accepted || fileName_.isEmpty()) return;
   TExportWriter writer(kind, options_);
   const QDateTime now = QDateTime::currentDateTime();
-  const QLocale locale;
-  writer.SetTimestamp(S(locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+  const QLocale locale = ui::InterfaceLocale();
+  writer.SetTimestamp(S(locale.toString(now.date(), QLocale::LongFormat) + QLatin1Char(' ') +
                         locale.toString(now.time(), QLocale::LongFormat)));
   const TExportResult result = writer.Write(S(fileName_), rows);
   if (!result.Ok()) ui::ErrorBox(parentWidget(), Q(result.Message));

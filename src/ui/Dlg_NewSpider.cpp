@@ -480,6 +480,12 @@ bool TNewSpiderDlg::ValidatePage(int page) {
         Edit_Password->setText(Q(def_.Password));
       }
       ShowSetupMessages(this, report.messages);
+      // The user goes on where the check failed: the name when only it is
+      // missing, otherwise the start address.
+      if (!report.ok)
+        (def_.ProjectName.empty() && !def_.StartingUrl.empty() ? Edit_ProjectName
+                                                               : Edit_StartingUrl)
+            ->setFocus();
       return report.ok;
     }
     case Lokal:

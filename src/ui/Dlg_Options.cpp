@@ -59,6 +59,10 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("全局选项"));
   auto* box = new QVBoxLayout(this);
   Tabs = new QTabWidget;
+  // All five tabs stay in sight: the dialog is at least as wide as their
+  // captions, never scrolled or elided behind arrows.
+  Tabs->setUsesScrollButtons(false);
+  Tabs->setElideMode(Qt::ElideNone);
   box->addWidget(Tabs);
 
   // "下载"

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "engine/RunControl.h"
 #include "platform/SettingsStore.h"
@@ -55,6 +57,10 @@ QTreeWidget* MakeReportList(const QStringList& columns) {
   return lv;
 }
 
+// Shown in the empty link tree while the link structure is switched off.
+const QString kLinkTreeOffNote =
+    QStringLiteral("链接结构已关闭，可以在“文件 → 设置 → 记录日志”中打开。");
+
 QTreeWidget* MakeTree() {
   auto* tv = new QTreeWidget;
   tv->setHeaderHidden(true);
@@ -93,6 +99,7 @@ TTrawlonixMainForm::TTrawlonixMainForm(const QString& commandLineProject, QWidge
   connect(viewTimer_, &QTimer::timeout, this, [this] { RefreshViews(); });
 
   BuildViews();
+  SetLinkTreeEnabled(ShowLinkStructure);
   BuildMenus();
   BuildToolBar();
 
@@ -123,6 +130,11 @@ void TTrawlonixMainForm::BuildViews() {
   DirTree->setObjectName(QStringLiteral("DirTree"));
   LinkTree = MakeTree();
   LinkTree->setObjectName(QStringLiteral("LinkTree"));
+  linkTreeNote_ = new QLabel(kLinkTreeOffNote);
+  linkTreeNote_->setObjectName(QStringLiteral("LinkTreeOffNote"));
+  linkTreeNote_->setWordWrap(true);
+  auto* noteBox = new QVBoxLayout(LinkTree->viewport());
+  noteBox->addWidget(linkTreeNote_, 0, Qt::AlignTop);
   TreePages = new QTabWidget;
   TreePages->addTab(DirTree, QStringLiteral("目录结构"));
   TreePages->addTab(LinkTree, QStringLiteral("链接结构"));
@@ -375,10 +387,21 @@ void TTrawlonixMainForm::FirstActivation() {
 
 void TTrawlonixMainForm::RestorePlacement() {
   SettingsStore store;
-  const auto left = store.Read("Placement", "Left");
-  const auto top = store.Read("Placement", "Top");
-  const auto l = left ? ParseStoredInt(*left) : std::nullopt;
-  const auto t = top ? ParseStoredInt(*top) : std::nullopt;
+  const auto read = [&store](const char* key) {
+    const auto text = store.Read("Placement", key);
+    return text ? ParseStoredInt(*text) : std::nullopt;
+  };
+  const auto w = read("Width");
+  const auto h = read("Height");
+  if (w && h && *w > 0 && *h > 0) {
+    // A stored size never exceeds the screen (the file may be hand-edited).
+    QSize size(*w, *h);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+  }
+  const auto l = read("Left");
+  const auto t = read("Top");
   if (l && t) {
     move(*l, *t);
     return;
@@ -393,6 +416,8 @@ void TTrawlonixMainForm::SavePlacement() {
   SettingsStore store;
   store.Write("Placement", "Left", std::to_string(pos().x()));
   store.Write("Placement", "Top", std::to_string(pos().y()));
+  store.Write("Placement", "Width", std::to_string(width()));
+  store.Write("Placement", "Height", std::to_string(height()));
   store.Sync();
 }
 
@@ -421,8 +446,11 @@ void TTrawlonixMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   if (activated_) SavePlacement();
-  InfoForm->close();
   event->accept();
+  // The program ends with its main window: help windows, the status window
+  // and any other window still open would otherwise keep it running unseen.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w->isVisible()) w->close();
 }
 
 // ---- Simple commands ----
@@ -485,6 +513,7 @@ void TTrawlonixMainForm::SetLinkTreeEnabled(bool enabled) {
   pal.setColor(QPalette::Base, enabled ? app.color(QPalette::Base) : app.color(QPalette::Button));
   LinkTree->setPalette(pal);
   LinkTree->setEnabled(enabled);
+  linkTreeNote_->setVisible(!enabled);
 }
 
 }  // namespace trawlonix

@@ -18,6 +18,7 @@
 #include "model/tx_types.h"
 
 class QAction;
+class QLabel;
 class QListWidget;
 class QMenu;
 class QTabWidget;
@@ -25,6 +26,7 @@ class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QUrl;
 
 namespace trawlonix {
 
@@ -65,6 +67,7 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   bool ShowLinkStructure = false;
   bool Modified() const { return Definition.Modified; }
   bool Running() const { return running_; }
+  QString ProjectFile() const { return projectFile_; }
   TRunControl& RunControl() { return *run_; }
 
   // ---- Windows created at start-up (in this order) ----
@@ -141,6 +144,9 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void RebuildTrees();
   void ApplyLinkStructureSetting(bool previous);
   void ShowCounters();
+  // How the browser command opens the stored start page; false when no
+  // program could open it. Unset: the desktop's opener.
+  std::function<bool(const QUrl&)> OpenInBrowser;
   // The local file the browser command opens, or empty when the name is refused.
   std::string StartPageFile();
 
@@ -236,6 +242,7 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   };
   std::vector<SlotView> slotViews_;
   bool running_ = false;
+  bool runChanged_ = false;  // the active run changed the spider or result lists
   bool checking_ = false;
   bool activated_ = false;
   int treeUpdateDepth_ = 0;
@@ -244,6 +251,7 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   QHash<QString, QAction*> toolCommands_;
   std::vector<QTreeWidgetItem*> dirItems_;   // handle - 1 -> item
   std::vector<QTreeWidgetItem*> linkItems_;  // handle - 1 -> item
+  QLabel* linkTreeNote_ = nullptr;           // "switched off" line in the empty link tree
   Qt::ToolBarArea toolBarArea_ = Qt::TopToolBarArea;
 };
 

@@ -202,6 +202,7 @@ bool TTrawlonixMainForm::OfferCollectedLink(const std::string& url,
                                             const std::string& firstOccurrence) {
   const auto row = Results.OfferCollectedLink(url, firstOccurrence);
   if (!row) return false;
+  runChanged_ = true;
   const TResultRow& r = Results.Rows(TResultLists::kLinks)[*row];
   AddResultRow(0, {Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence), Q(r.TestResult)});
   return true;
@@ -211,6 +212,7 @@ bool TTrawlonixMainForm::OfferEMail(const std::string& address,
                                     const std::string& firstOccurrence) {
   const auto row = Results.OfferEMail(address, firstOccurrence);
   if (!row) return false;
+  runChanged_ = true;
   const TResultRow& r = Results.Rows(TResultLists::kEMails)[*row];
   AddResultRow(1, {Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence)});
   return true;
@@ -220,6 +222,7 @@ bool TTrawlonixMainForm::OfferBrokenLink(const std::string& url, const std::stri
                                          const std::string& firstOccurrence) {
   const auto row = Results.OfferBrokenLink(url, errorText, firstOccurrence);
   if (!row) return false;
+  runChanged_ = true;
   AddResultRow(2, {Q(url), Q(errorText), Q(firstOccurrence)});
   return true;
 }
@@ -252,8 +255,10 @@ void TTrawlonixMainForm::ClearLog() {
   LogBox->clear();
 }
 
-void TTrawlonixMainForm::CountersChanged(const TCounters&, const TCounters&) {
+void TTrawlonixMainForm::CountersChanged(const TCounters& delta, const TCounters&) {
   countersDirty_ = true;
+  // Queued, fetched or checked entries are changes of the spider list.
+  if (running_ && !delta.IsZero()) runChanged_ = true;
   if (running_)
     ScheduleRefresh();
   else
@@ -337,6 +342,13 @@ CrawlHost::StartChoice TTrawlonixMainForm::AskStartChoice(bool canContinue) {
 
 void TTrawlonixMainForm::RunStateChanged(bool running) {
   running_ = running;
+  // A run that changed the crawl state leaves a project to save: closing and
+  // opening another then ask, and the save question after a stop has
+  // something to keep.
+  if (running)
+    runChanged_ = false;
+  else if (runChanged_)
+    Definition.Modified = true;
   if (!running) RefreshViews();
   UpdateCommands();
   if (!running) {

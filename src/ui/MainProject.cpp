@@ -62,12 +62,20 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
     dlg.setWindowTitle(QStringLiteral("Trawlonix 方案保存为"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
-    const std::string proposed = CutUtf8(
-        OptionsDlg->Options.DefaultProjectPath.empty()
-            ? Definition.ProjectName.str() + ".txp"
-            : OptionsDlg->Options.DefaultProjectPath + "/" + Definition.ProjectName.str() + ".txp",
-        132);
-    dlg.selectFile(QFileInfo(Q(proposed)).fileName());
+    if (!projectFile_.isEmpty()) {
+      // Saving again lands where the project came from, not in a new file
+      // that would leave the opened one stale.
+      const QFileInfo at(projectFile_);
+      dlg.setDirectory(at.absolutePath());
+      dlg.selectFile(at.fileName());
+    } else {
+      const std::string proposed = CutUtf8(OptionsDlg->Options.DefaultProjectPath.empty()
+                                               ? Definition.ProjectName.str() + ".txp"
+                                               : OptionsDlg->Options.DefaultProjectPath + "/" +
+                                                     Definition.ProjectName.str() + ".txp",
+                                           132);
+      dlg.selectFile(QFileInfo(Q(proposed)).fileName());
+    }
   } else {
     dlg.setWindowTitle(QStringLiteral("打开 Trawlonix 方案"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -115,7 +123,7 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     }
     if (res.ok) {
       Loaded = true;
-      projectFile_ = fileName;
+      projectFile_ = QFileInfo(fileName).absoluteFilePath();
       if (restore) Definition.Modified = true;
       InstallCheckpoints();
       LoadResultLists(source);
@@ -153,7 +161,7 @@ bool TTrawlonixMainForm::SaveProject() {
     ui::ErrorBox(this, Q(res.message));
     return false;
   }
-  projectFile_ = file;
+  projectFile_ = QFileInfo(file).absoluteFilePath();
   InstallCheckpoints();
   if (!SaveResultLists(S(file))) return false;
   // The checkpoints are in the user's own file now.
@@ -312,7 +320,10 @@ void TTrawlonixMainForm::ShowInBrowser() {
         QStringLiteral("在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。"));
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+  const QUrl page = QUrl::fromLocalFile(info.absoluteFilePath());
+  const bool opened = OpenInBrowser ? OpenInBrowser(page) : QDesktopServices::openUrl(page);
+  if (!opened)
+    ui::ErrorBox(this, QStringLiteral("没有程序能够打开保存的网页。请检查桌面的默认浏览器设置。"));
 }
 
 void TTrawlonixMainForm::ApplyLinkStructureSetting(bool previous) {
@@ -375,6 +386,8 @@ void TTrawlonixMainForm::RebuildTrees() {
   }
   if (n == 0) Status->SetSimpleText(QStringLiteral("正在重新建立目录结构 ...        100% 已完成"));
   EndTreeUpdate();
+  // The progress text has done its job: the panels come back with the counts.
+  Status->SetPanels();
   ShowCounters();
 }
 

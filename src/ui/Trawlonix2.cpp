@@ -4,6 +4,7 @@
 
 #include "ui/Frm_TrawlonixMain.h"
 #include "ui/TxIcons.h"
+#include "ui/TxLanguage.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Morvek"));
   QApplication::setDesktopFileName(QStringLiteral("trawlonix"));
   QApplication::setWindowIcon(trawlonix::ui::AppIcon());
+  trawlonix::ui::InstallQtTranslations(app);
   const QStringList args = QApplication::arguments();
   trawlonix::TTrawlonixMainForm window(args.size() > 1 ? args.at(1) : QString());
   window.show();

@@ -1,5 +1,7 @@
-// The main window's status bar: four panels (100 right-aligned, 250, 250 and
-// the rest, at least 50 wide), or one simple text while a long operation runs.
+// The main window's status bar: four panels (received kilobytes
+// right-aligned, queued files, received or checked files, and the rest for
+// the percentage done), each growing to show its whole text at the current
+// font, or one simple text while a long operation runs.
 #pragma once
 
 #include <QStatusBar>
@@ -16,6 +18,7 @@ class TxStatusBar : public QStatusBar {
 
   void SetPanelText(int panel, const QString& text);
   QString PanelText(int panel) const;
+  const QLabel* PanelLabel(int panel) const { return panels_.at(static_cast<std::size_t>(panel)); }
   // Switches to the single text (drawn at once, for loops that block the
   // event loop); SetPanels switches back.
   void SetSimpleText(const QString& text);

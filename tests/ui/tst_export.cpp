@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -255,6 +256,9 @@ class ExportTest : public QObject {
     QVERIFY(html.contains(" <BODY BGCOLOR=\"#FFFFFF\">\r\n"));
     QVERIFY(html.contains("    <TD BGCOLOR=\"#FF0000\"><A HREF=\"mailto:anna@127.0.0.1\">"));
     QVERIFY(html.contains("  <TABLE BORDER=0>\r\n"));
+    // Declared UTF-8; the footer's date in the interface language.
+    QVERIFY(html.contains(" <HEAD>\r\n  <META CHARSET=\"UTF-8\">\r\n"));
+    QVERIFY(QString::fromUtf8(html).contains(QString::number(QDate::currentDate().year()) + "年"));
   }
 
   void createFailureIsReported() {

@@ -1,6 +1,7 @@
 // The main window: command rules, the directory and link trees, the status
 // bar, the log box, the result lists, the close question, opening and saving.
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -515,6 +516,9 @@ class TstMain : public QObject {
     w->SpiderList.AddURL(U("http://127.0.0.1:9/top.html"), 2, 0);
     w->RebuildTrees();
     QCOMPARE(w->LinkTree->topLevelItemCount(), 0);
+    // Switched off, the empty tree says where to switch it on.
+    const auto* note = w->LinkTree->findChild<QLabel*>(QStringLiteral("LinkTreeOffNote"));
+    QVERIFY(note && !note->isHidden() && !note->text().isEmpty());
     w->OptionsDlg->Options.ShowLinkStructure = true;
     tst::ModalAnswerer a;
     a.Press(QMessageBox::Ok);
@@ -528,12 +532,16 @@ class TstMain : public QObject {
     // A link back up to a lower level of a hypertext document: icon 18.
     QCOMPARE(c->child(0)->text(0), QStringLiteral("../top.html"));
     QCOMPARE(Icon(c->child(0)), 18);
+    // The rebuild's progress text gives way to the panels and their counts.
+    QVERIFY(!w->Status->IsSimple());
     QCOMPARE(w->Status->PanelText(1), QStringLiteral("4 个文件在队列中 (其中 3 个超文本文档)"));
+    QVERIFY(note->isHidden());
 
     w->OptionsDlg->Options.ShowLinkStructure = false;
     w->ApplyLinkStructureSetting(true);
     QCOMPARE(w->LinkTree->topLevelItemCount(), 0);
     QVERIFY(!w->LinkTree->isEnabled());
+    QVERIFY(!note->isHidden());
     QCOMPARE(a.Handled(), 1);
   }
 

@@ -15,6 +15,7 @@
 #include "tst_main_modal.h"
 #include "ui/Dlg_AddHTMLRec.h"
 #include "ui/Dlg_Options.h"
+#include "ui_test_support.h"
 
 using namespace trawlonix;
 
@@ -275,6 +276,18 @@ class TstOptions : public QObject {
     QCOMPARE(dlg.Options.MaxThreads, 12);
     SettingsStore store(file_.toStdString());
     QCOMPARE(store.Read("Options", "MaxThreads").value_or(""), std::string("12"));
+  }
+
+  // The five tabs as the user first sees them, for the documentation.
+  void pictures() {
+    if (uitest::ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    Fresh();
+    TOptionsDlg dlg;
+    dlg.show();
+    for (int i = 0; i < dlg.Tabs->count(); ++i) {
+      dlg.Tabs->setCurrentIndex(i);
+      uitest::Shoot(&dlg, QStringLiteral("settings-tab%1.png").arg(i + 1));
+    }
   }
 };
 

@@ -167,8 +167,10 @@ class WizardTest : public QObject {
     w.show();
     w.Edit_StartingUrl->setText(url);
     w.Edit_ProjectName->setText(name);
+    w.Edit_ProjectName->setFocus();
     w.NextClick();
     QCOMPARE(w.CurrentPage(), 0);
+    QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.Edit_StartingUrl));
     QCOMPARE(boxes.texts, QStringList{error});
     QCOMPARE(boxes.icons.value(0), QMessageBox::Critical);
   }

@@ -1,7 +1,8 @@
 // A new user's whole session in the main window, against the scripted test
 // server on 127.0.0.1: the new-project wizard, a run, checks of the collected
 // links, the export of all three lists, a change of the project's
-// properties, saving, quitting, starting again and updating the project.
+// properties, saving, quitting, starting again, updating the project and
+// saving it again over the same file.
 // Every step goes through the window's own commands and dialogs; the tests
 // answer the dialogs the way a user fills them in.
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -23,6 +25,7 @@
 
 #include "TestServer.h"
 #include "engine/LinkCheck.h"
+#include "model/projectfile.h"
 #include "tst_main_modal.h"
 #include "ui/Dlg_CheckColLinks.h"
 #include "ui/Dlg_Continue.h"
@@ -119,6 +122,18 @@ void ExpectCheck(tst::ModalAnswerer& a, TTrawlonixMainForm& w, bool onlySelected
       if (w.CommandEnabled(QString::fromLatin1(id))) during.enabled << id;
   });
   a.Press(QMessageBox::Ok);  // "所有链接的检查已经完成。"
+}
+
+// Takes what the save dialog proposes, as a user pressing Enter would, and
+// answers the overwrite question with Yes.
+void SaveAsProposed(tst::ModalAnswerer& a, QString& proposed) {
+  a.Then([&proposed](QWidget* shown) {
+    auto* fd = qobject_cast<QFileDialog*>(shown);
+    QVERIFY(fd);
+    proposed = fd->selectedFiles().value(0);
+    QTimer::singleShot(0, fd, [fd] { static_cast<QDialog*>(fd)->accept(); });
+  });
+  a.Press(QMessageBox::Yes);
 }
 
 // Queues the export wizard's answers and the file name of its save dialog.
@@ -232,6 +247,9 @@ class TstWorkflow : public QObject {
     QCOMPARE(Column(w->LV_CollectedLinks, 3),
              (QStringList{QStringLiteral("- 未检查 -"), QStringLiteral("- 未检查 -")}));
     QCOMPARE(Column(w->LV_CollectedEMails, 0), QStringList{"team@example.cn"});
+    // Every row's text belongs to its own link: the mailto anchor's text
+    // reaches the e-mail row.
+    QCOMPARE(Column(w->LV_CollectedEMails, 1), QStringList{"mail us"});
     QCOMPARE(Column(w->LV_BrokenLinks, 0), QStringList{base + "start/missing.html"});
 
     // ---- Check all collected links, marking the bad ones ----
@@ -332,10 +350,12 @@ class TstWorkflow : public QObject {
     QVERIFY(a.Done());
     QCOMPARE(w->Definition.ProjectName.str(), std::string("站点"));
 
-    // ---- Save, quit ----
-    a.ChooseFile(P("site2.txp"));
+    // ---- Save where the project was saved before, quit ----
+    QString proposed;
+    SaveAsProposed(a, proposed);
     w->ToolCommand("Save")->trigger();
     QVERIFY(a.Done());
+    QCOMPARE(proposed, P("site.txp"));
     QVERIFY(!w->Modified());
     w->Command("Quit")->trigger();
     QVERIFY(a.Done());
@@ -343,7 +363,7 @@ class TstWorkflow : public QObject {
     w.reset();
 
     // ---- Start again with the saved project on the command line; update ----
-    auto w2 = std::make_unique<TTrawlonixMainForm>(P("site2.txp"));
+    auto w2 = std::make_unique<TTrawlonixMainForm>(P("site.txp"));
     w2->AutoActivate = false;
     w2->ShowSplashAtStart = false;
     w2->show();
@@ -367,7 +387,8 @@ class TstWorkflow : public QObject {
     WriteFile(P("site/start/index.html"),
               "<HTML><BODY><A HREF=\"page.html\">Page</A> <A HREF=\"missing.html\">lost</A>"
               "<A HREF=\"../ok.html\">fine</A> <A HREF=\"../gone.html\">gone</A>"
-              "<A HREF=\"../new.html\">new</A></BODY></HTML>");
+              "<A HREF=\"../new.html\">new</A><A HREF=\"extra.html\">more</A></BODY></HTML>");
+    WriteFile(P("site/start/extra.html"), "<HTML>more</HTML>");
     {
       // A minute ahead, so that the mirror's copy is surely older.
       QFile page(P("site/start/index.html"));
@@ -386,11 +407,28 @@ class TstWorkflow : public QObject {
     // The changed start page was fetched again and its links collected anew.
     QCOMPARE(Column(w2->LV_CollectedLinks, 0),
              (QStringList{base + "ok.html", base + "gone.html", base + "new.html"}));
-    // A finished run leaves the project unchanged: quitting asks nothing.
-    QVERIFY(!w2->Modified());
+    QCOMPARE(Column(w2->LV_CollectedLinks, 1), (QStringList{"fine", "gone", "new"}));
+    // The update changed the crawl state: it is saved over the opened file,
+    // and then quitting asks nothing.
+    QVERIFY(w2->Modified());
+    SaveAsProposed(a, proposed);
+    w2->Command("Save")->trigger();
+    QVERIFY(a.Done());
+    QCOMPARE(proposed, P("site.txp"));
     const int boxes = a.Handled();
     QVERIFY(w2->close());
     QCOMPARE(a.Handled(), boxes);
+    // One project file, holding the update's state.
+    QCOMPARE(QDir(temp_.path()).entryList({"*.txp"}, QDir::Files), QStringList{"site.txp"});
+    TrawlonixDefinition def;
+    TSpiderList spider;
+    TCGIRedirectList redirects;
+    QVERIFY(OpenProject(P("site.txp").toStdString(), def, spider, redirects).ok);
+    QCOMPARE(def.ProjectName.str(), std::string("站点"));
+    bool extraFetched = false;
+    for (std::int32_t i = 0; i < spider.Count(); ++i)
+      extraFetched |= spider[i].URL.FileName == "extra.html" && spider[i].Fetched;
+    QVERIFY(extraFetched);
   }
 
   // Escape on the progress window cancels the check: the requests in flight

@@ -129,4 +129,8 @@ std::string CheckExportOptions(TExportKind kind, const TExportOptions& o) {
   return {};
 }
 
+bool IsFailedCheckResult(const std::string& result) {
+  return result.rfind(kCheckFailedPrefix, 0) == 0;
+}
+
 }  // namespace trawlonix

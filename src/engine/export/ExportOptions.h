@@ -59,6 +59,13 @@ const std::vector<std::string>& ExportLayoutNames(TExportKind kind);
 // The captions of the four field choices of the text form, by TExportFields.
 const std::array<std::string, 4>& ExportFieldCaptions(TExportKind kind);
 
+// The results the link check writes into "测试结果": the pass text, and the
+// prefix of a failure (followed by the status and reason).
+inline constexpr char kCheckPassedText[] = "通过";
+inline constexpr char kCheckFailedPrefix[] = "坏的: ";
+// Whether a "测试结果" text is a failed check (an HTML export sets it bold).
+bool IsFailedCheckResult(const std::string& result);
+
 // "#RRGGBB" with upper-case hexadecimal digits.
 std::string FormatExportColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 

@@ -313,7 +313,9 @@ bool TExportWriter::RenderHTML(const std::vector<TExportRow>& rows,
       timestamp_.empty() ? FormatExportTimestamp(std::time(nullptr)) : timestamp_;
   const TLayout& layout = Layouts().at(static_cast<std::size_t>(options_.Layout));
 
-  std::vector<std::string> head = {"<HTML>", " <HEAD>"};
+  // The page holds UTF-8 (Chinese frame texts, crawled link texts); said in
+  // the head, a browser need not guess.
+  std::vector<std::string> head = {"<HTML>", " <HEAD>", "  <META CHARSET=\"UTF-8\">"};
   head.push_back(heading.empty()
                      ? std::string("  <TITLE>") + kTitle + "</TITLE>"
                      : std::string("  <TITLE>") + kTitle + "] - [" + heading + "</TITLE>");
@@ -347,7 +349,7 @@ bool TExportWriter::RenderHTML(const std::vector<TExportRow>& rows,
       v.R = EscapeHTML(Column(row, 2));
       const std::string result = Column(row, 3);
       v.X = EscapeHTML(result);
-      if (result.compare(0, 3, "BAD") == 0) v.X = "<B>" + v.X + "</B>";
+      if (IsFailedCheckResult(result)) v.X = "<B>" + v.X + "</B>";
     }
     for (const char* tmpl : layout.Lines)
       if (!Emit(sink, Fill(tmpl, v))) return false;

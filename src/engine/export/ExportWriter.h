@@ -4,11 +4,11 @@
 //
 // Text form: one line per row, CR LF, the chosen fields with the chosen
 // separator, optionally in double quotes (inner quotes left alone).
-// HTML form: a fixed frame, the layout's opening line, a group of lines per
-// row, the closing line and a footer. Every value that comes from a crawled
-// page (URLs, link texts, test results, e-mail addresses) is HTML-escaped, so
-// a hostile page cannot plant markup or script in the exported page; the
-// frame, the layout markup and the user's own heading are written as they are.
+// HTML form: a fixed frame (its head declares UTF-8), the layout's opening line, a group of lines
+// per row, the closing line and a footer. Every value that comes from a crawled page (URLs, link
+// texts, test results, e-mail addresses) is HTML-escaped, so a hostile page cannot plant markup or
+// script in the exported page; the frame, the layout markup and the user's own heading are written
+// as they are.
 #pragma once
 
 #include <ctime>
@@ -55,7 +55,7 @@ struct TExportResult {
 };
 
 // The footer's date and time, "YYYY-MM-DD HH:MM:SS" in local time. The desktop
-// host may pass its locale's own rendering instead (SetTimestamp).
+// host passes the interface language's own rendering instead (SetTimestamp).
 std::string FormatExportTimestamp(std::time_t when);
 
 // The address the footer's "Morvek Trawlonix" anchor links to.

@@ -70,7 +70,8 @@ TEST_F(CliCheckExport, HtmlDefaultsWithHeadingColourAndTestResults) {
   EXPECT_TRUE(Has(links, "    <TD BGCOLOR=\"#00FF7F\"><A HREF=\"" + Base() +
                              "b/good.html\">Good</A><BR>\r\n    <TT>通过</TT><BR>\r\n"))
       << links;
-  EXPECT_TRUE(Has(links, "    <TT>坏的: 404 Not Found</TT><BR>\r\n"));
+  EXPECT_TRUE(Has(links, "    <TT><B>坏的: 404 Not Found</B></TT><BR>\r\n")) << links;
+  EXPECT_TRUE(Has(links, " <HEAD>\r\n  <META CHARSET=\"UTF-8\">\r\n"));
   // The e-mail list with the wizard's defaults: layout 10, silver blocks.
   ASSERT_EQ(Cli({"run", project, "-q", "--restart", "--export-emails", Path("e.htm")}).code, 0);
   const std::string mails = Read(Path("e.htm"));

@@ -56,6 +56,7 @@ std::string Frame(const std::string& open, const std::vector<std::string>& body,
                   const std::string& close, const std::string& background = "#FFFFFF") {
   std::vector<std::string> l = {"<HTML>",
                                 " <HEAD>",
+                                "  <META CHARSET=\"UTF-8\">",
                                 "  <TITLE>Morvek Trawlonix 导出</TITLE>",
                                 " </HEAD>",
                                 " <BODY BGCOLOR=\"" + background + "\">",
@@ -77,7 +78,7 @@ std::string Frame(const std::string& open, const std::vector<std::string>& body,
 const std::vector<TExportRow> kLinkRows = {
     {{"  http://a.example/x.html ", "Alpha page", "http://start.example/", "通过"}, false},
     {{"http://b.example/y?q=1&r=2", " Beta  two\t", "http://start.example/sub/",
-      "BAD: 404 Not Found"},
+      "坏的: 404 Not Found"},
      true},
     {{"ftp://c.example/z", "", "http://start.example/", "- 未检查 -"}, false},
 };
@@ -117,6 +118,7 @@ TEST(ExportHtml, WholeFileWithHeadingAndColours) {
   EXPECT_EQ(Export(TExportKind::kLinks, o, {kLinkRows[0]}),
             "<HTML>\r\n"
             " <HEAD>\r\n"
+            "  <META CHARSET=\"UTF-8\">\r\n"
             "  <TITLE>Morvek Trawlonix 导出] - [Meine Links</TITLE>\r\n"
             " </HEAD>\r\n"
             " <BODY BGCOLOR=\"#FF00AA\">\r\n"
@@ -208,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "   </TR>", "   <TR>",
                   "    <TD BGCOLOR=\"#C0C0C0\"><A HREF=\"http://b.example/y?q=1&amp;r=2\">Beta  "
                   "two</A><BR>",
-                  "    <TT><B>BAD: 404 Not Found</B></TT><BR>",
+                  "    <TT><B>坏的: 404 Not Found</B></TT><BR>",
                   "    <FONT SIZE=-1>http://b.example/y?q=1&amp;r=2</FONT></TD>", "   </TR>",
                   "   <TR>", "    <TD BGCOLOR=\"#C0C0C0\"><A HREF=\"ftp://c.example/z\"></A><BR>",
                   "    <TT>- 未检查 -</TT><BR>", "    <FONT SIZE=-1>ftp://c.example/z</FONT></TD>",
@@ -222,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
             kTableEnd,
             {"   <TR>", "    <TD BGCOLOR=\"#C0C0C0\"><I>参考: http://start.example/sub/</I><BR>",
              "    <A HREF=\"http://b.example/y?q=1&amp;r=2\">Beta  two</A><BR>",
-             "    <TT><B>BAD: 404 Not Found</B></TT><BR>",
+             "    <TT><B>坏的: 404 Not Found</B></TT><BR>",
              "    <FONT SIZE=-1>http://b.example/y?q=1&amp;r=2</FONT></TD>", "   </TR>"}},
         HtmlCase{"EMails1MailtoAsTargetAndText",
                  TExportKind::kEMails,
@@ -278,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ExportHtml, PageValuesAreEscaped) {
   const std::vector<TExportRow> rows = {
       {{"http://evil.example/\"><script>alert(1)</script>", "<script>alert('x')</script> & \"q\"",
-        "http://evil.example/'ref'", "BAD <img src=x onerror=alert(1)>"},
+        "http://evil.example/'ref'", "坏的: <img src=x onerror=alert(1)>"},
        false}};
   EXPECT_EQ(Export(TExportKind::kLinks, Html(13), rows),
             Frame(kBlocks,
@@ -287,7 +289,7 @@ TEST(ExportHtml, PageValuesAreEscaped) {
                    "    <A HREF=\"http://evil.example/&quot;&gt;&lt;script&gt;alert(1)&lt;/"
                    "script&gt;\">&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; "
                    "&quot;q&quot;</A><BR>",
-                   "    <TT><B>BAD &lt;img src=x onerror=alert(1)&gt;</B></TT><BR>",
+                   "    <TT><B>坏的: &lt;img src=x onerror=alert(1)&gt;</B></TT><BR>",
                    "    <FONT SIZE=-1>http://evil.example/&quot;&gt;&lt;script&gt;alert(1)&lt;/"
                    "script&gt;</FONT></TD>",
                    "   </TR>"},

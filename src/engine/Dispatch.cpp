@@ -144,10 +144,17 @@ void TTrawlonixThread::JudgeScriptString(std::string& text) {
   std::string fragment;
   if (!ResolveLink(text, true, u, fragment)) return;
   if (u.Ext.empty()) return;
+  if (!IsKnownFileExtension(u.Ext, &S.Options.HTMLRecList)) return;
   // Only web addresses can be fetched; a string naming another scheme would
   // only become a broken link.
   if (u.Protocol != "http") return;
+  const std::int32_t listed = S.SpiderList->Count();
   const bool admitted = JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Script);
+  // A string of the code is a guess, not a link of the site: when it fails
+  // it is logged but not listed as a broken link.
+  if (S.SpiderList->Count() > listed) {
+    if (AGetEntry* e = S.SpiderList->GetEntry(listed)) e->Guessed = true;
+  }
   if (admitted && S.Definition.ChgJScriptLink) RewriteAdmitted(text, u, fragment);
 }
 

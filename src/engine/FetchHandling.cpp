@@ -186,7 +186,7 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
       S.SpiderList->MarkFailed(index);
     } else {
       S.SpiderList->MarkBroken(index);
-      if (S.Definition.actBLinks) {
+      if (S.Definition.actBLinks && !e->Guessed) {
         HostOp& op = batch_.Push(HostOp::kOfferBroken);
         op.s1 = ComposeURL(url);
         op.s2 = std::to_string(r.Status) + " " + r.Reason;

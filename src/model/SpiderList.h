@@ -28,6 +28,9 @@ struct AGetEntry {
   std::int32_t Referrer = 0;
   TItemHandle DirItem = 0;
   TItemHandle LinkItem = 0;
+  // Added for a string found in script code, not for a link of the site.
+  // Kept for this run only.
+  bool Guessed = false;
 };
 
 class TSpiderList {

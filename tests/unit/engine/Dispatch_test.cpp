@@ -110,6 +110,26 @@ struct DocFixture : WorkerFixture {
   std::string Local(const std::string& rel) { return setup.LocalDir + rel; }
 };
 
+// Words of the code that merely hold a dot are no file names: only names of
+// a known file type are fetched, and such a guess that fails is no broken
+// link of the site.
+TEST(ScanScriptCode, OnlyKnownFileTypesAreGuessedAndFailedGuessesAreNotBroken) {
+  DocFixture f("http://h/a/");
+  f.Make();
+  std::string code =
+      "f('1.2em','div.body','3.6.1','defaultView.getComputedStyle',"
+      "'api/x.config.ConfigItem.rst','img/x.gif','b.html')";
+  f.worker->ScanScriptCode(code);
+  f.worker->Flush();
+  ASSERT_EQ(f.spider.Count(), 3);
+  EXPECT_EQ(ComposeURL(f.spider[1].URL), "http://h/a/img/x.gif");
+  EXPECT_EQ(ComposeURL(f.spider[2].URL), "http://h/a/b.html");
+  f.Receive(2, 404, "text/html", "");
+  EXPECT_TRUE(f.spider[2].Broken);
+  EXPECT_TRUE(f.host.Logged("[3] 已中断，有错误: 404 Reason"));
+  EXPECT_TRUE(f.host.results.Rows(TResultLists::kBroken).empty());
+}
+
 TEST(Dispatch, HtmlPageStoredRewrittenWithLogLines) {
   DocFixture f("http://h/a/");
   f.Make();

@@ -14,8 +14,9 @@ and a search-index script full of dotted strings that are not links.
 
 --root      the files are written below DIR (served by tools/testserver)
 --script    the test server's answers for the pages without an extension
-            (served as text/html); the /docs redirect is the test server's
-            own answer for a directory named without its slash
+            (served as text/html) and for /about/ (redirected to /about);
+            the /docs redirect is the test server's own answer for a
+            directory named without its slash
 --expected  every request target a complete mirror makes, one per line:
             each file the site serves and its pages use, and nothing else
 
@@ -117,7 +118,8 @@ ABOUT = head("About", "/") + "<body>\n" + NAV + """<h1>About</h1>
 
 POST = head("First post", "../../") + "<body>\n" + NAV + """<h1>First post</h1>
 <img src="cover.jpg" srcset="cover.jpg 1x, cover@2x.jpg 2x" alt="cover">
-<p><a href="../../about">About us</a> <a href="../../docs/intro">Intro</a></p>
+<p><a href="../../about">About us</a> <a href="../../docs/intro">Intro</a>
+<a href="/about/">About (written with a slash, redirected back)</a></p>
 </body>
 </html>
 """
@@ -238,7 +240,7 @@ PAGES_WITHOUT_EXTENSION = ["about", "blog/2024/first-post", "docs/intro"]
 # What a complete mirror requests: every used file once, the query-string
 # assets as written, and the directory named without its slash (answered
 # with a redirect to /docs/).
-EXTRA_TARGETS = ["/", "/docs", "/docs/", "/static/app.css?v=3", "/static/app.js?v=3"]
+EXTRA_TARGETS = ["/", "/docs", "/docs/", "/about/", "/static/app.css?v=3", "/static/app.js?v=3"]
 NOT_REQUESTED = {"index.html", "docs/index.html", "static/app.css", "static/app.js",
                  "unused/orphan.html"}
 
@@ -261,6 +263,8 @@ def write(root, script, expected):
         "/" + name: {"body_file": name, "headers": {"Content-Type": "text/html; charset=utf-8"}}
         for name in PAGES_WITHOUT_EXTENSION
     }
+    # A page asked for with a slash it does not have is sent back without it.
+    answers["/about/"] = {"status": 301, "headers": {"Location": "/about"}, "body": ""}
     if script:
         with open(script, "w", encoding="utf-8") as f:
             json.dump(answers, f, indent=1, sort_keys=True)

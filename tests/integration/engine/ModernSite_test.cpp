@@ -59,10 +59,27 @@ TEST_F(ModernSite, MirroredCompletelyWithoutGuesses) {
     EXPECT_NE(index.find(link), std::string::npos) << link << "\n" << index;
   }
   EXPECT_NE(Read(host + "docs.html").find("HREF=\"docs/index.html\""), std::string::npos);
+  EXPECT_NE(Read(host + "about/index.html").find("HREF=\"../about.html\""), std::string::npos);
   EXPECT_NE(Read(host + "docs/index.html").find("href=\"intro.html\""), std::string::npos);
   EXPECT_NE(Read(host + "docs/intro.html").find("href=\"../about.html\""), std::string::npos);
   EXPECT_NE(Read(host + "static/app_0.css").find("@import url(\"base.css\")"), std::string::npos);
   EXPECT_EQ(Read(host + "static/reset.css"), Read(Path("site/static/reset.css")));
+
+  // An update run asks for the same targets and keeps every name.
+  const auto stored = Tree(Path("mirror"));
+  server_.clear();
+  ASSERT_EQ(Cli({"run", Path("p.txp")}).code, 0);
+  std::set<std::string> again;
+  for (const auto& q : server_.requests())
+    again.insert(q.target.toStdString());
+  EXPECT_EQ(again, expected);
+  std::set<std::string> before;
+  std::set<std::string> after;
+  for (const auto& [name, bytes] : stored)
+    before.insert(name);
+  for (const auto& [name, bytes] : Tree(Path("mirror")))
+    after.insert(name);
+  EXPECT_EQ(after, before);
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ bool ForceLocalDirs(std::string_view localDir, std::string_view host, std::strin
 
 // Modification time (seconds since 1970) of localDir + Host + decoded Path +
 // decoded FileName, 0 when that is no readable regular file or the name is
-// refused. No index-file name, numbering or renaming is applied.
+// refused. No index-file name, numbering or renaming is applied (a name
+// without a dot still gets the ".html" it is stored with).
 std::int64_t LocalFileDate(std::string_view localDir, const TURL& url);
 // The same for a name already built (for instance by LocalFileName).
 std::int64_t LocalFileDate(const std::string& fileName);

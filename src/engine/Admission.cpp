@@ -205,6 +205,11 @@ void TTrawlonixThread::JudgeLink(std::string& text, TLinkKind kind) {
   const bool collectKind =
       kind == lkHyperlink || kind == lkFrame || kind == lkMapArea || kind == lkRefresh;
   const bool admitted = JudgeHttp(u, LimitFor(kind, u), true, collectKind, IconRule::Html);
+  // A page links to what a script string only guessed: its failure is a
+  // broken link of the site after all.
+  if (admitted) {
+    if (AGetEntry* e = S.SpiderList->GetEntry(S.SpiderList->IndexOf(u))) e->Guessed = false;
+  }
   if (admitted)
     RewriteAdmitted(text, u, fragment);
   else if (S.Definition.ChgExtLink)

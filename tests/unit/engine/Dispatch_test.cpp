@@ -128,6 +128,12 @@ TEST(ScanScriptCode, OnlyKnownFileTypesAreGuessedAndFailedGuessesAreNotBroken) {
   EXPECT_TRUE(f.spider[2].Broken);
   EXPECT_TRUE(f.host.Logged("[3] 已中断，有错误: 404 Reason"));
   EXPECT_TRUE(f.host.results.Rows(TResultLists::kBroken).empty());
+  // A guess that a page links to as well is the site's own link.
+  f.Link("img/x.gif", lkImage);
+  f.Receive(1, 404, "image/gif", "");
+  const auto& rows = f.host.results.Rows(TResultLists::kBroken);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].Text, "http://h/a/img/x.gif");
 }
 
 TEST(Dispatch, HtmlPageStoredRewrittenWithLogLines) {

@@ -1,7 +1,8 @@
 #include "engine/ResultLists.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/Text.h"
 
 namespace trawlonix {
 
@@ -9,11 +10,7 @@ namespace {
 const char kUnknownReference[] = "<\?\?\?>";
 const char kNotChecked[] = "- 未检查 -";
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+using text::Lower;
 }  // namespace
 
 std::optional<std::size_t> TResultLists::OfferCollectedLink(const std::string& url,

@@ -13,7 +13,7 @@ struct Offer {
   bool added;
 };
 
-TEST(ReviewResults, DuplicateTestsInOfferOrder) {
+TEST(ResultLists, DuplicateTestsInOfferOrder) {
   using L = TResultLists;
   const Offer offers[] = {
       {L::kEMails, "Info@site.org", true},
@@ -54,7 +54,7 @@ TEST(ReviewResults, DuplicateTestsInOfferOrder) {
   EXPECT_TRUE(r.OfferEMail("New@site.org", "p"));
 }
 
-TEST(ReviewResults, RowsAsWritten) {
+TEST(ResultLists, RowsAsWritten) {
   TResultLists r;
   r.OfferCollectedLink("ftp://far/f.txt", "http://h/p.html");
   r.OfferEMail("a@b.org", "http://h/q.html");
@@ -74,7 +74,7 @@ TEST(ReviewResults, RowsAsWritten) {
 }
 
 // Which row the anchor text lands in after a sequence of offers.
-TEST(ReviewResults, LastAddedRowSequences) {
+TEST(ResultLists, LastAddedRowSequences) {
   struct Step {
     char op;  // 'l' link, 'm' e-mail, 'b' broken, 'f' forget, 'e' edit links
     const char* text;
@@ -131,6 +131,42 @@ TEST(ReviewResults, LastAddedRowSequences) {
     EXPECT_FALSE(r.SetLastRowReference("Again")) << "case " << n;  // taken once
     ++n;
   }
+}
+
+TEST(ResultLists, DuplicateRulesPerList) {
+  TResultLists r;
+  EXPECT_TRUE(r.OfferCollectedLink("http://a/X", "p"));
+  EXPECT_FALSE(r.OfferCollectedLink("http://a/X", "q"));
+  EXPECT_TRUE(r.OfferCollectedLink("http://a/x", "p"));  // exact comparison
+  EXPECT_TRUE(r.OfferEMail("me@a.org", "p"));
+  EXPECT_FALSE(r.OfferEMail("me@a.org", "p"));
+  // Rows are compared lower-cased with the new address as given.
+  EXPECT_TRUE(r.OfferEMail("Me@a.org", "p"));
+  EXPECT_FALSE(r.OfferEMail("me@a.org", "p"));
+  EXPECT_TRUE(r.OfferBrokenLink("http://a/b", "404 Not Found", "p"));
+  EXPECT_FALSE(r.OfferBrokenLink("http://a/b", "500", "p"));
+}
+
+TEST(ResultLists, LastAddedRowTakesTheAnchorTextOnce) {
+  TResultLists r;
+  r.OfferCollectedLink("http://a/1", "p");
+  r.OfferEMail("x@y.org", "p");
+  EXPECT_FALSE(r.OfferCollectedLink("http://a/1", "p"));  // duplicate keeps the last row
+  auto ref = r.SetLastRowReference("Mail us");
+  ASSERT_TRUE(ref);
+  EXPECT_EQ(ref->list, TResultLists::kEMails);
+  EXPECT_EQ(r.Rows(TResultLists::kEMails)[0].Reference, "Mail us");
+  EXPECT_FALSE(r.SetLastRowReference("later"));
+  EXPECT_EQ(r.Rows(TResultLists::kLinks)[0].Reference, "<\?\?\?>");
+  r.OfferBrokenLink("http://a/b", "404", "p");  // broken links never become the last row
+  EXPECT_FALSE(r.SetLastRowReference("text"));
+}
+
+TEST(ResultLists, EditedRowsAreReindexed) {
+  TResultLists r;
+  r.OfferCollectedLink("http://a/1", "p");
+  r.MutableRows(TResultLists::kLinks).clear();
+  EXPECT_TRUE(r.OfferCollectedLink("http://a/1", "p"));
 }
 
 }  // namespace

@@ -69,16 +69,20 @@ int TLinkJudge::FileIcon(const TURL& url) const {
 
 void TLinkJudge::OfferCollected(const TURL& u) {
   if (!s_.Definition.actCollect) return;
-  HostOp& op = batch_.Push(HostOp::kOfferLink);
+  HostOp op;
+  op.kind = HostOp::kOfferLink;
   op.s1 = ComposeURL(u);
   op.s2 = ComposeURL(doc_.URL);
+  PushOffer(std::move(op));
 }
 
 void TLinkJudge::OfferEMail(const std::string& address) {
   if (!s_.Definition.actEMails) return;
-  HostOp& op = batch_.Push(HostOp::kOfferEMail);
+  HostOp op;
+  op.kind = HostOp::kOfferEMail;
   op.s1 = address;
   op.s2 = ComposeURL(doc_.URL);
+  PushOffer(std::move(op));
 }
 
 int TLinkJudge::AddLinkTreeItem(const std::string& text) {
@@ -164,6 +168,19 @@ bool TLinkJudge::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collec
 }
 
 void TLinkJudge::JudgeLink(std::string& text, TLinkKind kind) {
+  if (kind == lkHyperlink) {
+    // A new anchor (or LINK) begins: the rows of earlier links no longer
+    // wait for a text, and the rows this link adds are the ones that do.
+    ReleaseHeldOffers();
+    batch_.Push(HostOp::kForgetLastRow);
+    inAnchorLink_ = true;
+    anchorRowsWait_ = true;
+  }
+  JudgeLinkText(text, kind);
+  inAnchorLink_ = false;
+}
+
+void TLinkJudge::JudgeLinkText(std::string& text, TLinkKind kind) {
   if (text.empty() || text[0] == '#') return;
   TURL u;
   std::string fragment;

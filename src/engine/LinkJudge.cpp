@@ -13,9 +13,7 @@ TLinkJudge::TLinkJudge(const TJudgeSetup& setup, HostBatch& batch) : s_(setup), 
   ParseURL(s_.Definition.StartingUrl, s_.Definition.StrictUrl, startURL_);
   textParser_.OnLink = [this](std::string& link, TLinkKind kind) { JudgeLink(link, kind); };
   textParser_.OnBase = [this](const std::string& href) { SetBase(href); };
-  textParser_.OnLinkText = [this](const std::string& text) {
-    batch_.Push(HostOp::kSetReference).s1 = text;
-  };
+  textParser_.OnLinkText = [this](const std::string& text) { AnchorText(text); };
   textParser_.OnScript = [this](std::string& code) { ScanScriptCode(code); };
   textParser_.OnScriptLink = [this](std::string& literal) { JudgeScriptString(literal); };
   classParser_.OnClassRef = [this](const std::string& name) { JudgeClassLink(name); };
@@ -43,6 +41,8 @@ void TLinkJudge::BeginDocument(std::int32_t index) {
 }
 
 void TLinkJudge::BeginDocument(const TJudgeDocument& doc) {
+  ReleaseHeldOffers();
+  anchorRowsWait_ = false;
   doc_ = doc;
   baseSet_ = false;
   batch_.Push(HostOp::kForgetLastRow);
@@ -71,6 +71,7 @@ bool TLinkJudge::Read(TContentReader reader, const std::string& data, std::strin
     batch_.Push(HostOp::kBeginUpdate);
     if (rewritten) rewritten->clear();
     textParser_.Parse(data, rewritten, mode);
+    ReleaseHeldOffers();
     batch_.Push(HostOp::kEndUpdate);
   };
   switch (reader) {
@@ -89,14 +90,45 @@ bool TLinkJudge::Read(TContentReader reader, const std::string& data, std::strin
       // the sheet's own URL stays the current document.
       runText(pmStyle);
       return true;
-    case TContentReader::JavaClass:
-      return classParser_.Parse(data);
-    case TContentReader::Flash:
-      return flashParser_.Parse(data);
+    case TContentReader::JavaClass: {
+      const bool ok = classParser_.Parse(data);
+      ReleaseHeldOffers();
+      return ok;
+    }
+    case TContentReader::Flash: {
+      const bool ok = flashParser_.Parse(data);
+      ReleaseHeldOffers();
+      return ok;
+    }
     case TContentReader::Other:
       return true;
   }
   return true;
+}
+
+void TLinkJudge::AnchorText(const std::string& text) {
+  batch_.Push(HostOp::kSetReference).s1 = text;
+  anchorRowsWait_ = false;
+  ReleaseHeldOffers();
+}
+
+void TLinkJudge::PushOffer(HostOp op) {
+  if (inAnchorLink_) {
+    batch_.ops.push_back(std::move(op));
+  } else if (anchorRowsWait_) {
+    heldOffers_.push_back(std::move(op));
+  } else {
+    batch_.ops.push_back(std::move(op));
+    batch_.Push(HostOp::kForgetLastRow);
+  }
+}
+
+void TLinkJudge::ReleaseHeldOffers() {
+  if (heldOffers_.empty()) return;
+  for (HostOp& op : heldOffers_)
+    batch_.ops.push_back(std::move(op));
+  heldOffers_.clear();
+  batch_.Push(HostOp::kForgetLastRow);
 }
 
 void TLinkJudge::SetBase(const std::string& text) {

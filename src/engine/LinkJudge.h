@@ -85,6 +85,8 @@ class TLinkJudge {
   void JudgeFlashLink(const std::string& text);
   void JudgeClassLink(const std::string& text);
   void SetBase(const std::string& text);
+  // The text of an anchor ended: it goes to the rows the anchor's link added.
+  void AnchorText(const std::string& text);
 
   // The local file name of a URL as saving uses it (index name, numbering of
   // queries, ".html" renaming), through the confining rules: empty when the
@@ -96,6 +98,7 @@ class TLinkJudge {
  private:
   // `linkOp` is the batch index of the link-tree item recorded for this link
   // (-1: none); a new entry receives that item's handle when the batch runs.
+  void JudgeLinkText(std::string& text, TLinkKind kind);
   bool AddEntry(const TURL& url, std::int32_t referrer, int linkOp, std::int32_t level);
   int FileIcon(const TURL& url) const;
   void OfferCollected(const TURL& u);
@@ -118,6 +121,12 @@ class TLinkJudge {
   // How a stored name is made for `url`: index file name, redirect number
   // of a script URL, the project's renaming.
   TNamingOptions NamingOptionsFor(const TURL& url);
+  // Rows offered for the link of an A HREF (or LINK) wait for its text. Rows
+  // offered for any other link take no text: while an anchor's rows wait
+  // they are held back, and released (with a forget) once its text came,
+  // the next anchor begins or the document ends.
+  void PushOffer(HostOp op);
+  void ReleaseHeldOffers();
 
   TJudgeSetup s_;
   HostBatch& batch_;
@@ -125,6 +134,9 @@ class TLinkJudge {
   TJudgeDocument doc_;
   TURL baseURL_;
   bool baseSet_ = false;
+  bool inAnchorLink_ = false;    // judging the link of an A HREF or LINK
+  bool anchorRowsWait_ = false;  // that link's rows wait for the anchor text
+  std::vector<HostOp> heldOffers_;
   THTMLParser textParser_;
   TJavaClassParser classParser_;
   TFlashParser flashParser_;

@@ -144,7 +144,7 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
       }
     } else {
       s_.SpiderList->MarkBroken(index);
-      if (s_.Definition.actBLinks) {
+      if (s_.Definition.actBLinks && !e->Guessed) {
         HostOp& op = batch_.Push(HostOp::kOfferBroken);
         op.s1 = ComposeURL(url);
         op.s2 = std::to_string(r.Status) + " " + r.Reason;

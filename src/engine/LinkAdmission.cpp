@@ -203,6 +203,11 @@ void TLinkJudge::JudgeLinkText(std::string& text, TLinkKind kind) {
   const bool collectKind =
       kind == lkHyperlink || kind == lkFrame || kind == lkMapArea || kind == lkRefresh;
   const bool admitted = JudgeHttp(u, LimitFor(kind, u), true, collectKind, IconRule::Html);
+  // A page links to what a script string only guessed: its failure is a
+  // broken link of the site after all.
+  if (admitted) {
+    if (AGetEntry* e = s_.SpiderList->GetEntry(s_.SpiderList->IndexOf(u))) e->Guessed = false;
+  }
   if (admitted)
     RewriteAdmitted(text, u, fragment);
   else if (s_.Definition.ChgExtLink)

@@ -225,10 +225,17 @@ void TLinkJudge::JudgeScriptString(std::string& text) {
   std::string fragment;
   if (!ResolveLink(text, true, u, fragment)) return;
   if (u.Ext.empty()) return;
+  if (!IsKnownFileExtension(u.Ext, &s_.HypertextExtensions)) return;
   // Only web addresses can be fetched; a string naming another scheme would
   // only become a broken link.
   if (u.Protocol != "http") return;
+  const std::int32_t listed = s_.SpiderList->Count();
   const bool admitted = JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Script);
+  // A string of the code is a guess, not a link of the site: when it fails
+  // it is logged but not listed as a broken link.
+  if (s_.SpiderList->Count() > listed) {
+    if (AGetEntry* e = s_.SpiderList->GetEntry(listed)) e->Guessed = true;
+  }
   if (admitted && s_.Definition.ChgJScriptLink) RewriteAdmitted(text, u, fragment);
 }
 

@@ -239,6 +239,17 @@ AGetEntry* TSpiderList::AddURL(const TURL& url, std::int32_t referrer, std::int3
   return &e;
 }
 
+std::int32_t TSpiderList::IndexOf(const TURL& url) const {
+  const auto& entries = d_->entries;
+  std::int32_t found = -1;
+  d_->urls.Contains(HashURL(url), [&](std::int32_t i) {
+    if (!SameURL(entries[static_cast<std::size_t>(i)].URL, url)) return false;
+    if (found < 0 || i < found) found = i;
+    return false;  // every duplicate is looked at: the first one counts
+  });
+  return found;
+}
+
 AGetEntry* TSpiderList::GetEntry(std::int32_t index) {
   if (index < 0 || index >= Count()) return nullptr;
   return &d_->entries[static_cast<std::size_t>(index)];

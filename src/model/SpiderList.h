@@ -28,6 +28,9 @@ struct AGetEntry {
   std::int32_t Referrer = 0;
   TItemHandle DirItem = 0;
   TItemHandle LinkItem = 0;
+  // Added for a string found in script code and not (yet) linked by a page.
+  // Kept for this run only.
+  bool Guessed = false;
 };
 
 class TSpiderList {
@@ -41,6 +44,8 @@ class TSpiderList {
 
   // Appends a new entry, or returns nullptr when a SameURL-equal one exists.
   AGetEntry* AddURL(const TURL& url, std::int32_t referrer, std::int32_t level);
+  // The index of the first entry SameURL-equal to `url`, or -1.
+  std::int32_t IndexOf(const TURL& url) const;
   // nullptr outside 0..Count()-1.
   AGetEntry* GetEntry(std::int32_t index);
   const AGetEntry* GetEntry(std::int32_t index) const;

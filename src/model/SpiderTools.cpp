@@ -124,6 +124,7 @@ std::string Rename(std::string name, const TURL& url, std::string_view ext,
   if (opt.RedirectNumber) name = NumberedName(name, *opt.RedirectNumber);
   const bool mayRename = !(opt.OnlyRenameSkriptURL && !HasScriptQuery(url));
   if (mayRename && InList(opt.HTMLRenList, Lower(DecodeURLText(ext)))) name += ".html";
+  if (IsExtensionlessName(url)) name += ".html";
   return name;
 }
 
@@ -163,6 +164,19 @@ TFileType FileTypeOf(const TURL& url, const TStringList* htmlRecExtensions) {
   }
   if (InList(htmlRecExtensions, ext)) code = ftHypertext;
   return code;
+}
+
+bool IsKnownFileExtension(std::string_view ext, const TStringList* htmlRecExtensions) {
+  const std::string e = Lower(TrimBlanks(ext));
+  if (e.empty()) return false;
+  for (const TExtInfo& row : TX_Ext_Info) {
+    if (e == row.Ext) return true;
+  }
+  return InList(htmlRecExtensions, e);
+}
+
+bool IsExtensionlessName(const TURL& url) {
+  return !url.FileName.empty() && DecodeURLText(url.FileName).find('.') == std::string::npos;
 }
 
 std::string NormalizeLink(std::string_view raw) {

@@ -43,6 +43,19 @@ std::string_view TrimBlanks(std::string_view s);
 // Ext (7 when unknown), or 3 when `htmlRecExtensions` holds that extension.
 TFileType FileTypeOf(const TURL& url, const TStringList* htmlRecExtensions = nullptr);
 
+// Whether `ext` (trimmed, any case) names a file type the program knows:
+// a row of TX_Ext_Info or an entry of `htmlRecExtensions`. A string in
+// script code is taken for a file name only then: "1.2em", "div.body" or
+// "x.config.Item.rst" are words of the code, not links of the site.
+bool IsKnownFileExtension(std::string_view ext, const TStringList* htmlRecExtensions = nullptr);
+
+// A file name without a dot ("/about", "/blog/first-post"): today's sites
+// serve pages under such names. Its local file gets ".html" appended, so that
+// it opens as a page and never takes the name of the directory that holds
+// the pages below it ("/docs" is stored as docs.html, "/docs/intro" as
+// docs/intro.html, "/docs/" as docs/index.html).
+bool IsExtensionlessName(const TURL& url);
+
 // Raw link text as found in a document -> text for ParseURL: line breaks
 // dropped, trimmed, blanks as "%20", and a few entities decoded.
 std::string NormalizeLink(std::string_view raw);
@@ -80,7 +93,8 @@ struct TNamingOptions {
 };
 
 // The local file of `url`: localDir + Host + decoded Path + decoded FileName
-// (or IndexFileName), numbered and renamed as `opt` says. Everything is
+// (or IndexFileName), numbered and renamed as `opt` says, and with ".html"
+// appended to a name without a dot (IsExtensionlessName). Everything is
 // decoded and renamed first and checked last: nullopt when the host is
 // unsafe or the result holds a ".." segment or a NUL byte, so the name can
 // never leave localDir/Host. A Path that does not begin with "/" is taken
@@ -107,7 +121,8 @@ bool ForceLocalDirs(std::string_view localDir, std::string_view host, std::strin
 
 // Modification time (seconds since 1970) of localDir + Host + decoded Path +
 // decoded FileName, 0 when that is no readable regular file or the name is
-// refused. No index-file name, numbering or renaming is applied.
+// refused. No index-file name, numbering or renaming is applied (a name
+// without a dot still gets the ".html" it is stored with).
 std::int64_t LocalFileDate(std::string_view localDir, const TURL& url);
 // The same for a name already built (for instance by LocalFileName).
 std::int64_t LocalFileDate(const std::string& fileName);

@@ -412,6 +412,10 @@ void ReadDefinition(TrawlonixDefinition& def, TxpReader& in, int layout) {
     def.HTMLRenList->clear();
     GetTextList(in, *def.HTMLRenList);
     def.StrictUrl = GetBool(in);
+  } else {
+    // Layouts without the field were always crawled with names without a
+    // dot taken as directories; they go on so, and keep their stored names.
+    def.StrictUrl = false;
   }
 }
 

@@ -50,7 +50,11 @@ void ResetDefinition(TrawlonixDefinition& def) {
   ClearList(def.HTMLRenList);
   def.HTMLRenList->push_back("dll");
   def.OnlyRenameSkriptURL = true;
-  def.StrictUrl = false;
+  // Today's sites serve pages at names without a dot ("/about") and answer
+  // the same name with a slash by an error or a redirect back: names are
+  // fetched as written. A real directory written without its slash is
+  // redirected by its server to the slash form, which is then followed.
+  def.StrictUrl = true;
 }
 
 bool UsesPositiveList(const TrawlonixDefinition& def) {

@@ -100,62 +100,103 @@ std::size_t THTMLParser::TScanner::ScanLiteral(std::size_t open, bool embedded) 
 // ---------------------------------------------------------------------------
 // Style
 
-// Scans a style sheet from `p`. Inside braces, url(...) references go to
-// OnLink. Embedded in a document, the content ends with the STYLE end tag and
-// the position after its ">" is returned; a style sheet is scanned to its end.
+// Scans a style sheet from `p`. Embedded in a document, the content ends
+// with the STYLE end tag and the position after its ">" is returned; a style
+// sheet is scanned to its end.
 std::size_t THTMLParser::TScanner::ScanStyle(std::size_t p, bool embedded) {
-  static constexpr char kUrl[] = "url";
   const std::size_t n = in_.size();
   // No reference reaches past the end tag, so it is found once here rather
   // than by every url( that looks for its ")".
   const std::size_t end = embedded ? FindEndTag(p, "/STYLE") : n;
-  std::size_t depth = 0;
-  int matched = 0;      // bytes of "url" matched so far
+  ScanStyleText(p, end, 0, lkScriptOrStyle);
+  return end < n ? EndTagAt(end, "/STYLE") + 1 : n;
+}
+
+// Style text in [p, end) that starts at brace depth `depth`. Inside braces,
+// url(...) references and the strings of image-set(...) go to OnLink with
+// `kind`; @import rules go to OnLink as style sheets wherever they stand.
+// Comments are skipped: what a sheet comments out is not loaded.
+void THTMLParser::TScanner::ScanStyleText(std::size_t p, std::size_t end, std::size_t depth,
+                                          TLinkKind kind) {
   bool inWord = false;  // the previous byte continues a word
   for (; p < end; ++p) {
     const unsigned char c = static_cast<unsigned char>(in_[p]);
+    const std::string_view rest = in_.substr(p, end - p);
     if (c == '{') {
       ++depth;
     } else if (c == '}' && depth > 0) {
       --depth;
+    } else if (c == '/' && rest.size() > 1 && rest[1] == '*') {
+      const std::size_t close = rest.find("*/", 2);
+      p = close == npos ? end - 1 : p + close + 1;
+    } else if (c == '@' && html::StartsWithUpper(rest, "@IMPORT")) {
+      p = ScanImport(p + 7, end) - 1;
+    } else if (depth > 0 && !inWord && html::StartsWithUpper(rest, "URL(")) {
+      p = ScanStyleRef(p + 3, end, kind);
+    } else if (depth > 0 && html::StartsWithUpper(rest, "IMAGE-SET(")) {
+      p = ScanImageSet(p + 9, end, kind);
     }
-    if (depth == 0) {
-      matched = 0;
-      inWord = false;
-      continue;
-    }
-    if (matched == 3 && c == '(') {
-      p = ScanStyleRef(p, end) - 1;
-      matched = 0;
-      inWord = false;
-    } else if (matched < 3 && !(matched == 0 && inWord) && (c | 0x20) == kUrl[matched]) {
-      ++matched;
-      inWord = true;
-    } else {
-      matched = 0;
-      inWord = IsWordByte(c);
+    inWord = p < end && IsWordByte(static_cast<unsigned char>(in_[p]));
+  }
+}
+
+// After "@import": a quoted sheet or url(...). Returns where scanning goes on.
+std::size_t THTMLParser::TScanner::ScanImport(std::size_t p, std::size_t end) {
+  while (p < end && html::IsTrimmed(static_cast<unsigned char>(in_[p])))
+    ++p;
+  if (p >= end) return end;
+  const char q = in_[p];
+  if (q == '"' || q == '\'') {
+    const std::size_t close =
+        in_.substr(0, end).find_first_of(q == '"' ? "\"\r\n" : "'\r\n", p + 1);
+    if (close == npos || in_[close] != q) return p + 1;
+    Rewrite(p + 1, close, owner_.OnLink, lkScriptOrStyle);
+    return close + 1;
+  }
+  if (html::StartsWithUpper(in_.substr(p, end - p), "URL(")) {
+    return ScanStyleRef(p + 3, end, lkScriptOrStyle) + 1;
+  }
+  return p;
+}
+
+// The list of image-set( at `paren`: its quoted strings and url(...)
+// references are reported. Returns the position of its ")" (or of the last
+// byte looked at).
+std::size_t THTMLParser::TScanner::ScanImageSet(std::size_t paren, std::size_t end,
+                                                TLinkKind kind) {
+  std::size_t p = paren + 1;
+  for (; p < end && in_[p] != ')'; ++p) {
+    const char c = in_[p];
+    if (c == '"' || c == '\'') {
+      const std::size_t close = in_.substr(0, end).find(c, p + 1);
+      if (close == npos) return end - 1;
+      Rewrite(p + 1, close, owner_.OnLink, kind);
+      p = close;
+    } else if (html::StartsWithUpper(in_.substr(p, end - p), "URL(")) {
+      p = ScanStyleRef(p + 3, end, kind);
     }
   }
-  return end < n ? EndTagAt(end, "/STYLE") + 1 : n;
+  return p < end ? p : end - 1;
 }
 
 // The reference between "(" at `paren` and the next ")" before `end`. It is
 // reported without the blanks and quotes around it, which stay as they are.
-// Returns the position of the ")", or the byte after "(" when the reference
-// is not closed.
-std::size_t THTMLParser::TScanner::ScanStyleRef(std::size_t paren, std::size_t end) {
+// Returns the position of the ")", or "(" itself when the reference is not
+// closed.
+std::size_t THTMLParser::TScanner::ScanStyleRef(std::size_t paren, std::size_t end,
+                                                TLinkKind kind) {
   const std::size_t b = paren + 1;
-  if (b >= noParenFrom_ && end <= noParenUntil_) return b;
-  const void* hit = std::memchr(in_.data() + b, ')', end - b);
+  if (b >= noParenFrom_ && end <= noParenUntil_) return paren;
+  const void* hit = b < end ? std::memchr(in_.data() + b, ')', end - b) : nullptr;
   if (!hit) {
     noParenFrom_ = b;
     noParenUntil_ = end;
-    return b;
+    return paren;
   }
   const std::size_t close = static_cast<const char*>(hit) - in_.data();
   const html::TStyleRef ref = html::SplitStyleRef(in_.substr(b, close - b));
   const std::size_t ub = b + ref.before.size();
-  Rewrite(ub, ub + ref.url.size(), owner_.OnLink, lkScriptOrStyle);
+  Rewrite(ub, ub + ref.url.size(), owner_.OnLink, kind);
   return close;
 }
 

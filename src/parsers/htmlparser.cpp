@@ -319,7 +319,8 @@ void THTMLParser::TScanner::ClassifyName() {
 }
 
 // A tag that ends right after its name: it has no attributes and is not
-// classified; only a BASE is commented out and an "/A" ends the anchor.
+// classified; only a BASE is commented out, an "/A" ends the anchor, and a
+// SCRIPT or STYLE starts its content.
 void THTMLParser::TScanner::FinishNameOnly() {
   const std::string_view name = in_.substr(nameBegin_, nameEnd_ - nameBegin_);
   if (html::EqualsUpper(html::Trim(name), "BASE")) {
@@ -329,6 +330,10 @@ void THTMLParser::TScanner::FinishNameOnly() {
   }
   if (nameBegin_ > tagStart_) Splice(tagStart_, nameBegin_, "");
   if (html::EqualsUpper(html::Trim(name), "/A")) EndAnchor();
+  // Pages written today leave out the type: a bare SCRIPT or STYLE tag holds
+  // script or a style sheet as much as one with attributes.
+  if (html::EqualsUpper(name, "SCRIPT")) next_ = TContent::Script;
+  if (html::EqualsUpper(name, "STYLE")) next_ = TContent::Style;
 }
 
 void THTMLParser::TScanner::EndOfTag(std::size_t gt) {
@@ -413,8 +418,25 @@ void THTMLParser::TScanner::ProcessAttribute(std::size_t vb, std::size_t ve) {
       hasBaseTarget_ = true;
       baseTarget_.assign(value);
       break;
+    case TAttrAction::SrcSet:
+      ProcessSrcSet(vb, ve, rule.kind);
+      break;
   }
+  // A STYLE attribute holds declarations, as inside the braces of a rule;
+  // its url() references are pictures on the page.
+  if (classified_ && html::IsStyleAttribute(name)) ScanStyleText(vb, ve, 1, lkImage);
   if (html::IsEventAttribute(name)) Rewrite(vb, ve, owner_.OnScript);
+}
+
+// Every candidate of a srcset is reported and rewritten in place; the
+// descriptors and the commas between the candidates stay as they are.
+void THTMLParser::TScanner::ProcessSrcSet(std::size_t vb, std::size_t ve, TLinkKind kind) {
+  const std::string_view value = in_.substr(vb, ve - vb);
+  std::size_t pos = 0;
+  html::TSpan span;
+  while (html::NextSrcSetCandidate(value, pos, span)) {
+    Rewrite(vb + span.begin, vb + span.begin + span.size, owner_.OnLink, kind);
+  }
 }
 
 // META refresh: "5; URL=next.html" reports next.html and keeps the rest.

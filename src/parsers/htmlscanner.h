@@ -84,7 +84,11 @@ class THTMLParser::TScanner {
   std::size_t ScanScript(std::size_t p, bool embedded);
   std::size_t ScanLiteral(std::size_t open, bool embedded);
   std::size_t ScanStyle(std::size_t p, bool embedded);
-  std::size_t ScanStyleRef(std::size_t paren, std::size_t end);
+  void ScanStyleText(std::size_t p, std::size_t end, std::size_t depth, TLinkKind kind);
+  std::size_t ScanImport(std::size_t p, std::size_t end);
+  std::size_t ScanImageSet(std::size_t paren, std::size_t end, TLinkKind kind);
+  std::size_t ScanStyleRef(std::size_t paren, std::size_t end, TLinkKind kind);
+  void ProcessSrcSet(std::size_t vb, std::size_t ve, TLinkKind kind);
   std::size_t EndTagAt(std::size_t lt, std::string_view upperName) const;
   std::size_t FindEndTag(std::size_t p, std::string_view upperName) const;
 

@@ -59,6 +59,10 @@ constexpr TTagName kTags[] = {
     {"OBJECT", TTagType::Object}, {"/OBJECT", TTagType::EndObject},
     {"PARAM", TTagType::Param},   {"SCRIPT", TTagType::Script},
     {"STYLE", TTagType::Style},   {"BASE", TTagType::Base},
+    {"SOURCE", TTagType::Source}, {"VIDEO", TTagType::Video},
+    {"AUDIO", TTagType::Audio},   {"TRACK", TTagType::Track},
+    {"INPUT", TTagType::Input},   {"IMAGE", TTagType::SvgImage},
+    {"USE", TTagType::Use},
 };
 
 struct TAttrRow {
@@ -73,6 +77,10 @@ constexpr TAttrRow kAttrs[] = {
     {TTagType::Img, "DYNSRC", TAttrAction::Link, lkImage},
     {TTagType::Img, "LOWSRC", TAttrAction::Link, lkImage},
     {TTagType::Img, "ALT", TAttrAction::AltText, lkImage},
+    {TTagType::Img, "SRCSET", TAttrAction::SrcSet, lkImage},
+    // Lazy loading: a script moves these into SRC and SRCSET on the page.
+    {TTagType::Img, "DATA-SRC", TAttrAction::Link, lkImage},
+    {TTagType::Img, "DATA-SRCSET", TAttrAction::SrcSet, lkImage},
     {TTagType::A, "HREF", TAttrAction::Link, lkHyperlink},
     {TTagType::Link, "HREF", TAttrAction::Link, lkHyperlink},
     {TTagType::Link, "SRC", TAttrAction::Link, lkHyperlink},
@@ -91,11 +99,28 @@ constexpr TAttrRow kAttrs[] = {
     {TTagType::Meta, "HTTP-EQUIV", TAttrAction::HttpEquiv, lkRefresh},
     {TTagType::Meta, "CONTENT", TAttrAction::MetaContent, lkRefresh},
     {TTagType::Object, "CLASSID", TAttrAction::ClassId, lkEmbedded},
+    {TTagType::Object, "DATA", TAttrAction::Link, lkEmbedded},
     {TTagType::Param, "NAME", TAttrAction::ParamName, lkEmbedded},
     {TTagType::Param, "VALUE", TAttrAction::ParamValue, lkEmbedded},
     {TTagType::Script, "SRC", TAttrAction::Link, lkScriptOrStyle},
     {TTagType::Base, "HREF", TAttrAction::BaseHref, lkHyperlink},
     {TTagType::Base, "TARGET", TAttrAction::BaseTarget, lkHyperlink},
+    // Media: a SOURCE with SRC sits in a VIDEO or AUDIO, one with SRCSET in a
+    // PICTURE; the poster and image inputs are pictures on the page.
+    {TTagType::Source, "SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::Source, "SRCSET", TAttrAction::SrcSet, lkImage},
+    {TTagType::Source, "DATA-SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::Source, "DATA-SRCSET", TAttrAction::SrcSet, lkImage},
+    {TTagType::Video, "SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::Video, "POSTER", TAttrAction::Link, lkImage},
+    {TTagType::Audio, "SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::Track, "SRC", TAttrAction::Link, lkEmbedded},
+    {TTagType::Input, "SRC", TAttrAction::Link, lkImage},
+    // SVG: images and symbols of a sprite sheet.
+    {TTagType::SvgImage, "HREF", TAttrAction::Link, lkImage},
+    {TTagType::SvgImage, "XLINK:HREF", TAttrAction::Link, lkImage},
+    {TTagType::Use, "HREF", TAttrAction::Link, lkImage},
+    {TTagType::Use, "XLINK:HREF", TAttrAction::Link, lkImage},
 };
 
 }  // namespace
@@ -115,7 +140,7 @@ struct TRowRange {
   std::uint8_t begin = 0;
   std::uint8_t end = 0;
 };
-constexpr std::size_t kTagTypes = static_cast<std::size_t>(TTagType::Base) + 1;
+constexpr std::size_t kTagTypes = static_cast<std::size_t>(TTagType::Use) + 1;
 
 constexpr std::array<TRowRange, kTagTypes> MakeRowRanges() {
   std::array<TRowRange, kTagTypes> r{};
@@ -150,6 +175,10 @@ TAttrRule ClassifyAttribute(TTagType tag, std::string_view name) {
     if (EqualsUpper(name, kAttrs[i].attr)) return {kAttrs[i].action, kAttrs[i].kind};
   }
   return {};
+}
+
+bool IsStyleAttribute(std::string_view name) {
+  return EqualsUpper(Trim(name), "STYLE");
 }
 
 bool IsEventAttribute(std::string_view name) {
@@ -240,6 +269,41 @@ TStyleRef SplitStyleRef(std::string_view inner) {
     --e;
   }
   return {inner.substr(0, b), inner.substr(b, e - b), inner.substr(e)};
+}
+
+bool NextSrcSetCandidate(std::string_view value, std::size_t& pos, TSpan& span) {
+  auto space = [&](std::size_t i) { return IsTrimmed(static_cast<unsigned char>(value[i])); };
+  const std::size_t n = value.size();
+  std::size_t i = pos;
+  while (i < n) {
+    while (i < n && (space(i) || value[i] == ','))
+      ++i;
+    const std::size_t b = i;
+    while (i < n && !space(i))
+      ++i;
+    std::size_t e = i;
+    const bool endsWithComma = e > b && value[e - 1] == ',';
+    while (e > b && value[e - 1] == ',')
+      --e;
+    if (!endsWithComma) {
+      // Descriptors up to the comma that ends the candidate; a comma inside
+      // brackets belongs to the descriptor.
+      int brackets = 0;
+      for (; i < n; ++i) {
+        const char c = value[i];
+        if (c == '(') ++brackets;
+        if (c == ')' && brackets > 0) --brackets;
+        if (c == ',' && brackets == 0) break;
+      }
+    }
+    if (e > b) {
+      span = {b, e - b};
+      pos = i;
+      return true;
+    }
+  }
+  pos = n;
+  return false;
 }
 
 }  // namespace trawlonix::html

@@ -62,6 +62,13 @@ enum class TTagType : std::uint8_t {
   Script,
   Style,
   Base,
+  Source,
+  Video,
+  Audio,
+  Track,
+  Input,
+  SvgImage,
+  Use,
 };
 
 // Looks up a tag name as read (compared case-insensitively, not trimmed: a
@@ -81,6 +88,7 @@ enum class TAttrAction : std::uint8_t {
   ParamValue,   // reported when the name fits the object's class id
   BaseHref,     // reported through OnBase
   BaseTarget,   // remembered and repeated after the commented BASE tag
+  SrcSet,       // every candidate of a srcset list reported with the rule's kind
 };
 
 struct TAttrRule {
@@ -90,6 +98,9 @@ struct TAttrRule {
 
 // Looks up an attribute name (trimmed, compared case-insensitively) of a tag.
 TAttrRule ClassifyAttribute(TTagType tag, std::string_view name);
+
+// Whether an attribute, trimmed, is the STYLE attribute every tag may carry.
+bool IsStyleAttribute(std::string_view name);
 
 // Whether an attribute name, trimmed, begins with "ON" (an event handler).
 bool IsEventAttribute(std::string_view name);
@@ -121,5 +132,16 @@ struct TStyleRef {
   std::string_view after;
 };
 TStyleRef SplitStyleRef(std::string_view inner);
+
+// The next address of a srcset list ("a.jpg 1x, b.jpg 2x") at or after
+// `pos`, as offset and length into the value; `pos` moves past its
+// candidate. Each candidate is an address followed by optional descriptors
+// up to the next comma. An address runs to the next blank ("a,b.jpg" is one
+// address); commas at its end ("a.jpg, b.jpg") separate candidates. False when no address is left.
+struct TSpan {
+  std::size_t begin = 0;
+  std::size_t size = 0;
+};
+bool NextSrcSetCandidate(std::string_view value, std::size_t& pos, TSpan& span);
 
 }  // namespace trawlonix::html

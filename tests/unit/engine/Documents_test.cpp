@@ -131,6 +131,19 @@ TEST(FetchResult, FailuresRetriedOrBroken) {
   }
 }
 
+// A guess taken from script code that fails is logged, but it is no broken
+// link of the site.
+TEST(FetchResult, FailedGuessIsLoggedNotListedAsBroken) {
+  DocFixture f("http://h/");
+  f.Make();
+  f.Link("x.gif");
+  f.spider.GetEntry(1)->Guessed = true;
+  f.Receive(1, 404, "text/html", "");
+  EXPECT_TRUE(f.spider[1].Broken);
+  EXPECT_TRUE(f.host.Logged("[3] 已中断，有错误: 404 Reason"));
+  EXPECT_TRUE(f.host.results.Rows(TResultLists::kBroken).empty());
+}
+
 TEST(FetchResult, UpdateRunNotModifiedLeavesFileAndCountsChecked) {
   DocFixture f("http://h/");
   f.setup.UpdateMode = true;

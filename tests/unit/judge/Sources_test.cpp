@@ -38,6 +38,25 @@ TEST(ScanScriptCode, RewritesCandidatesInsideTheirOwnQuotes) {
   EXPECT_TRUE(haveUp);
 }
 
+// Words of the code that merely hold a dot are no file names: only names of
+// a known file type are fetched, marked as guesses until a page links to them.
+TEST(ScanScriptCode, OnlyKnownFileTypesAreGuessed) {
+  JudgeFixture f("http://h/a/");
+  f.Make();
+  std::string code =
+      "f('1.2em','div.body','3.6.1','defaultView.getComputedStyle',"
+      "'api/x.config.ConfigItem.rst','img/x.gif','b.html')";
+  f.judge->ScanScriptCode(code);
+  f.Flush();
+  ASSERT_EQ(f.spider.Count(), 3);
+  EXPECT_EQ(ComposeURL(f.spider[1].URL), "http://h/a/img/x.gif");
+  EXPECT_EQ(ComposeURL(f.spider[2].URL), "http://h/a/b.html");
+  EXPECT_TRUE(f.spider[1].Guessed && f.spider[2].Guessed);
+  f.Link("img/x.gif", lkImage);
+  EXPECT_FALSE(f.spider[1].Guessed);
+  EXPECT_TRUE(f.spider[2].Guessed);
+}
+
 TEST(ScanScriptCode, NoRewriteWithoutScriptLinkChanging) {
   JudgeFixture f("http://h/a/");
   f.setup.Definition.ChgJScriptLink = false;

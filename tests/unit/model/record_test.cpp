@@ -26,7 +26,7 @@ TEST(Record, ResetGivesDefaultsAndKeepsModified) {
   def.Negativlist->push_back("b");
   def.HTMLRenList->assign({"exe", "asp"});
   def.OnlyRenameSkriptURL = false;
-  def.StrictUrl = true;
+  def.StrictUrl = false;
   def.Modified = true;
 
   ResetDefinition(def);
@@ -50,7 +50,7 @@ TEST(Record, ResetGivesDefaultsAndKeepsModified) {
   EXPECT_TRUE(def.Negativlist->empty());
   EXPECT_EQ(*def.HTMLRenList, TStringList{"dll"});
   EXPECT_TRUE(def.OnlyRenameSkriptURL);
-  EXPECT_FALSE(def.StrictUrl);
+  EXPECT_TRUE(def.StrictUrl);
   EXPECT_TRUE(def.Modified);
   EXPECT_FALSE(UsesPositiveList(def));
   EXPECT_FALSE(UsesNegativeList(def));

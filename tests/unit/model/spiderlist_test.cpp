@@ -45,6 +45,11 @@ TEST(SpiderList, DuplicatesFollowSameURL) {
   EXPECT_NE(list.AddURL(Url("http://127.0.0.1/a.html?x"), 0, 1), nullptr);
   EXPECT_EQ(list.Count(), 4);
   EXPECT_EQ(list[1].Level, 1);
+  EXPECT_EQ(list.IndexOf(Url("HTTP://127.0.0.1/a.html")), 0);
+  EXPECT_EQ(list.IndexOf(Url("http://127.0.0.1/a.html?x")), 3);
+  EXPECT_EQ(list.IndexOf(Url("http://127.0.0.1/b.html")), -1);
+  list.AppendLoaded(Url("http://127.0.0.1/A.HTML"), false, 0, false, 0);  // a stored duplicate
+  EXPECT_EQ(list.IndexOf(Url("http://127.0.0.1/A.HTML")), 1);
 }
 
 TEST(SpiderList, EntriesKeepTheirAddressesAndBounds) {

@@ -172,6 +172,11 @@ TEST(LocalName, BuildsTheMirrorName) {
       {Url("http://127.0.0.1/x.ASP?q"), 1, true, "/m/127.0.0.1/x_1.ASP.html"},
       {Parts("127.0.0.1", "", "f.htm"), {}, true, "/m/127.0.0.1/f.htm"},
       {Url("http://[::1]:8701/a/"), {}, true, "/m/[__1]/a/index.html"},
+      // Names without a dot are pages; the directory of the same name holds
+      // the pages below them.
+      {Parts("127.0.0.1", "/", "docs"), {}, true, "/m/127.0.0.1/docs.html"},
+      {Parts("127.0.0.1", "/docs/", "intro"), {}, true, "/m/127.0.0.1/docs/intro.html"},
+      {Parts("127.0.0.1", "/", "search", "q=1"), 0, true, "/m/127.0.0.1/search_0.html"},
   };
   for (const Case& c : cases) {
     TNamingOptions opt;
@@ -217,9 +222,9 @@ TEST(LocalName, KeepsHarmlessDots) {
       {Parts("h", "/", "..foo"), "/m/h/..foo"},
       {Parts("h", "/", "%2e%2efoo"), "/m/h/..foo"},
       {Parts("h", "/a..b/", "c...d"), "/m/h/a..b/c...d"},
-      {Parts("h", "/.../", "x"), "/m/h/.../x"},
+      {Parts("h", "/.../", "x"), "/m/h/.../x.html"},
       {Parts("h", "/", "sub%2fx.html"), "/m/h/sub/x.html"},
-      {Parts("h..", "/", "x"), "/m/h../x"},
+      {Parts("h..", "/", "x"), "/m/h../x.html"},
   };
   for (const auto& [u, want] : cases)
     EXPECT_EQ(LocalFileName("/m/", u, TNamingOptions{}).value_or("<refused>"), want);
@@ -246,6 +251,8 @@ TEST(LinkText, MatchesTheStoredName) {
       {Parts("127.0.0.1", "/a/", "s%2easp", "q"), 0, "s_0.asp"},
       {Url("http://127.0.0.1/a/b%20c.html"), {}, "b%20c.html"},
       {Parts("127.0.0.1", "", "f.htm"), {}, "../f.htm"},  // stored below the host too
+      {Parts("127.0.0.1", "/a/", "about"), {}, "about.html"},
+      {Parts("127.0.0.1", "/", "docs"), {}, "../docs.html"},
   };
   for (const Case& c : cases) {
     TNamingOptions opt;
@@ -258,6 +265,34 @@ TEST(LinkText, MatchesTheStoredName) {
       EXPECT_EQ(stored, "/m/127.0.0.1/a/" + DecodeURLText(c.want));
     }
   }
+}
+
+TEST(LinkText, LeadsFromAPageWithoutExtension) {
+  const TURL post = Parts("h", "/blog/2024/", "first-post");
+  EXPECT_EQ(LocalLinkText(post, Parts("h", "/", "about"), {}), "../../about.html");
+  EXPECT_EQ(LocalLinkText(post, Parts("h", "/blog/2024/", "cover.jpg"), {}), "cover.jpg");
+}
+
+TEST(SpiderTools, IsKnownFileExtension) {
+  const TStringList rec = {"asp"};
+  const std::pair<const char*, bool> cases[] = {
+      {"gif", true},
+      {"GIF ", true},
+      {"html", true},
+      {"css", true},
+      {"js", true},
+      {"asp", true},
+      {"rst", false},
+      {"em", false},
+      {"body", false},
+      {"1", false},
+      {"getComputedStyle", false},
+      {"", false},
+      {"ConfigItem", false},
+  };
+  for (const auto& [ext, want] : cases)
+    EXPECT_EQ(IsKnownFileExtension(ext, &rec), want) << ext;
+  EXPECT_FALSE(IsKnownFileExtension("asp"));
 }
 
 // A host holding escapes is stored under its literal name; the rewritten

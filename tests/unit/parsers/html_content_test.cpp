@@ -84,12 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {"k.htm"},
                    {"j.js"},
                    "<SCRIPT SRC=[j.js]>\"[k.htm]\"</SCRIPT>"},
-        // A bare SCRIPT tag leaves its content to HTML text mode.
+        // A bare SCRIPT tag, as pages write it today, holds script too.
         ContentRow{pmHTML,
-                   "<SCRIPT>document.write(\"<A HREF=x.htm>\")</SCRIPT>",
-                   {},
-                   {"x.htm"},
-                   "<SCRIPT>document.write(\"<A HREF=[x.htm]>\")</SCRIPT>"},
+                   "<script>var a = 'x.htm'; w(\"<A HREF=y.htm>\")</script><A HREF=z>",
+                   {"x.htm", "<A HREF=y.htm>"},
+                   {"z"},
+                   "<script>var a = '[x.htm]'; w(\"[<A HREF=y.htm>]\")</script><A HREF=[z]>"},
         // In a document the end tag ends the content even inside a literal.
         ContentRow{pmHTML,
                    "<SCRIPT x>w('<script src=a.js></script>');</SCRIPT><A HREF=y>",
@@ -133,6 +133,32 @@ INSTANTIATE_TEST_SUITE_P(
                    {"x"},
                    "@media s { a { b: url([x]) } } c: url(y)"},
         ContentRow{pmStyle, "} } {url(z)}", {}, {"z"}, "} } {url([z])}"},
+        // Imports in all their forms, outside braces too.
+        ContentRow{pmStyle,
+                   "@import \"a.css\";@IMPORT 'b.css' screen;\n@import url(c.css) print;"
+                   "@import url( \"d.css\" );@import e;",
+                   {},
+                   {"a.css", "b.css", "c.css", "d.css"},
+                   "@import \"[a.css]\";@IMPORT '[b.css]' screen;\n@import url([c.css]) print;"
+                   "@import url( \"[d.css]\" );@import e;"},
+        // Fonts, image-set() strings; commented-out rules are not loaded.
+        ContentRow{pmStyle,
+                   "@font-face{src:url(f.woff2) format(\"woff2\")}"
+                   "p{b:-webkit-image-set(\"x.png\" 1x, url(y.png) 2x)}",
+                   {},
+                   {"f.woff2", "x.png", "y.png"},
+                   "@font-face{src:url([f.woff2]) format(\"woff2\")}"
+                   "p{b:-webkit-image-set(\"[x.png]\" 1x, url([y.png]) 2x)}"},
+        ContentRow{pmStyle,
+                   "/* @import \"n.css\"; {url(q)} */{a:url(r)}/* open",
+                   {},
+                   {"r"},
+                   "/* @import \"n.css\"; {url(q)} */{a:url([r])}/* open"},
+        ContentRow{pmHTML,
+                   "<STYLE TYPE=text/css>@import 's.css';</STYLE>",
+                   {},
+                   {"s.css"},
+                   "<STYLE TYPE=text/css>@import '[s.css]';</STYLE>"},
         ContentRow{pmStyle, "{url('')}", {}, {""}, "{url('[]')}"},
         ContentRow{pmStyle, "{url(a.gif", {}, {}, "{url(a.gif"},
         ContentRow{pmStyle, "</style>{url(a)}", {}, {"a"}, "</style>{url([a])}"},
@@ -146,13 +172,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    {"b"},
                    "<STYLE x>{url(a</STYLE><IMG SRC=[b]>)"},
-        ContentRow{pmHTML, "<STYLE>{url(a)}</STYLE>", {}, {}, "<STYLE>{url(a)}</STYLE>"},
-        // Style attributes are not scanned.
+        ContentRow{pmHTML, "<STYLE>{url(a)}</STYLE>", {}, {"a"}, "<STYLE>{url([a])}</STYLE>"},
+        ContentRow{pmHTML, "<STYLEX>{url(a)}", {}, {}, "<STYLEX>{url(a)}"},
+        // Style attributes hold declarations: their url() are pictures.
         ContentRow{pmHTML,
                    "<P STYLE=\"{background:url(a)}\">",
                    {},
-                   {},
-                   "<P STYLE=\"{background:url(a)}\">"}));
+                   {"a"},
+                   "<P STYLE=\"{background:url([a])}\">"}));
 
 }  // namespace
 }  // namespace trawlonix

@@ -12,6 +12,7 @@
 #include "engine/ConsoleHost.h"
 #include "model/projectfile.h"
 #include "settings/Settings.h"
+#include "url/urlparser.h"
 
 namespace trawlonix::cli {
 
@@ -28,7 +29,8 @@ const char* const kUsage =
     "and run it. The project file is saved as DIR/NAME.txp.\n"
     "\n"
     "OPTIONS are those of 'trawlonix-cli new' (limits, actions, --name, ...;\n"
-    "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save).\n"
+    "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save,\n"
+    "--ca-certificate FILE, --no-check-certificate).\n"
     "\n"
     "Exit status: 0 finished, 130 interrupted, 1 failure, 2 usage error.\n";
 
@@ -51,7 +53,12 @@ int CreateProject(const Args& newArgs) {
 
 }  // namespace
 
-int RunMirror(const Args& args) {
+int RunMirror(const Args& givenArgs) {
+  TOptions options;
+  options.LoadSettings();
+  Args args = givenArgs;
+  if (const std::string e = TakeTlsOptions(args, options); !e.empty())
+    return UsageError("mirror", e);
   TConsoleRunArgs run;
   bool help = false;
   std::vector<std::string> rest;
@@ -64,8 +71,6 @@ int RunMirror(const Args& args) {
     return UsageError("mirror", "missing start URL");
   const std::string url = rest[0];
   rest.erase(rest.begin());
-  TOptions options;
-  options.LoadSettings();
   std::string dir = options.DefaultLocalPath.empty() ? "." : options.DefaultLocalPath;
   if (!rest.empty() && !rest[0].empty() && rest[0][0] != '-') {
     dir = rest[0];
@@ -96,6 +101,20 @@ int RunMirror(const Args& args) {
   run.ProjectFile = absDir + "/" + project.Definition.ProjectName.str() + ".txp";
   run.Choice = CrawlHost::StartChoice::Restart;
   if (!run.Quiet) Out("Project file: " + run.ProjectFile + "\n");
+  // A start page that could not be fetched (a refused certificate, say) is a
+  // failed mirror, not a finished one.
+  TURL start;
+  ParseURL(project.Definition.StartingUrl, project.Definition.StrictUrl, start);
+  const std::string startUrl = ComposeURL(start);
+  run.AfterRun = [startUrl](TConsoleHost& host, const TOptions&, bool) {
+    for (const TResultRow& row : host.Results.Rows(TResultLists::kBroken)) {
+      if (row.Text != startUrl) continue;
+      Err(std::string(kProgram) +
+          ": the start page could not be fetched: " + MessageLines(row.Reference) + "\n");
+      return kExitFailure;
+    }
+    return kExitOk;
+  };
   return RunProjectFromConsole(run, options, &project);
 }
 

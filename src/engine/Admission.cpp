@@ -4,6 +4,7 @@
 
 #include "engine/TrawlonixThread.h"
 #include "model/SpiderTools.h"
+#include "url/urlscheme.h"
 
 namespace trawlonix {
 
@@ -197,7 +198,7 @@ void TTrawlonixThread::JudgeLink(std::string& text, TLinkKind kind) {
       text = text.substr(0, colon + 1) + code;
     }
   }
-  if (u.Protocol != "http") {
+  if (!IsWebProtocol(u.Protocol)) {
     const int opt = S.Definition.actColOpt;
     if (opt == coLinksToOtherServers || opt == coAllLinks) OfferCollected(u);
     return;

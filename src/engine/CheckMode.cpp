@@ -19,6 +19,7 @@ bool TTrawlonixThread::AnySlotBusy() const {
 
 void TTrawlonixThread::ExecuteCheck() {
   CallHost([this] {
+    if (!S.Options.CheckCertificate) S.CheckHost->AppendLog(kTlsVerifyOffNotice);
     if (!Aborting) StartChecks();
     if (!AnySlotBusy()) FinishCheck();
   });

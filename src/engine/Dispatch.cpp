@@ -4,6 +4,7 @@
 
 #include "engine/TrawlonixThread.h"
 #include "model/SpiderTools.h"
+#include "url/urlscheme.h"
 
 namespace trawlonix {
 
@@ -146,7 +147,7 @@ void TTrawlonixThread::JudgeScriptString(std::string& text) {
   if (u.Ext.empty()) return;
   // Only web addresses can be fetched; a string naming another scheme would
   // only become a broken link.
-  if (u.Protocol != "http") return;
+  if (!IsWebProtocol(u.Protocol)) return;
   const bool admitted = JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Script);
   if (admitted && S.Definition.ChgJScriptLink) RewriteAdmitted(text, u, fragment);
 }
@@ -163,7 +164,7 @@ void TTrawlonixThread::JudgeFlashLink(const std::string& text) {
     const std::size_t colon = text.find(':');
     std::string code = colon == std::string::npos ? std::string() : text.substr(colon + 1);
     ScanScriptCode(code);
-  } else if (u.Protocol == "http") {
+  } else if (IsWebProtocol(u.Protocol)) {
     JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Html);
   }
 }
@@ -175,7 +176,7 @@ void TTrawlonixThread::JudgeClassLink(const std::string& text) {
   if (!ResolveLink(text + ".class", false, u, fragment)) return;
   // A class name is a package path; one that carries a scheme of its own is
   // no class and would only be requested from the wrong place.
-  if (u.Protocol != "http") return;
+  if (!IsWebProtocol(u.Protocol)) return;
   const int op = AddLinkTreeItem(RelativeLink(CurrentURL.Path, u.Path, u.FileName));
   const bool isNew = AddEntry(u, CurrentIndex, op, CurrentLevel + 1);
   if (op >= 0) SetLinkIcon(op, (!isNew && IsHypertext(u)) ? 18 : FileIcon(u));

@@ -62,6 +62,8 @@ std::string TTrawlonixThread::LocalNameFor(const TURL& url, std::string* display
 void TTrawlonixThread::BeginRequest(THTTPObject* f, const std::string& url) const {
   f->SetURL(url);
   f->SetUserAgent(kUserAgent);
+  f->SetHttp10(S.Options.Http10);
+  f->SetTls({S.Options.CACertificate, S.Options.CheckCertificate});
   if (S.TimeoutMs > 0)
     f->SetTimeoutMs(S.TimeoutMs);
   else

@@ -78,6 +78,7 @@ void TTrawlonixThread::Execute() {
   }
   Aborting = false;
   Running = true;
+  if (!S.Options.CheckCertificate) Log(kTlsVerifyOffNotice);
   StartFetches();
   bool busy = false;
   const int slotCount = SlotCount();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "url/urlparser.h"
+#include "url/urlscheme.h"
 
 namespace trawlonix {
 
@@ -149,9 +150,13 @@ TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::
   leave();
   if (def.ProjectName.empty()) return fail(setup_text::kNoProjectName);
   const auto scheme = def.StartingUrl.find("://");
-  if (scheme == std::string::npos || LowerAscii(def.StartingUrl.substr(0, scheme)) != "http") {
-    return fail(setup_text::kOnlyHttp);
+  if (scheme == std::string::npos ||
+      !IsWebProtocol(LowerAscii(def.StartingUrl.substr(0, scheme)))) {
+    return fail(setup_text::kOnlyWebAddress);
   }
+  TURL start;
+  ParseURL(def.StartingUrl, def.StrictUrl, start);
+  if (start.Host.empty()) return fail(setup_text::kNoHost);
   return report;
 }
 

@@ -1,7 +1,9 @@
 // Small pieces of the HTTP client that need no connection: splitting a URL the
-// way the client does, the If-Modified-Since date and Base64.
+// way the client does, where a relocation leads, the If-Modified-Since date
+// and Base64.
 #include <QDate>
 #include <QTime>
+#include <cctype>
 
 #include "net/HttpProt.h"
 
@@ -17,6 +19,11 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (a != prefix[i]) return false;
   }
   return true;
+}
+
+bool IsWebScheme(std::string_view s) {
+  return (s.size() == 4 && StartsWithNoCase(s, "http")) ||
+         (s.size() == 5 && StartsWithNoCase(s, "https"));
 }
 
 }  // namespace
@@ -118,6 +125,61 @@ std::string Base64Encode(std::string_view data) {
     out += '=';
   }
   return out;
+}
+
+void THttpCli::ComputeLocation(const std::string& value) {
+  // A direct request went out in the scheme the client speaks (http or
+  // https, whatever case the URL had); a proxy is asked for the URL's own
+  // scheme as written. The origin keeps the port the request went to.
+  const std::string scheme = viaProxy_ ? urlScheme_ : std::string(secure_ ? "https" : "http");
+  const std::string origin = scheme + "://" + urlHost_ + (urlPort_.empty() ? "" : ":" + urlPort_);
+  std::string_view ref = value;
+  if (ref.find("://") == std::string_view::npos && ref.size() >= 5 &&
+      (ref[0] == 'h' || ref[0] == 'H') && (ref[1] == 't' || ref[1] == 'T') &&
+      (ref[2] == 't' || ref[2] == 'T') && (ref[3] == 'p' || ref[3] == 'P') && ref[4] == ':') {
+    ref.remove_prefix(5);  // "http:/x" or "http:x": a scheme without a host
+  }
+  const std::string pathNoQuery = urlPath_.substr(0, urlPath_.find('?'));
+  // A Location in another scheme without a host ("file:///etc/passwd",
+  // "javascript:...", "mailto:...") names nothing on this server: it is passed
+  // on as sent instead of being read as a path here. Only http and https are
+  // followed.
+  std::size_t schemeEnd = 0;
+  while (schemeEnd < ref.size() &&
+         (std::isalnum(static_cast<unsigned char>(ref[schemeEnd])) || ref[schemeEnd] == '+' ||
+          ref[schemeEnd] == '-' || ref[schemeEnd] == '.'))
+    ++schemeEnd;
+  if (schemeEnd > 0 && schemeEnd < ref.size() && ref[schemeEnd] == ':' &&
+      std::isalpha(static_cast<unsigned char>(ref[0])) && !IsWebScheme(ref.substr(0, schemeEnd)) &&
+      (ref.find("://") != schemeEnd || ParseHttpURL(ref).Host.empty())) {
+    location_ = std::string(ref);
+    return;
+  }
+  if (ref.empty()) {
+    location_ = URL;
+  } else if (ref.rfind("//", 0) == 0) {
+    location_ = scheme + ":" + std::string(ref);  // network-path reference
+  } else if (ref[0] == '/') {
+    location_ = origin + std::string(ref);
+  } else if (ref.find("://") != std::string_view::npos) {
+    THttpURLParts l = ParseHttpURL(ref);
+    if (l.Host.empty()) {
+      location_ = origin + (l.Path.empty() ? "/" : l.Path);
+    } else {
+      // User information is dropped; the port stays.
+      location_ = l.Scheme + "://" + l.Host + (l.Port.empty() ? "" : ":" + l.Port) +
+                  (l.Path.empty() ? "/" : l.Path);
+    }
+  } else if (ref[0] == '?') {
+    location_ = origin + pathNoQuery + std::string(ref);  // same document, other query
+  } else if (ref[0] == '#') {
+    location_ = origin + urlPath_ + std::string(ref);
+  } else {
+    // Relative reference: against the directory of the requested document.
+    std::string dir = pathNoQuery.substr(0, pathNoQuery.rfind('/') + 1);
+    if (dir.empty()) dir = "/";
+    location_ = origin + dir + std::string(ref);
+  }
 }
 
 }  // namespace trawlonix

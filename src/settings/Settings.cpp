@@ -65,7 +65,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 17> kFields = {{
+constexpr std::array<Field, 20> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -83,6 +83,9 @@ constexpr std::array<Field, 17> kFields = {{
     {"ProxyPort", Kind::Int, nullptr, &TOptions::ProxyPort, nullptr},
     {"ProxyUsername", Kind::Text, &TOptions::ProxyUsername, nullptr, nullptr},
     {"ProxyPassword", Kind::Password, &TOptions::ProxyPassword, nullptr, nullptr},
+    {"CACertificate", Kind::Text, &TOptions::CACertificate, nullptr, nullptr},
+    {"CheckCertificate", Kind::Flag, nullptr, nullptr, &TOptions::CheckCertificate},
+    {"HTTP10", Kind::Flag, nullptr, nullptr, &TOptions::Http10},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,

@@ -10,7 +10,7 @@ namespace {
 
 // Runs a whole response through the reader in pieces of `chunk` bytes and
 // writes down what came out: "B" header begin, "L<line>" header line,
-// "E" header end, body bytes collected apart, "X<code>" error.
+// "E" header end, body bytes collected apart, "X<code>" error, "C" complete.
 struct Transcript {
   std::string events;
   std::string body;
@@ -37,6 +37,9 @@ Transcript Read(HttpResponseReader& r, const std::string& input, std::size_t chu
           break;
         case HttpReaderItem::Error:
           t.events += "X" + std::to_string(r.ErrorCode()) + "|";
+          break;
+        case HttpReaderItem::Complete:
+          t.events += "C|";
           break;
       }
     }

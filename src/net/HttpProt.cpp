@@ -514,7 +514,9 @@ bool THttpCli::RetryFresh() {
 
 void THttpCli::CheckBodyEnd(std::uint16_t error) {
   // An error answer this client chose to stop reading is not cut short.
-  if (Http10 || state_ != httpWaitingBody || reader_.Complete() || closeAfterBuffer_) return;
+  if (Http10 || state_ != httpWaitingBody || reader_.Complete() || closeAfterBuffer_ ||
+      reader_.CurrentPhase() == HttpResponseReader::phFailed)
+    return;
   reader_.EndOfInput();
   try {
     ProcessBuffer();

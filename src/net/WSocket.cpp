@@ -266,8 +266,12 @@ int TWSocket::Receive(void* buffer, std::size_t size) {
     const int n = SSL_read(ssl_, buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)));
     if (n > 0) return n;
     const int err = SSL_get_error(ssl_, n);
-    if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE || err == SSL_ERROR_ZERO_RETURN)
+    if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE) return 0;
+    if (err == SSL_ERROR_ZERO_RETURN) {
+      // close_notify read here: no notifier would tell of it again.
+      PostClose(0);
       return 0;
+    }
     tlsError_ = TlsErrorText(n);
     lastError_ = wsaTLSFAILED;
     PostClose(lastError_);

@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kBadChunk = "HTTP 分块长度无效";
 constexpr const char* kBadEncoding = "文档无法解压缩";
+// A zlib header shows within its first bytes whether it is one.
+constexpr std::size_t kMaxReplay = 64 * 1024;
 
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -51,6 +53,10 @@ struct HttpResponseReader::ZState {
   bool ended = false;
   bool producedAny = false;
   bool fedAny = false;
+  // Everything fed before the first output, for a second try as bare deflate
+  // (cleared once it would pass kMaxReplay).
+  std::string replay;
+  bool replayKept = true;
   std::string in;
   std::string out;
 };
@@ -230,11 +236,14 @@ bool HttpResponseReader::Inflate(HttpReaderItem& item, bool& produced) {
   s.z.next_out = reinterpret_cast<Bytef*>(s.out.data());
   s.z.avail_out = static_cast<uInt>(s.out.size());
   int rc = inflate(&s.z, Z_NO_FLUSH);
-  if (rc == Z_DATA_ERROR && !s.producedAny && !s.rawTried && contentEncoding_ == "deflate") {
+  if (rc == Z_DATA_ERROR && !s.producedAny && !s.rawTried && s.replayKept &&
+      contentEncoding_ == "deflate") {
     s.rawTried = true;  // try again as a bare deflate stream
     inflateEnd(&s.z);
     s.z = z_stream{};
     if (inflateInit2(&s.z, -15) != Z_OK) return Fail(errBadEncoding, kBadEncoding, item), false;
+    s.in.swap(s.replay);
+    s.replay.clear();
     return Inflate(item, produced);
   }
   if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
@@ -246,6 +255,7 @@ bool HttpResponseReader::Inflate(HttpReaderItem& item, bool& produced) {
     s.in.clear();  // whatever follows the compressed stream is dropped
   }
   if (n > 0) {
+    if (!s.producedAny) std::string().swap(s.replay);
     s.producedAny = true;
     produced = true;
     bodyChunk_.assign(s.out.data(), n);
@@ -278,6 +288,10 @@ bool HttpResponseReader::NextFramedBody(HttpReaderItem& item) {
       return true;
     }
     if (zs_) {
+      if (!zs_->producedAny && !zs_->rawTried && zs_->replayKept) {
+        zs_->replayKept = zs_->replay.size() + raw.size() <= kMaxReplay;
+        if (zs_->replayKept) zs_->replay.append(raw);
+      }
       zs_->in.append(raw);
       zs_->fedAny = zs_->fedAny || !raw.empty();
       continue;

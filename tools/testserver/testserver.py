@@ -16,6 +16,7 @@ import http
 import json
 import mimetypes
 import os
+import select
 import signal
 import socket
 import struct
@@ -482,6 +483,33 @@ def send_answer(state, conn, head, body, a, keep=False):
     graceful_close(conn)
 
 
+def tunnel(conn, target):
+    """A proxy's CONNECT: relays bytes to a server on 127.0.0.0/8 only."""
+    host, _, port = target.rpartition(":")
+    if not host.startswith("127.") or not port.isdigit():
+        return simple(conn, 403, b"only 127.0.0.0/8\n")
+    try:
+        upstream = socket.create_connection((host, int(port)), timeout=5)
+    except OSError:
+        return simple(conn, 502, b"cannot connect\n")
+    conn.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+    ends = [conn, upstream]
+    try:
+        while True:
+            ready, _, _ = select.select(ends, [], [], READ_TIMEOUT)
+            if not ready:
+                break
+            for r in ready:
+                data = r.recv(65536)
+                if not data:
+                    raise OSError("closed")
+                (upstream if r is conn else conn).sendall(data)
+    except OSError:
+        pass
+    upstream.close()
+    conn.close()
+
+
 def cut_record(conn):
     """Sends the start of a TLS record that never ends, then closes."""
     try:
@@ -595,6 +623,9 @@ def handle_one(state, conn, conn_id, answered):
         "headers": headers, "raw": head.decode("latin-1"), "body": body.decode("latin-1"),
     }
     state.record(rec)
+    if not problem and state.proxy and method == "CONNECT":
+        tunnel(conn, target)
+        return False
     if not problem and state.proxy and not absolute:
         problem = "origin-form target on a proxy"
     if not problem and not version.startswith("HTTP/") and version != "":

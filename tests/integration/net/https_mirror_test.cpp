@@ -109,6 +109,18 @@ TEST_F(HttpsMirror, SameMirrorAsOverHttpThenUpdateAndContinue) {
   r = Cli({"run", project, "--continue", "-q", "--ca-certificate", ca});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_TRUE(Tree(dir_.filePath("https/127.0.0.1")) == secure);
+
+  // The link check asks over TLS too: passed only with the certificate trusted.
+  QFile list(dir_.filePath("urls.txt"));
+  ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+  list.write((https + "index.html\n").toUtf8());
+  list.close();
+  r = Cli({"check", list.fileName(), "-q"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("坏的: 404 TLS 安全连接失败"), std::string::npos) << r.out;
+  r = Cli({"check", list.fileName(), "-q", "--ca-certificate", ca});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_NE(r.out.find("\t通过"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -234,5 +234,25 @@ TEST_F(HttpsTest, RequestTargetIsPercentEncoded) {
   EXPECT_EQ(reqs[0].target, "/n/%C3%A4%20b%41.html");
 }
 
+// Through a proxy an https request opens a tunnel with CONNECT; TLS and the
+// request itself (origin form) go through it to the server.
+TEST_F(HttpsTest, ProxyTunnelsHttpsWithConnect) {
+  TestServer proxy;
+  TestServer::Options o;
+  o.extraArgs = {"--proxy"};
+  ASSERT_TRUE(proxy.start(o));
+  Fetch(Url(kGood, "/ok"), {certs_->caFile().toStdString(), true}, [&](THTTPObject& obj) {
+    obj.SetUseProxy(true);
+    obj.SetProxyServer("127.0.0.1");
+    obj.SetProxyPort(proxy.port());
+  });
+  EXPECT_TRUE(Good()) << Read<std::string>([this] { return obj_->ReasonPhrase(); });
+  EXPECT_EQ(Read<std::string>([this] { return obj_->Data(); }), "secure");
+  const auto tunnels = proxy.requests();
+  ASSERT_EQ(tunnels.size(), 1);
+  EXPECT_EQ(tunnels[0].method, "CONNECT");
+  EXPECT_EQ(tunnels[0].target, "127.0.0.1:" + QByteArray::number(servers_[kGood]->port()));
+}
+
 }  // namespace
 }  // namespace trawlonix

@@ -53,6 +53,7 @@ struct HttpResponseReader::ZState {
   bool ended = false;
   bool producedAny = false;
   bool fedAny = false;
+  bool failed = false;  // the stream broke after the output handed on last
   // Everything fed before the first output, for a second try as bare deflate
   // (cleared once it would pass kMaxReplay).
   std::string replay;
@@ -229,6 +230,7 @@ HttpResponseReader::RawStatus HttpResponseReader::TakeRaw(std::string_view& raw,
 bool HttpResponseReader::Inflate(HttpReaderItem& item, bool& produced) {
   ZState& s = *zs_;
   produced = false;
+  if (s.failed) return Fail(errBadEncoding, kBadEncoding, item), false;
   if (s.ended || s.in.empty()) return true;
   s.out.resize(kMaxDecodedPiece);
   s.z.next_in = reinterpret_cast<Bytef*>(s.in.data());
@@ -236,8 +238,8 @@ bool HttpResponseReader::Inflate(HttpReaderItem& item, bool& produced) {
   s.z.next_out = reinterpret_cast<Bytef*>(s.out.data());
   s.z.avail_out = static_cast<uInt>(s.out.size());
   int rc = inflate(&s.z, Z_NO_FLUSH);
-  if (rc == Z_DATA_ERROR && !s.producedAny && !s.rawTried && s.replayKept &&
-      contentEncoding_ == "deflate") {
+  if (rc == Z_DATA_ERROR && s.z.avail_out == s.out.size() && !s.producedAny && !s.rawTried &&
+      s.replayKept && contentEncoding_ == "deflate") {
     s.rawTried = true;  // try again as a bare deflate stream
     inflateEnd(&s.z);
     s.z = z_stream{};
@@ -246,10 +248,15 @@ bool HttpResponseReader::Inflate(HttpReaderItem& item, bool& produced) {
     s.replay.clear();
     return Inflate(item, produced);
   }
-  if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
-    return Fail(errBadEncoding, kBadEncoding, item), false;
-  s.in.erase(0, s.in.size() - s.z.avail_in);
   const std::size_t n = s.out.size() - s.z.avail_out;
+  if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
+    // What was decoded before the fault is handed on first, so that the
+    // outcome does not depend on how the bytes arrived.
+    if (n == 0) return Fail(errBadEncoding, kBadEncoding, item), false;
+    s.failed = true;
+    rc = Z_OK;
+  }
+  s.in.erase(0, s.in.size() - s.z.avail_in);
   if (rc == Z_STREAM_END) {
     s.ended = true;
     s.in.clear();  // whatever follows the compressed stream is dropped

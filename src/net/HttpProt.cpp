@@ -498,6 +498,7 @@ bool THttpCli::RetryFresh() {
   reused_ = false;
   requestError_ = 0;
   reader_.Reset();
+  ++generation_;  // a send still queued for the closed connection is void
   QMetaObject::invokeMethod(
       this,
       [this, gen = generation_] {

@@ -1,11 +1,13 @@
-// Small pieces of the HTTP client that need no connection: splitting a URL the
-// way the client does, where a relocation leads, the If-Modified-Since date
+// Small pieces of the HTTP client that need no connection: splitting a URL
+// (with the program's URL parser) into what a request needs, where a
+// relocation leads, the If-Modified-Since date
 // and Base64.
 #include <QDate>
 #include <QTime>
 #include <cctype>
 
 #include "net/HttpProt.h"
+#include "url/urlparser.h"
 
 namespace trawlonix {
 
@@ -31,56 +33,44 @@ bool IsWebScheme(std::string_view s) {
 THttpURLParts ParseHttpURL(std::string_view text) {
   THttpURLParts p;
   if (text.empty()) return p;
-  std::string_view rest;
-  if (std::size_t pos = text.find("://"); pos != std::string_view::npos) {
-    p.Scheme = text.substr(0, pos);
-    rest = text.substr(pos + 3);
-  } else if (text[0] == '/') {
-    p.Scheme = "http";
-    if (text.size() < 2 || text[1] != '/') {
-      p.Path = text;
-      return p;
-    }
-    rest = text.substr(2);  // "//host/path": the authority follows the two slashes
-  } else if (StartsWithNoCase(text, "http:")) {
-    p.Scheme = "http";
-    if (text.size() > 6 && text[6] != '/') {
-      p.Path = text.substr(5);
-      return p;
-    }
-    rest = text.size() > 6 ? text.substr(6) : std::string_view();
-  } else if (StartsWithNoCase(text, "mailto:")) {
-    p.Scheme = "mailto";
-    rest = text.substr(text.find(':') + 1);
-  } else {
-    rest = text;
+  const std::size_t sep = text.find("://");
+  const bool networkPath = text.size() >= 2 && text[0] == '/' && text[1] == '/';
+  if (sep == std::string_view::npos && !networkPath && text[0] == '/') {
+    p.Scheme = "http";  // a path alone
+    p.Path = text;
+    return p;
   }
-
-  std::size_t slash = rest.find('/');
-  std::string_view authority = rest.substr(0, slash);
-  if (slash != std::string_view::npos) p.Path = rest.substr(slash);
-
-  std::size_t colon = authority.rfind(':');
-  std::size_t at = authority.rfind('@');
-  if (colon == std::string_view::npos && at == std::string_view::npos) {
-    p.Host = authority;
-  } else if (at == std::string_view::npos || (colon != std::string_view::npos && colon > at)) {
-    p.Port = authority.substr(colon + 1);
-    std::size_t hostBegin = at == std::string_view::npos ? 0 : at + 1;
-    p.Host = authority.substr(hostBegin, colon - hostBegin);
-  } else {
-    p.Host = authority.substr(at + 1);
+  // The URL parser reads "http:/x" and "mailto:a@b" as they are; any other
+  // text without "://" is an authority ("proxy:3128", "host").
+  const bool ownForm = StartsWithNoCase(text, "http:") || StartsWithNoCase(text, "mailto:");
+  std::string prefixed;
+  if (sep == std::string_view::npos && !networkPath && !ownForm) {
+    prefixed = "http://" + std::string(text);
   }
-  if (at != std::string_view::npos) {
-    std::string_view userInfo = authority.substr(0, at);
-    std::size_t sep = userInfo.find(':');
-    if (sep == std::string_view::npos) {
-      p.User = userInfo;
-    } else {
-      p.User = userInfo.substr(0, sep);
-      p.Password = userInfo.substr(sep + 1);
-    }
+  TURL u;
+  std::string fragment;
+  ParseURL(prefixed.empty() ? text : std::string_view(prefixed), true, u, fragment);
+  if (sep != std::string_view::npos) {
+    p.Scheme = text.substr(0, sep);  // as written: a proxy is asked in the URL's own spelling
+  } else if (prefixed.empty()) {
+    p.Scheme = u.Protocol.empty() ? "http" : u.Protocol;
   }
+  p.User = u.User;
+  p.Password = u.Password;
+  p.Host = u.Host;
+  p.Port = u.Port;
+  if (u.Protocol == "mailto") return p;
+  if (u.Protocol == "http" && sep == std::string_view::npos && !networkPath) {
+    p.Path = u.FileName;  // "http:/x": a path without a host
+    return p;
+  }
+  // Nothing after the authority: no path (the request then asks for "/").
+  const std::size_t authority = sep != std::string_view::npos ? sep + 3 : networkPath ? 2 : 0;
+  if (prefixed.empty() && text.find_first_of("/\\?#", authority) == std::string_view::npos)
+    return p;
+  if (!prefixed.empty() && text.find_first_of("/\\?#") == std::string_view::npos) return p;
+  p.Path = u.Path + u.FileName;
+  if (!u.Query.empty()) p.Path += "?" + u.Query;
   return p;
 }
 

@@ -49,26 +49,30 @@ class HttpsTest : public ::testing::Test {
 
   static void SetUpTestSuite() {
     certs_ = new TestCertificates;
-    if (!certs_->make()) return;
+    if (!certs_->make()) {
+      delete certs_;
+      certs_ = nullptr;
+    }
+  }
+  // The server of a kind, started on first use (nullptr when it would not start).
+  static TestServer* Server(ServerKind k) {
+    if (servers_[k]) return servers_[k];
     const TestCertificates::Kind certFor[] = {TestCertificates::Good, TestCertificates::WrongName,
                                               TestCertificates::Expired,
                                               TestCertificates::UnknownCa, TestCertificates::Good};
-    for (int k = 0; k < kServers; ++k) {
-      TestServer::Options o;
-      o.script = kScript;
-      if (k == kPlainKeepAlive) {
-        o.extraArgs = {"--keep-alive", "3"};
-      } else {
-        o.tlsCert = certs_->certFile(certFor[k]);
-        o.tlsKey = certs_->keyFile();
-        o.tlsStallHandshake = k == kStall;
-      }
-      servers_[k] = new TestServer;
-      if (!servers_[k]->start(o)) {
-        delete servers_[k];
-        servers_[k] = nullptr;
-      }
+    TestServer::Options o;
+    o.script = kScript;
+    o.startTimeoutMs = 30000;
+    if (k == kPlainKeepAlive) {
+      o.extraArgs = {"--keep-alive", "3"};
+    } else {
+      o.tlsCert = certs_->certFile(certFor[k]);
+      o.tlsKey = certs_->keyFile();
+      o.tlsStallHandshake = k == kStall;
     }
+    auto server = std::make_unique<TestServer>();
+    if (server->start(o)) servers_[k] = server.release();
+    return servers_[k];
   }
   static void TearDownTestSuite() {
     for (TestServer*& s : servers_) {
@@ -79,8 +83,7 @@ class HttpsTest : public ::testing::Test {
     certs_ = nullptr;
   }
   void SetUp() override {
-    for (TestServer* s : servers_)
-      ASSERT_NE(s, nullptr) << "a test server did not start";
+    ASSERT_NE(certs_, nullptr) << "no test certificates";
     worker_.Run([this] {
       obj_ = new THTTPObject(worker_.Context());
       obj_->SetTimeoutMs(2000);
@@ -91,7 +94,9 @@ class HttpsTest : public ::testing::Test {
     });
   }
   std::string Url(ServerKind k, const std::string& path) const {
-    return servers_[k]->baseUrl().toStdString() + path.substr(1);
+    TestServer* s = Server(k);
+    EXPECT_NE(s, nullptr) << "test server " << k << " did not start";
+    return s ? s->baseUrl().toStdString() + path.substr(1) : std::string("http://127.0.0.1:1/");
   }
   void Fetch(const std::string& url, const TTlsSettings& tls,
              const std::function<void(THTTPObject&)>& setup = {}) {
@@ -204,13 +209,13 @@ TEST_F(HttpsTest, DecodedSizeIsBoundedByTheBodyCap) {
 // closes it (here after every third, unannounced); a request sent on a
 // connection the server closed meanwhile is repeated once, unnoticed.
 TEST_F(HttpsTest, KeptConnectionsAreReusedAndRetriedWhenClosed) {
-  ASSERT_TRUE(servers_[kPlainKeepAlive]->clear());
+  ASSERT_TRUE(Server(kPlainKeepAlive)->clear());
   for (int i = 0; i < 7; ++i) {
     Fetch(Url(kPlainKeepAlive, "/n" + std::to_string(i)), {});
     EXPECT_TRUE(Good()) << i;
     EXPECT_EQ(Read<std::string>([this] { return obj_->Data(); }), "keep");
   }
-  const auto reqs = servers_[kPlainKeepAlive]->requests();
+  const auto reqs = Server(kPlainKeepAlive)->requests();
   ASSERT_EQ(reqs.size(), 7);
   std::set<int> connections;
   for (const auto& r : reqs) {
@@ -218,8 +223,7 @@ TEST_F(HttpsTest, KeptConnectionsAreReusedAndRetriedWhenClosed) {
     EXPECT_EQ(r.version, "HTTP/1.1");
     EXPECT_EQ(r.header("Connection"), "keep-alive");
     EXPECT_EQ(r.header("Accept-Encoding"), "gzip, deflate");
-    EXPECT_EQ(r.header("Host"),
-              "127.0.0.1:" + QByteArray::number(servers_[kPlainKeepAlive]->port()));
+    EXPECT_EQ(r.header("Host"), "127.0.0.1:" + QByteArray::number(Server(kPlainKeepAlive)->port()));
   }
   EXPECT_EQ(connections.size(), 3u);
 }
@@ -227,9 +231,9 @@ TEST_F(HttpsTest, KeptConnectionsAreReusedAndRetriedWhenClosed) {
 // Bytes outside printable ASCII in a path go out as %XX; escapes already
 // there stay as they are.
 TEST_F(HttpsTest, RequestTargetIsPercentEncoded) {
-  ASSERT_TRUE(servers_[kPlainKeepAlive]->clear());
+  ASSERT_TRUE(Server(kPlainKeepAlive)->clear());
   Fetch(Url(kPlainKeepAlive, "/n/\xC3\xA4 b%41.html"), {});
-  const auto reqs = servers_[kPlainKeepAlive]->requests();
+  const auto reqs = Server(kPlainKeepAlive)->requests();
   ASSERT_EQ(reqs.size(), 1);
   EXPECT_EQ(reqs[0].target, "/n/%C3%A4%20b%41.html");
 }
@@ -251,7 +255,7 @@ TEST_F(HttpsTest, ProxyTunnelsHttpsWithConnect) {
   const auto tunnels = proxy.requests();
   ASSERT_EQ(tunnels.size(), 1);
   EXPECT_EQ(tunnels[0].method, "CONNECT");
-  EXPECT_EQ(tunnels[0].target, "127.0.0.1:" + QByteArray::number(servers_[kGood]->port()));
+  EXPECT_EQ(tunnels[0].target, "127.0.0.1:" + QByteArray::number(Server(kGood)->port()));
 }
 
 }  // namespace

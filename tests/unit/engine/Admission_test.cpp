@@ -108,7 +108,7 @@ TEST(JudgeLink, OtherProtocolsAreCollectedNeverFetched) {
     WorkerFixture f;
     f.setup.Definition.actColOpt = opt;
     f.Make();
-    f.Link("https://h/a/b/secure.html");
+    f.Link("ftp://h/a/b/file.html");
     f.Link("mailto:Someone@Example.org");
     EXPECT_EQ(f.spider.Count(), 1);
     const auto& links = f.host.results.Rows(TResultLists::kLinks);

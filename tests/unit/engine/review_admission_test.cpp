@@ -225,7 +225,8 @@ TEST(ReviewAdmission, CollectionOfScriptFlashAndClassLinks) {
 }
 
 // A class reference names a class by package path; one that carries a
-// scheme of its own is no class name and must not enter a non-web address.
+// scheme of its own is no class name and must not enter a non-web address
+// (http and https are web addresses).
 TEST(ReviewAdmission, ClassReferencesOnlyEnterWebAddresses) {
   WorkerFixture f("http://h/a/");
   f.Make();
@@ -237,8 +238,8 @@ TEST(ReviewAdmission, ClassReferencesOnlyEnterWebAddresses) {
   std::vector<std::string> urls;
   for (int i = 1; i < f.spider.Count(); ++i)
     urls.push_back(ComposeURL(f.spider[i].URL));
-  EXPECT_EQ(urls,
-            (std::vector<std::string>{"http://h/a/com/x/Good.class", "http://far/Other.class"}));
+  EXPECT_EQ(urls, (std::vector<std::string>{"https://far/Evil.class", "http://h/a/com/x/Good.class",
+                                            "http://far/Other.class"}));
 }
 
 // The mailto address and the other-scheme rule of HTML links.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/Text.h"
 #include "url/urlparser.h"
 #include "url/urlscheme.h"
 
@@ -32,24 +33,10 @@ std::string Cut(std::string_view s, std::size_t n) {
   return std::string(s.substr(0, n));
 }
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string TrimText(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-    ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-    --e;
-  return std::string(s.substr(b, e - b));
+  return std::string(text::Trim(s));
 }
 
 std::string PrepareUrlText(std::string_view trimmed) {
@@ -78,7 +65,7 @@ std::string ProposeProjectName(std::string_view host) {
       numeric = numeric && c >= '0' && c <= '9';
     if (!numeric) name.erase(last);
   }
-  if (name.size() >= 4 && LowerAscii(name.substr(0, 4)) == "www.") {
+  if (text::StartsWithNoCase(name, "www.")) {
     name.erase(0, 4);
   } else {
     for (char& c : name) {
@@ -151,7 +138,7 @@ TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::
   if (def.ProjectName.empty()) return fail(setup_text::kNoProjectName);
   const auto scheme = def.StartingUrl.find("://");
   if (scheme == std::string::npos ||
-      !IsWebProtocol(LowerAscii(def.StartingUrl.substr(0, scheme)))) {
+      !IsWebProtocol(text::Lower(std::string_view(def.StartingUrl).substr(0, scheme)))) {
     return fail(setup_text::kOnlyWebAddress);
   }
   TURL start;

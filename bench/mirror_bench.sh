@@ -7,6 +7,10 @@
 # with openssl; trawlonix-cli and wget are given its certificate).
 #
 #   bench/mirror_bench.sh [--pages N] [--runs R] [--threads T] [--https] [--keep]
+#                         [--site DIR] [--tools "trawlonix wget httrack"]
+#
+# --site serves DIR (for instance the HTML of a Debian -doc package) instead
+# of a generated site; --tools picks the tools to run.
 #
 # Environment: BUILD_DIR (default build/dev) for trawlonix-cli.
 set -euo pipefail
@@ -17,6 +21,8 @@ RUNS=3
 THREADS=10
 KEEP=0
 HTTPS=0
+SITE=""
+TOOLS="trawlonix wget httrack"
 while [ $# -gt 0 ]; do
   case "$1" in
     --pages) PAGES=$2; shift 2 ;;
@@ -24,6 +30,8 @@ while [ $# -gt 0 ]; do
     --threads) THREADS=$2; shift 2 ;;
     --keep) KEEP=1; shift ;;
     --https) HTTPS=1; shift ;;
+    --site) SITE=$(cd "$2" && pwd); shift 2 ;;
+    --tools) TOOLS=$2; shift 2 ;;
     *) echo "usage: $0 [--pages N] [--runs R] [--threads T] [--https] [--keep]" >&2; exit 2 ;;
   esac
 done
@@ -45,9 +53,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "== generating a site of $PAGES pages"
-python3 tools/sitegen.py --out "$W/site" --pages "$PAGES"
-SITE_FILES=$(find "$W/site" -type f | wc -l)
+if [ -z "$SITE" ]; then
+  echo "== generating a site of $PAGES pages"
+  python3 tools/sitegen.py --out "$W/site" --pages "$PAGES"
+  SITE="$W/site"
+fi
+SITE_FILES=$(find -L "$SITE" -type f | wc -l)
 
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 TLSPORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
@@ -83,7 +94,7 @@ http {
   fastcgi_temp_path $W/nginx/fastcgi;
   uwsgi_temp_path $W/nginx/uwsgi;
   scgi_temp_path $W/nginx/scgi;
-  server { listen 127.0.0.1:$PORT; $TLS_LISTEN root $W/site; }
+  server { listen 127.0.0.1:$PORT; $TLS_LISTEN root $SITE; }
 }
 CONF
 timeout 3600 /usr/sbin/nginx -c "$W/nginx/nginx.conf" -p "$W/nginx" &
@@ -137,7 +148,7 @@ run() {
   local requests connections
   requests=$(wc -l <"$W/nginx/access.log")
   connections=$(sort -u "$W/nginx/access.log" | wc -l)
-  broken=$(python3 tools/sitegen_checklinks.py "$top" | sed -n 's/.*broken \([0-9]*\).*/\1/p')
+  broken=$( (python3 tools/sitegen_checklinks.py "$top" || true) | sed -n 's/.*broken \([0-9]*\).*/\1/p')
   # GNU time puts "Command exited with non-zero status" before the figures.
   read -r wall user sys rss < <(tail -n 1 "$t")
   echo "$tool $wall $(python3 -c "print(round($user+$sys,2))") $rss $files ${broken:-0} $requests $connections" >>"$W/results"
@@ -146,9 +157,11 @@ run() {
 
 : >"$W/results"
 for n in $(seq 1 "$RUNS"); do
-  for tool in trawlonix wget httrack; do run "$tool" "$n"; done
+  for tool in $TOOLS; do run "$tool" "$n"; done
   if [ "$HTTPS" = 1 ]; then
-    for tool in trawlonix-https wget-https; do run "$tool" "$n"; done
+    for tool in $TOOLS; do
+      case "$tool" in trawlonix | wget) run "$tool-https" "$n" ;; esac
+    done
   fi
 done
 

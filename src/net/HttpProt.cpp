@@ -99,6 +99,26 @@ void THttpCli::StartRequest(THttpRequest kind) {
   contentType_.clear();
   location_ = URL;
 
+  std::string key;
+  if (!PlanRequest(key)) {
+    // Sent as plain HTTP it would be checked or fetched from the wrong place.
+    PostEnd();
+    return;
+  }
+  if (canReuse && key == connKey_) {
+    ReuseConnection(gen);
+    return;
+  }
+  connKey_ = key;
+  if (socket_->State() != wsClosed) socket_->Abort();  // left open by an earlier request
+  if (Stale(gen)) return;
+  Connect();
+}
+
+// Splits URL (and Proxy) into where to connect, what to ask and how; false
+// for a scheme this client cannot fetch (the failure is set). `key` names the
+// connection the request needs, to tell whether a kept one serves.
+bool THttpCli::PlanRequest(std::string& key) {
   THttpURLParts u = ParseHttpURL(URL);
   if (u.Path.empty()) u.Path = "/";
   urlScheme_ = u.Scheme.empty() ? "http" : u.Scheme;
@@ -126,26 +146,15 @@ void THttpCli::StartRequest(THttpRequest kind) {
   // Credentials inside the URL win, for this request only.
   requestUser_ = u.User.empty() ? Username : u.User;
   requestPassword_ = u.Password.empty() ? Password : u.Password;
-
   if (!viaProxy_ && !secure_ && scheme != "http") {
-    // Sent as plain HTTP it would be checked or fetched from the wrong place.
     statusCode_ = 404;
     reasonPhrase_ = std::string(kUnsupportedScheme) + ": " + scheme;
-    PostEnd();
-    return;
+    return false;
   }
-
-  std::string key = hostName_ + "\n" + port_ + "\n" + (secure_ ? "s\n" : "\n") + Tls.CAFile +
-                    (Tls.Verify ? "\nv" : "\n");
+  key = hostName_ + "\n" + port_ + "\n" + (secure_ ? "s\n" : "\n") + Tls.CAFile +
+        (Tls.Verify ? "\nv" : "\n");
   if (viaProxy_ && secure_) key += "\n" + u.Host + ":" + (u.Port.empty() ? defaultPort : u.Port);
-  if (canReuse && key == connKey_) {
-    ReuseConnection(gen);
-    return;
-  }
-  connKey_ = key;
-  if (socket_->State() != wsClosed) socket_->Abort();  // left open by an earlier request
-  if (Stale(gen)) return;
-  Connect();
+  return true;
 }
 
 void THttpCli::Connect() {

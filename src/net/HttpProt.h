@@ -160,6 +160,7 @@ class THttpCli : public QObject {
   void DataAvailable();
   void SessionClosed(std::uint16_t error);
   void SendRequest();
+  bool PlanRequest(std::string& key);
   void Connect();
   void ReuseConnection(std::uint64_t gen);
   void SendTunnelRequest();

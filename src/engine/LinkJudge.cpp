@@ -47,6 +47,7 @@ void TLinkJudge::BeginDocument(const TJudgeDocument& doc) {
   doc_ = doc;
   baseSet_ = false;
   batch_.Push(HostOp::kForgetLastRow);
+  hostRowsWait_ = false;
 }
 
 bool TLinkJudge::IsHypertext(const TURL& url) const {
@@ -108,7 +109,8 @@ bool TLinkJudge::Read(TContentReader reader, const std::string& data, std::strin
 }
 
 void TLinkJudge::AnchorText(const std::string& text) {
-  batch_.Push(HostOp::kSetReference).s1 = text;
+  // Only rows this anchor added can take its text; most anchors add none.
+  if (hostRowsWait_) batch_.Push(HostOp::kSetReference).s1 = text;
   anchorRowsWait_ = false;
   ReleaseHeldOffers();
 }
@@ -116,11 +118,13 @@ void TLinkJudge::AnchorText(const std::string& text) {
 void TLinkJudge::PushOffer(HostOp op) {
   if (inAnchorLink_) {
     batch_.ops.push_back(std::move(op));
+    hostRowsWait_ = true;
   } else if (anchorRowsWait_) {
     heldOffers_.push_back(std::move(op));
   } else {
     batch_.ops.push_back(std::move(op));
-    batch_.Push(HostOp::kForgetLastRow);
+    hostRowsWait_ = true;
+    ForgetWaitingRows();
   }
 }
 
@@ -129,7 +133,16 @@ void TLinkJudge::ReleaseHeldOffers() {
   for (HostOp& op : heldOffers_)
     batch_.ops.push_back(std::move(op));
   heldOffers_.clear();
+  hostRowsWait_ = true;
+  ForgetWaitingRows();
+}
+
+void TLinkJudge::ForgetWaitingRows() {
+  // Sent only when the host holds rows that wait: one operation per link of
+  // every page would otherwise cross to the host's thread for nothing.
+  if (!hostRowsWait_) return;
   batch_.Push(HostOp::kForgetLastRow);
+  hostRowsWait_ = false;
 }
 
 void TLinkJudge::SetBase(const std::string& text) {

@@ -10,6 +10,7 @@ PKGS=(
   clang-16 libclang-rt-16-dev clang-format
   fonts-wqy-microhei xvfb xauth x11-utils imagemagick
   nginx-light wget httrack python3 curl time
+  libssl-dev zlib1g-dev openssl
 )
 
 missing=()

@@ -1,6 +1,10 @@
 #include "cli/cli_util.h"
 
+#include <unistd.h>
+
 #include <charconv>
+
+#include "settings/Settings.h"
 
 namespace trawlonix::cli {
 
@@ -103,6 +107,36 @@ std::optional<long long> ParseNumber(std::string_view text, long long lo, long l
   if (text.empty() || ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
   if (v < lo || v > hi) return std::nullopt;
   return v;
+}
+
+std::string TakeTlsOptions(std::vector<std::string>& args, TOptions& options) {
+  std::vector<std::string> kept;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--") {
+      kept.insert(kept.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+      break;
+    }
+    if (a == "--no-check-certificate") {
+      options.CheckCertificate = false;
+    } else if (a == "--ca-certificate" || a.rfind("--ca-certificate=", 0) == 0) {
+      std::string file;
+      if (a.size() > 16) {
+        file = a.substr(17);
+      } else if (i + 1 < args.size()) {
+        file = args[++i];
+      } else {
+        return "option '--ca-certificate' requires an argument";
+      }
+      if (file.empty() || ::access(file.c_str(), R_OK) != 0)
+        return "cannot read the CA certificate file '" + file + "'";
+      options.CACertificate = file;
+    } else {
+      kept.push_back(a);
+    }
+  }
+  args.swap(kept);
+  return {};
 }
 
 }  // namespace trawlonix::cli

@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+namespace trawlonix {
+struct TOptions;
+}
+
 namespace trawlonix::cli {
 
 inline constexpr int kExitOk = 0;
@@ -51,6 +55,17 @@ int UsageError(std::string_view command, std::string_view text);
 // A message box text of the program for a terminal: its "\r" line breaks
 // become newlines.
 std::string MessageLines(std::string_view text);
+
+// Takes the certificate options of every command that fetches out of `args`
+// into `options`: "--ca-certificate FILE" (or "=FILE"), a PEM file trusted
+// besides the system store, and "--no-check-certificate". Returns a usage
+// error text, or "" when they were fine.
+std::string TakeTlsOptions(std::vector<std::string>& args, TOptions& options);
+// The lines of --help that describe them.
+inline constexpr const char* kTlsOptionsHelp =
+    "      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https\n"
+    "                              besides the system's\n"
+    "      --no-check-certificate  do not check https certificates (logged once)\n";
 
 // A whole decimal number within [lo, hi].
 std::optional<long long> ParseNumber(std::string_view text, long long lo, long long hi);

@@ -42,9 +42,16 @@ const char* const kUsage =
     "      --log           also print the log lines (HEAD requests and results)\n"
     "  -q, --quiet         no progress line\n"
     "  -h, --help          show this help\n"
+    "%s"
     "\n"
     "Exit status: 0 every URL is good, 1 a URL is bad or the file cannot be\n"
     "read, 130 interrupted, 2 usage error.\n";
+
+std::string Usage() {
+  char text[4096];
+  std::snprintf(text, sizeof text, kUsage, kTlsOptionsHelp);
+  return text;
+}
 
 // A result text on one output line: line breaks of error texts become blanks.
 std::string OneLine(std::string s) {
@@ -81,18 +88,21 @@ std::string CheckListUrl(std::string_view line, char separator) {
   return std::string(line.substr(0, end));
 }
 
-int RunCheck(const Args& args) {
-  const ParsedArgs p = ParseOptions(args, kSpecs);
-  if (!p.error.empty()) return UsageError("check", p.error);
+int RunCheck(const Args& givenArgs) {
   TOptions options;
   options.LoadSettings();
+  Args args = givenArgs;
+  if (const std::string e = TakeTlsOptions(args, options); !e.empty())
+    return UsageError("check", e);
+  const ParsedArgs p = ParseOptions(args, kSpecs);
+  if (!p.error.empty()) return UsageError("check", p.error);
   bool quiet = false;
   bool log = false;
   char separator = 0;
   for (const ParsedOption& o : p.options) {
     switch (o.id) {
       case kHelp:
-        Out(kUsage);
+        Out(Usage());
         return kExitOk;
       case kThreads: {
         const auto n = ParseNumber(o.value, 1, kMaxSlots);

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "model/projectfile.h"
 #include "settings/Settings.h"
+#include "url/urlparser.h"
 
 namespace trawlonix::cli {
 
@@ -29,7 +30,8 @@ const char* const kUsage =
     "and run it. The project file is saved as DIR/NAME.txp.\n"
     "\n"
     "OPTIONS are those of 'trawlonix-cli new' (limits, actions, --name, ...;\n"
-    "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save).\n"
+    "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save,\n"
+    "--ca-certificate FILE, --no-check-certificate).\n"
     "\n"
     "When DIR already holds the project of that name, mirror continues it (or\n"
     "updates it when it is complete) with its own settings and result lists:\n"
@@ -102,7 +104,12 @@ int TakeExistingProject(TConsoleRunArgs& run, TOpenedProject& project, bool rest
 
 }  // namespace
 
-int RunMirror(const Args& args) {
+int RunMirror(const Args& givenArgs) {
+  TOptions options;
+  options.LoadSettings();
+  Args args = givenArgs;
+  if (const std::string e = TakeTlsOptions(args, options); !e.empty())
+    return UsageError("mirror", e);
   TConsoleRunArgs run;
   bool help = false;
   std::vector<std::string> rest;
@@ -115,8 +122,6 @@ int RunMirror(const Args& args) {
     return UsageError("mirror", "missing start URL");
   const std::string url = rest[0];
   rest.erase(rest.begin());
-  TOptions options;
-  options.LoadSettings();
   std::string dir = options.DefaultLocalPath.empty() ? "." : options.DefaultLocalPath;
   if (!rest.empty() && !rest[0].empty() && rest[0][0] != '-') {
     dir = rest[0];
@@ -161,6 +166,20 @@ int RunMirror(const Args& args) {
     if (rc >= 0) return rc;
   }
   if (!run.Quiet) Out("Project file: " + run.ProjectFile + "\n");
+  // A start page that could not be fetched (a refused certificate, say) is a
+  // failed mirror, not a finished one.
+  TURL start;
+  ParseURL(project.Definition.StartingUrl, project.Definition.StrictUrl, start);
+  const std::string startUrl = ComposeURL(start);
+  run.AfterRun = [startUrl](TConsoleHost& host, const TOptions&, bool) {
+    for (const TResultRow& row : host.Results.Rows(TResultLists::kBroken)) {
+      if (row.Text != startUrl) continue;
+      Err(std::string(kProgram) +
+          ": the start page could not be fetched: " + MessageLines(row.Reference) + "\n");
+      return kExitFailure;
+    }
+    return kExitOk;
+  };
   return RunProjectFromConsole(run, options, &project);
 }
 

@@ -95,6 +95,9 @@ const char* const kUsage =
     "  -q, --quiet       no log lines, no progress line\n"
     "      --no-save     do not save the project file at the end\n"
     "  -h, --help        show this help\n"
+    "      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https\n"
+    "                              besides the system's\n"
+    "      --no-check-certificate  do not check https certificates (logged once)\n"
     "\n"
     "After the crawl:\n"
     "      --check-links[=MODE]  check the collected links with HEAD requests before\n"
@@ -384,7 +387,11 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
 
 }  // namespace
 
-int RunRun(const Args& args) {
+int RunRun(const Args& givenArgs) {
+  TOptions options;
+  options.LoadSettings();
+  Args args = givenArgs;
+  if (const std::string e = TakeTlsOptions(args, options); !e.empty()) return UsageError("run", e);
   TConsoleRunArgs run;
   TAfterRun after;
   for (int k = 0; k < 3; ++k)
@@ -401,8 +408,6 @@ int RunRun(const Args& args) {
       return AfterCrawl(after, quiet, host, options, interrupted);
     };
   }
-  TOptions options;
-  options.LoadSettings();
   return RunProjectFromConsole(run, options);
 }
 

@@ -2,6 +2,7 @@
 // tree and how their text is rewritten.
 #include "base/Text.h"
 #include "engine/LinkJudge.h"
+#include "url/urlscheme.h"
 
 namespace trawlonix {
 
@@ -195,7 +196,7 @@ void TLinkJudge::JudgeLinkText(std::string& text, TLinkKind kind) {
       text = text.substr(0, colon + 1) + code;
     }
   }
-  if (u.Protocol != "http") {
+  if (!IsWebProtocol(u.Protocol)) {
     const int opt = s_.Definition.actColOpt;
     if (opt == coLinksToOtherServers || opt == coAllLinks) OfferCollected(u);
     return;

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "base/Text.h"
+#include "url/urlscheme.h"
 
 namespace trawlonix {
 
@@ -146,7 +147,7 @@ void TLinkJudge::ForgetWaitingRows() {
 
 void TLinkJudge::SetBase(const std::string& text) {
   TURL parsed;
-  if (ParseURL(text, false, parsed) && text::EqualsNoCase(parsed.Protocol, "http")) {
+  if (ParseURL(text, false, parsed) && IsWebProtocol(parsed.Protocol)) {
     baseURL_ = ResolveURL(doc_.URL, parsed);
     baseSet_ = true;
     return;
@@ -228,7 +229,7 @@ void TLinkJudge::JudgeScriptString(std::string& text) {
   if (!IsKnownFileExtension(u.Ext, &s_.HypertextExtensions)) return;
   // Only web addresses can be fetched; a string naming another scheme would
   // only become a broken link.
-  if (u.Protocol != "http") return;
+  if (!IsWebProtocol(u.Protocol)) return;
   const std::int32_t listed = s_.SpiderList->Count();
   const bool admitted = JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Script);
   // A string of the code is a guess, not a link of the site: when it fails
@@ -251,7 +252,7 @@ void TLinkJudge::JudgeFlashLink(const std::string& text) {
     const std::size_t colon = text.find(':');
     std::string code = colon == std::string::npos ? std::string() : text.substr(colon + 1);
     ScanScriptCode(code);
-  } else if (u.Protocol == "http") {
+  } else if (IsWebProtocol(u.Protocol)) {
     JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Html);
   }
 }
@@ -263,7 +264,7 @@ void TLinkJudge::JudgeClassLink(const std::string& text) {
   if (!ResolveLink(text + ".class", false, u, fragment)) return;
   // A class name is a package path; one that carries a scheme of its own is
   // no class and would only be requested from the wrong place.
-  if (u.Protocol != "http") return;
+  if (!IsWebProtocol(u.Protocol)) return;
   const int op = AddLinkTreeItem(RelativeLink(doc_.URL.Path, u.Path, u.FileName));
   const bool isNew = AddEntry(u, doc_.Index, op, doc_.Level + 1);
   if (op >= 0) SetLinkIcon(op, (!isNew && IsHypertext(u)) ? 18 : FileIcon(u));

@@ -18,6 +18,8 @@ std::string SlotPrefix(int slot) {
 void BeginRequest(THTTPObject* f, const std::string& url, const TOptions& options, int timeoutMs) {
   f->SetURL(url);
   f->SetUserAgent(kUserAgent);
+  f->SetHttp10(options.Http10);
+  f->SetTls({options.CACertificate, options.CheckCertificate});
   if (timeoutMs > 0)
     f->SetTimeoutMs(timeoutMs);
   else

@@ -68,6 +68,7 @@ void TTrawlonixThread::Execute() {
   if (s_.NewRun) judge_.AddStartEntry();
   aborting_ = false;
   running_ = true;
+  if (!s_.Options.CheckCertificate) Log(kTlsVerifyOffNotice);
   StartFetches();
   if (!AnySlotBusy()) running_ = false;
   Flush();

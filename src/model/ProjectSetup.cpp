@@ -5,6 +5,7 @@
 
 #include "base/Text.h"
 #include "url/urlparser.h"
+#include "url/urlscheme.h"
 
 namespace trawlonix {
 
@@ -156,9 +157,12 @@ TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::
   if (def.ProjectName.empty()) return fail(setup_text::kNoProjectName);
   const auto scheme = def.StartingUrl.find("://");
   if (scheme == std::string::npos ||
-      !text::EqualsNoCase(std::string_view(def.StartingUrl).substr(0, scheme), "http")) {
-    return fail(setup_text::kOnlyHttp);
+      !IsWebProtocol(text::Lower(std::string_view(def.StartingUrl).substr(0, scheme)))) {
+    return fail(setup_text::kOnlyWebAddress);
   }
+  TURL start;
+  ParseURL(def.StartingUrl, def.StrictUrl, start);
+  if (start.Host.empty()) return fail(setup_text::kNoHost);
   return report;
 }
 

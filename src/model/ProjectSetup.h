@@ -29,6 +29,9 @@ inline constexpr const char* kPortOutOfRange = "所指定的端口 %s 无效：�
 inline constexpr const char* kNoStartPage = "请指定一个起始页面！";
 inline constexpr const char* kNoProjectName = "请指定一个方案名称！";
 inline constexpr const char* kOnlyHttp = "只支持 HTML 日志文件！";
+// The start URL must be an http or https address with a host.
+inline constexpr const char* kOnlyWebAddress = "只支持 HTTP 和 HTTPS 地址！";
+inline constexpr const char* kNoHost = "地址中缺少主机名！";
 inline constexpr const char* kNoLocalPath = "请指定一个本地路径！";
 inline constexpr const char* kLocalPathMissing = "指定的本地路径不存在！";
 inline constexpr const char* kPositiveListEmpty = "正列表不允许是空的！";

@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include "url/urlescape.h"
+
 namespace trawlonix {
 
 namespace {
@@ -10,20 +12,7 @@ namespace {
 // Addresses are written into an HTML attribute and text: characters that
 // would end the attribute or open a tag are percent-encoded.
 std::string PageSafe(const std::string& s) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    auto b = static_cast<unsigned char>(c);
-    if (c == '"' || c == '<' || c == '>' || b < 0x20 || b == 0x7F) {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return PercentEscape(s, EscapeSet::HtmlAttribute);
 }
 
 std::string RelocationPage(const std::string& url, const std::string& location) {

@@ -99,6 +99,10 @@ class THTTPObject : public QObject {
   void SetTimeoutMs(int ms);
   THTObjectMethod Method() const { return method_; }
   void SetMethod(THTObjectMethod m) { method_ = m; }
+  // The HTTP/1.0 request form (no kept connection, no compression).
+  void SetHttp10(bool on) { client_->Http10 = on; }
+  // Certificate checks for https addresses.
+  void SetTls(const TTlsSettings& tls) { client_->Tls = tls; }
 
   // Bounds (defaults above).
   void SetMaxResumes(int n) { maxResumes_ = n; }

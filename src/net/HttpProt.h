@@ -1,11 +1,16 @@
-// THttpCli: an asynchronous HTTP/1.0 client. One request at a time (GET or
-// HEAD) over a connection of its own that ends when the server closes it. It
-// never blocks; every step runs from a socket event or a notification it posts
-// to itself in the event loop of the thread that created it.
+// THttpCli: an asynchronous HTTP client for http and https URLs. One request
+// at a time (GET or HEAD). By default it speaks HTTP/1.1: the connection stays
+// open after a complete answer and carries the next request to the same
+// scheme, host and port (closed after a few idle seconds), bodies may come in
+// chunks and gzip/deflate compressed. The HTTP/1.0 form (one connection per
+// request, the body running to the close) stays available. It never blocks;
+// every step runs from a socket event or a notification it posts to itself in
+// the event loop of the thread that created it.
 #pragma once
 
 #include <QDateTime>
 #include <QObject>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -15,6 +20,8 @@
 
 #include "net/WSocket.h"
 #include "net/reader/HttpResponseReader.h"
+
+class QTimer;
 
 namespace trawlonix {
 
@@ -98,6 +105,12 @@ class THttpCli : public QObject {
   std::string ContentRangeEnd;
   bool MultiThreaded = false;
   std::string* ReceivedStream = nullptr;  // owned by the user; body bytes appended
+  // The HTTP/1.0 form: no keep-alive, no compression, no chunks.
+  bool Http10 = false;
+  // Certificate checks for https.
+  TTlsSettings Tls;
+  // An unused kept connection is closed after this long.
+  int KeepAliveIdleMs = 5000;
 
   // Results of the current or last request.
   THttpState State() const { return state_; }
@@ -119,6 +132,10 @@ class THttpCli : public QObject {
   const std::string& SentRequest() const { return sentRequest_; }
 
   TWSocket& Socket() { return *socket_; }
+  // The current (or last) request went over a connection kept from before.
+  bool Reused() const { return reused_; }
+  // Connections opened by every client of the process (for measurements).
+  static std::uint64_t ConnectionsOpened() { return connectionsOpened_.load(); }
 
   TNotifyEvent OnStateChange;
   TNotifyEvent OnSessionConnected;
@@ -143,7 +160,17 @@ class THttpCli : public QObject {
   void DataAvailable();
   void SessionClosed(std::uint16_t error);
   void SendRequest();
+  bool PlanRequest(std::string& key);
+  void Connect();
+  void ReuseConnection(std::uint64_t gen);
+  void SendTunnelRequest();
+  void ReadTunnelAnswer();
   void ProcessBuffer();
+  void HandleItem(const HttpReaderItem& item);
+  void AnswerComplete();
+  void FinishAnswer();
+  bool RetryFresh();
+  void CheckBodyEnd(std::uint16_t error);
   void DeliverBody(const char* data, std::size_t len);
   void ComputeLocation(const std::string& value);
   void EndRequest();
@@ -151,6 +178,7 @@ class THttpCli : public QObject {
   bool Stale(std::uint64_t gen) const { return gen != generation_; }
 
   TWSocket* socket_;
+  QTimer* idleTimer_;
   HttpResponseReader reader_;
   THttpState state_ = httpReady;
   THttpRequest request_ = httpGET;
@@ -177,7 +205,15 @@ class THttpCli : public QObject {
   std::string requestUser_;
   std::string requestPassword_;
   bool viaProxy_ = false;
+  bool secure_ = false;
   std::string sentRequest_;
+  // Keep-alive: what the open connection leads to, and how this request uses it.
+  std::string connKey_;
+  bool reused_ = false;
+  bool retried_ = false;
+  bool tunnelPending_ = false;
+  std::string tunnelAnswer_;
+  inline static std::atomic<std::uint64_t> connectionsOpened_{0};
   // Bumped by every Get/Head/Abort: work posted for an older request sees a
   // different value and does nothing.
   std::uint64_t generation_ = 0;

@@ -6,8 +6,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <QMetaObject>
 #include <QSocketNotifier>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -41,6 +45,7 @@ TWSocket::~TWSocket() {
   if (lookupId_ != 0 && resolver_) resolver_->Cancel(lookupId_);
   lookupId_ = 0;
   DestroyNotifiers();
+  FreeTls();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
 }
@@ -49,6 +54,7 @@ void TWSocket::RaiseError(std::uint16_t code, const char* function) {
   lastError_ = code;
   if ((code == wsaECONNRESET || code == wsaENOTCONN) && fd_ >= 0) {
     DestroyNotifiers();
+    FreeTls();
     ::close(fd_);
     fd_ = -1;
     state_ = wsClosed;
@@ -59,16 +65,6 @@ void TWSocket::RaiseError(std::uint16_t code, const char* function) {
   std::string message =
       "错误 " + std::to_string(code) + " 在函数 " + function + "\r\n" + WSocketErrorDesc(code);
   throw ESocketException(message, code);
-}
-
-template <typename F>
-void TWSocket::Guarded(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    if (OnBgException && OnBgException(*this, e)) return;
-    Abort();
-  }
 }
 
 void TWSocket::LookupHost(const std::string& host) {
@@ -154,6 +150,7 @@ void TWSocket::Connect() {
   fd_ = fd;
   state_ = wsConnecting;
   lastError_ = 0;
+  tlsError_.clear();
   sendQueue_.clear();
   sendPos_ = 0;
   ++generation_;
@@ -200,6 +197,10 @@ void TWSocket::FinishConnect() {
     });
     return;
   }
+  if (tlsWanted_) {
+    BeginHandshake();
+    return;
+  }
   state_ = wsConnected;
   readNotifier_->setEnabled(true);
   std::uint64_t gen = generation_;
@@ -212,6 +213,10 @@ void TWSocket::FinishConnect() {
 
 void TWSocket::WriteActivated() {
   if (fd_ < 0) return;
+  if (handshaking_) {
+    ContinueHandshake();
+    return;
+  }
   if (state_ == wsConnecting) {
     FinishConnect();
     return;
@@ -220,6 +225,10 @@ void TWSocket::WriteActivated() {
 }
 
 void TWSocket::TrySend() {
+  if (handshaking_) return;  // sent once the handshake is done
+  if (ssl_) {
+    if (!TlsSendStep()) return;
+  }
   while (sendPos_ < sendQueue_.size()) {
     ssize_t n =
         ::send(fd_, sendQueue_.data() + sendPos_, sendQueue_.size() - sendPos_, MSG_NOSIGNAL);
@@ -266,6 +275,23 @@ int TWSocket::Receive(void* buffer, std::size_t size) {
     lastError_ = wsaENOTCONN;
     return -1;
   }
+  if (ssl_) {
+    if (handshaking_) return 0;
+    ERR_clear_error();
+    const int n = SSL_read(ssl_, buffer, static_cast<int>(std::min<std::size_t>(size, 1 << 30)));
+    if (n > 0) return n;
+    const int err = SSL_get_error(ssl_, n);
+    if (err == SSL_ERROR_WANT_READ || err == SSL_ERROR_WANT_WRITE) return 0;
+    if (err == SSL_ERROR_ZERO_RETURN) {
+      // close_notify read here: no notifier would tell of it again.
+      PostClose(0);
+      return 0;
+    }
+    tlsError_ = TlsErrorText(n);
+    lastError_ = wsaTLSFAILED;
+    PostClose(lastError_);
+    return -1;
+  }
   for (;;) {
     ssize_t n = ::recv(fd_, buffer, size, 0);
     if (n >= 0) return static_cast<int>(n);
@@ -277,7 +303,16 @@ int TWSocket::Receive(void* buffer, std::size_t size) {
 }
 
 void TWSocket::ReadActivated() {
-  if (fd_ < 0 || state_ != wsConnected) return;
+  if (fd_ < 0) return;
+  if (handshaking_) {
+    ContinueHandshake();
+    return;
+  }
+  if (state_ != wsConnected) return;
+  if (ssl_) {
+    TlsReadActivated();
+    return;
+  }
   char probe;
   ssize_t n = ::recv(fd_, &probe, 1, MSG_PEEK);
   if (n > 0) {
@@ -311,6 +346,11 @@ void TWSocket::DestroyNotifiers() {
 void TWSocket::CloseSocket(bool graceful, std::uint16_t error) {
   if (fd_ < 0) return;
   DestroyNotifiers();
+  if (ssl_ && graceful && state_ == wsConnected && !handshaking_) {
+    ERR_clear_error();
+    SSL_shutdown(ssl_);  // close_notify; the answer is not awaited
+  }
+  FreeTls();
   if (graceful && state_ == wsConnected) ::shutdown(fd_, SHUT_WR);
   ::close(fd_);
   fd_ = -1;

@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "net/TlsContext.h"
+
 class QSocketNotifier;
 
 namespace trawlonix {
@@ -43,6 +45,8 @@ enum : std::uint16_t {
   wsaTRY_AGAIN = 11002,
   wsaNO_RECOVERY = 11003,
   wsaNO_DATA = 11004,
+  // TLS could not be set up or failed on the connection; TlsError() says why.
+  wsaTLSFAILED = 12001,
 };
 
 // The text for a socket error code; "不是 WinSock 错误" for unknown codes.
@@ -111,7 +115,21 @@ class TWSocket : public QObject {
 
   // Connects to Addr():Port() (numeric address; "tcp" only). Raises on an
   // immediate failure; otherwise OnSessionConnected fires with 0 or the error.
+  // With TLS chosen (SetTls), the handshake runs first, driven by the same
+  // notifiers, and OnSessionConnected reports its outcome (12001 on failure).
   void Connect();
+  // The next Connect speaks TLS to `host` (the name the certificate must
+  // carry: a host name, sent as SNI, or an IP address literal).
+  void SetTls(const TTlsSettings& settings, const std::string& host);
+  // The next Connect is plain TCP.
+  void ClearTls() { tlsWanted_ = false; }
+  // Starts TLS on a connected socket (after a proxy opened a tunnel): the
+  // handshake runs and OnSessionConnected fires again with its outcome.
+  void StartTls(const TTlsSettings& settings, const std::string& host);
+  // The connection speaks TLS (handshake done or running).
+  bool Secure() const { return ssl_ != nullptr; }
+  // Why TLS failed (OpenSSL's reason); empty when it did not.
+  const std::string& TlsError() const { return tlsError_; }
   // Queues and sends; returns the byte count accepted into the queue.
   // Raises 10057 ("Send") unless connected.
   int Send(const void* data, std::size_t length);
@@ -150,12 +168,28 @@ class TWSocket : public QObject {
   void ReadActivated();
   void WriteActivated();
   void FinishConnect();
+  void BeginHandshake();
+  void ContinueHandshake();
+  void FailHandshake(const std::string& text);
+  void TlsReadActivated();
+  bool TlsSendStep();
+  std::string TlsErrorText(int result);
+  void PostClose(std::uint16_t error);
+  void FreeTls();
   void TrySend();
   void CloseSocket(bool graceful, std::uint16_t error);
   void DestroyNotifiers();
   [[noreturn]] void RaiseError(std::uint16_t code, const char* function);
+  // Runs an event handler; what it throws goes to OnBgException or aborts.
   template <typename F>
-  void Guarded(F&& f);
+  void Guarded(F&& f) {
+    try {
+      f();
+    } catch (const std::exception& e) {
+      if (OnBgException && OnBgException(*this, e)) return;
+      Abort();
+    }
+  }
 
   int fd_ = -1;
   TSocketState state_ = wsClosed;
@@ -173,6 +207,12 @@ class TWSocket : public QObject {
   int lookupId_ = 0;
   std::uint64_t lookupSeq_ = 0;   // bumped by every lookup start and cancel
   std::uint64_t generation_ = 0;  // bumped on every close, to drop stale work
+  bool tlsWanted_ = false;
+  TTlsSettings tlsSettings_;
+  std::string tlsHost_;
+  SSL* ssl_ = nullptr;
+  bool handshaking_ = false;
+  std::string tlsError_;
 };
 
 }  // namespace trawlonix

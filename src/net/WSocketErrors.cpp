@@ -66,9 +66,10 @@ constexpr ErrorText kErrorTexts[] = {
     {11002, "没有找到非权威的主机"},
     {11003, "不可恢复的错误"},
     {11004, "无数据"},
+    {12001, "TLS 安全连接失败"},
 };
 
-static_assert(sizeof(kErrorTexts) / sizeof(kErrorTexts[0]) == 51);
+static_assert(sizeof(kErrorTexts) / sizeof(kErrorTexts[0]) == 52);
 
 struct ErrnoMap {
   int err;

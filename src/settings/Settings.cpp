@@ -55,7 +55,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 18> kFields = {{
+constexpr std::array<Field, 21> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -74,6 +74,9 @@ constexpr std::array<Field, 18> kFields = {{
     {"ProxyUsername", Kind::Text, &TOptions::ProxyUsername, nullptr, nullptr},
     {"ProxyPassword", Kind::Password, &TOptions::ProxyPassword, nullptr, nullptr},
     {"CheckpointSeconds", Kind::Int, nullptr, &TOptions::CheckpointSeconds, nullptr},
+    {"CACertificate", Kind::Text, &TOptions::CACertificate, nullptr, nullptr},
+    {"CheckCertificate", Kind::Flag, nullptr, nullptr, &TOptions::CheckCertificate},
+    {"HTTP10", Kind::Flag, nullptr, nullptr, &TOptions::Http10},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,

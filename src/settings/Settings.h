@@ -57,6 +57,13 @@ struct TOptions {
   std::string ProxyPassword;  // plain in memory, scrambled in the store
   // Seconds between the checkpoints of a running crawl (0: none), 0..3600.
   int CheckpointSeconds = 30;
+  // PEM file of CA certificates trusted for https besides the system store.
+  std::string CACertificate;
+  // https certificates are checked; off only when the user turns it off.
+  bool CheckCertificate = true;
+  // Requests in the HTTP/1.0 form (one connection each, nothing compressed)
+  // for servers that cannot take HTTP/1.1.
+  bool Http10 = false;
 
   // Group "HTMLRec": ten built-in rows, then the user rows.
   std::vector<THTMLRecRow> HTMLRecRows = BuiltInRows();

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QProcess>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -128,7 +129,58 @@ ServerProcess::~ServerProcess() {
 }
 
 QString ServerProcess::baseUrl() const {
-  return QStringLiteral("http://127.0.0.1:%1/").arg(port_);
+  return QStringLiteral("%1://127.0.0.1:%2/").arg(tls_ ? "https" : "http").arg(port_);
+}
+
+QString NginxServer::tlsBaseUrl() const {
+  return QStringLiteral("https://127.0.0.1:%1/").arg(tlsPort_);
+}
+
+bool TestCertificates::run(const QStringList& args) {
+  QProcess p;
+  p.setWorkingDirectory(dir_->path());
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(QStringLiteral("openssl"), args);
+  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    ADD_FAILURE() << "openssl " << args.join(' ').toStdString() << ": "
+                  << p.readAll().toStdString();
+    return false;
+  }
+  return true;
+}
+
+QString TestCertificates::certFile(Kind kind) const {
+  static const char* const kNames[] = {"good.pem", "wrong.pem", "expired.pem", "unknown.pem"};
+  return path(QString::fromLatin1(kNames[kind]));
+}
+
+bool TestCertificates::make() {
+  dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tx-certs-XXXXXX"));
+  if (!dir_->isValid()) return false;
+  const QStringList ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+  auto ca = [&](const QString& name) {
+    return run(QStringList{"req", "-x509"} + ec +
+               QStringList{"-keyout", name + ".key", "-out", name + ".pem", "-subj",
+                           "/CN=Trawlonix test " + name, "-days", "2"});
+  };
+  if (!ca("ca") || !ca("other")) return false;
+  if (!run(QStringList{"req"} + ec +
+           QStringList{"-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=127.0.0.1"}))
+    return false;
+  QFile good(path("good.cnf")), wrong(path("wrong.cnf"));
+  if (!good.open(QIODevice::WriteOnly) || !wrong.open(QIODevice::WriteOnly)) return false;
+  good.write("subjectAltName=IP:127.0.0.1\n");
+  wrong.write("subjectAltName=IP:127.0.0.2\n");
+  good.close();
+  wrong.close();
+  auto sign = [&](const char* out, const char* caName, const char* days, const char* ext) {
+    return run({"x509", "-req", "-in", "server.csr", "-CA", QString(caName) + ".pem", "-CAkey",
+                QString(caName) + ".key", "-CAcreateserial", "-out", out, "-days", days, "-extfile",
+                ext});
+  };
+  return sign("good.pem", "ca", "2", "good.cnf") && sign("wrong.pem", "ca", "2", "wrong.cnf") &&
+         sign("expired.pem", "ca", "-1", "good.cnf") &&
+         sign("unknown.pem", "other", "2", "good.cnf");
 }
 
 bool ServerProcess::makeTempDir() {
@@ -249,6 +301,11 @@ bool TestServer::start(const Options& options) {
     argv << QStringLiteral("--script") << scriptFile;
   }
   argv << options.extraArgs;
+  if (!options.tlsCert.isEmpty())
+    argv << QStringLiteral("--tls-cert") << options.tlsCert << QStringLiteral("--tls-key")
+         << options.tlsKey;
+  if (options.tlsStallHandshake) argv << QStringLiteral("--tls-stall-handshake");
+  tls_ = !options.tlsCert.isEmpty();
   if (!spawn(argv)) return false;
 
   const auto deadline = Clock::now() + std::chrono::milliseconds(options.startTimeoutMs);
@@ -396,6 +453,18 @@ bool NginxServer::start(const QString& root, const QString& extraServerConfig,
   for (int attempt = 0; attempt < 3; ++attempt) {
     const quint16 port = freeLocalPort();
     if (port == 0) return fail(QStringLiteral("no free port on 127.0.0.1"));
+    QString tlsConfig;
+    if (!tlsCert_.isEmpty()) {
+      tlsPort_ = freeLocalPort();
+      tlsConfig = QStringLiteral(
+                      "listen 127.0.0.1:%1 ssl;\n"
+                      "    ssl_certificate %2;\n"
+                      "    ssl_certificate_key %3;\n"
+                      "    gzip on;\n"
+                      "    gzip_types text/css application/javascript text/plain;\n")
+                      .arg(tlsPort_)
+                      .arg(tlsCert_, tlsKey_);
+    }
     const QString conf = QStringLiteral(
                              "daemon off;\n"
                              "master_process off;\n"
@@ -428,11 +497,12 @@ bool NginxServer::start(const QString& root, const QString& extraServerConfig,
                              "    root %3;\n"
                              "    index index.html;\n"
                              "    %4\n"
+                             "    %5\n"
                              "  }\n"
                              "}\n")
                              .arg(dir)
                              .arg(port)
-                             .arg(rootDir, extraServerConfig);
+                             .arg(rootDir, extraServerConfig, tlsConfig);
     QFile f(configPath());
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(conf.toUtf8()) < 0) {
       return fail(QStringLiteral("cannot write ") + configPath());
@@ -455,7 +525,7 @@ bool NginxServer::start(const QString& root, const QString& extraServerConfig,
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     bool exited = false;
     while (Clock::now() < deadline) {
-      if (canConnect(port)) {
+      if (canConnect(port) && (tlsPort_ == 0 || canConnect(tlsPort_))) {
         port_ = port;
         return true;
       }

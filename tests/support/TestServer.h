@@ -45,7 +45,7 @@ class ServerProcess {
   bool running() const { return pid_ > 0; }
   pid_t pid() const { return pid_; }
   quint16 port() const { return port_; }
-  // "http://127.0.0.1:PORT/"
+  // "http://127.0.0.1:PORT/" ("https://" for a TLS test server)
   QString baseUrl() const;
   QString errorString() const { return error_; }
   // SIGTERM, wait up to 3 s, then SIGKILL; always reaps. Idempotent.
@@ -65,6 +65,29 @@ class ServerProcess {
   pid_t pid_ = -1;
   quint16 port_ = 0;
   QString error_;
+  bool tls_ = false;
+};
+
+// A throwaway CA and server certificates for 127.0.0.1, made at run time with
+// the openssl command in a temporary directory of their own.
+class TestCertificates {
+ public:
+  enum Kind {
+    Good,       // subjectAltName IP:127.0.0.1, signed by the CA
+    WrongName,  // subjectAltName IP:127.0.0.2 only
+    Expired,    // valid name, but its time has run out
+    UnknownCa,  // valid name, signed by a CA nobody trusts
+  };
+  // False (and a non-fatal test failure) when openssl failed.
+  bool make();
+  QString caFile() const { return path(QStringLiteral("ca.pem")); }
+  QString certFile(Kind kind) const;
+  QString keyFile() const { return path(QStringLiteral("server.key")); }
+
+ private:
+  QString path(const QString& name) const { return dir_ ? dir_->filePath(name) : QString(); }
+  bool run(const QStringList& args);
+  std::unique_ptr<QTemporaryDir> dir_;
 };
 
 class TestServer : public ServerProcess {
@@ -72,7 +95,11 @@ class TestServer : public ServerProcess {
   struct Options {
     QString root;           // served directory; empty = none
     QByteArray script;      // script JSON; empty = none
-    QStringList extraArgs;  // e.g. {"--proxy"}
+    QStringList extraArgs;  // e.g. {"--proxy"}, {"--keep-alive", "3"}
+    // Speak TLS with this certificate and key (baseUrl() becomes https).
+    QString tlsCert;
+    QString tlsKey;
+    bool tlsStallHandshake = false;  // accept, then never answer the handshake
     int lifetimeSeconds = 120;
     int startTimeoutMs = 10000;
   };
@@ -124,6 +151,20 @@ class NginxServer : public ServerProcess {
   // the server block (e.g. "autoindex on;"). Waits (bounded) for the port.
   bool start(const QString& root, const QString& extraServerConfig = QString(),
              int lifetimeSeconds = 120);
+  // Before start: also serve the same root over TLS (and compressed) on a
+  // second port, with this certificate and key.
+  void setTls(const QString& cert, const QString& key) {
+    tlsCert_ = cert;
+    tlsKey_ = key;
+  }
+  quint16 tlsPort() const { return tlsPort_; }
+  // "https://127.0.0.1:TLSPORT/"
+  QString tlsBaseUrl() const;
+
+ private:
+  QString tlsCert_;
+  QString tlsKey_;
+  quint16 tlsPort_ = 0;
   QString configPath() const { return tempPath(QStringLiteral("nginx.conf")); }
 };
 

@@ -149,13 +149,13 @@ class WizardTest : public QObject {
                                    << "请指定一个起始页面！";
     QTest::newRow("ftp refused") << "ftp://127.0.0.1/"
                                  << "x"
-                                 << "只支持 HTML 日志文件！";
-    QTest::newRow("https refused") << "https://127.0.0.1/"
-                                   << "x"
-                                   << "只支持 HTML 日志文件！";
-    QTest::newRow("HTTPS upper case refused") << "HTTPS://127.0.0.1/"
-                                              << ""
-                                              << "只支持 HTML 日志文件！";
+                                 << "只支持 HTTP 和 HTTPS 地址！";
+    QTest::newRow("FTP upper case refused") << "FTP://127.0.0.1/"
+                                            << ""
+                                            << "只支持 HTTP 和 HTTPS 地址！";
+    QTest::newRow("https without a host refused") << "https:///x/"
+                                                  << "x"
+                                                  << "地址中缺少主机名！";
   }
 
   void generalPageChecks() {
@@ -173,6 +173,20 @@ class WizardTest : public QObject {
     QCOMPARE(w.focusWidget(), static_cast<QWidget*>(w.Edit_StartingUrl));
     QCOMPARE(boxes.texts, QStringList{error});
     QCOMPARE(boxes.icons.value(0), QMessageBox::Critical);
+  }
+
+  // https start pages are accepted like http ones, in either case.
+  void httpsStartUrlPasses() {
+    for (const char* url : {"https://127.0.0.1:8443/", "HTTPS://127.0.0.1/"}) {
+      ModalAnswerer boxes;
+      TNewSpiderDlg w(&options_);
+      w.show();
+      w.Edit_StartingUrl->setText(QString::fromLatin1(url));
+      w.Edit_ProjectName->setText(QStringLiteral("x"));
+      w.NextClick();
+      QCOMPARE(boxes.texts, QStringList{});
+      QCOMPARE(w.CurrentPage(), 1);
+    }
   }
 
   void ftpPassesTheFieldExit() {

@@ -8,11 +8,15 @@ this file for the command line and the script format.
 
 import argparse
 import base64
+import gzip
+import ssl
+import zlib
 import email.utils
 import http
 import json
 import mimetypes
 import os
+import select
 import signal
 import socket
 import struct
@@ -50,6 +54,12 @@ class State:
         self.root = os.path.realpath(args.root) if args.root else None
         self.proxy = args.proxy
         self.quiet = args.quiet
+        self.keep_alive = max(0, args.keep_alive)
+        self.tls = None
+        self.tls_stall = args.tls_stall_handshake
+        if args.tls_cert:
+            self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            self.tls.load_cert_chain(args.tls_cert, args.tls_key)
         self.lock = threading.Lock()
         self.script = {}
         self.counters = {}
@@ -377,7 +387,17 @@ def build_reply(state, req, a):
 
     if r.status != 304 and r.ctype:
         auto.append(("Content-Type", r.ctype))
-    auto.append(("Content-Length", str(len(r.body))))
+    encoding = a.get("encoding")
+    if encoding and r.body:
+        r.body = gzip.compress(r.body) if encoding == "gzip" else zlib.compress(r.body)
+        auto.append(("Content-Encoding", encoding))
+    if a.get("chunked"):
+        size = max(1, int(a.get("chunk_size", 7)))
+        pieces = [r.body[i:i + size] for i in range(0, len(r.body), size)]
+        r.body = b"".join(b"%x\r\n%s\r\n" % (len(p), p) for p in pieces) + b"0\r\nX-Trailer: t\r\n\r\n"
+        auto.append(("Transfer-Encoding", "chunked"))
+    else:
+        auto.append(("Content-Length", str(len(r.body))))
     auto.extend(r.extra)
 
     scripted = a.get("headers", [])
@@ -395,7 +415,8 @@ def build_reply(state, req, a):
         reason = a.get("reason") or http.HTTPStatus(r.status).phrase
     except ValueError:
         reason = "Unknown"
-    lines = ["%s %d %s" % (a.get("version", "HTTP/1.0"), r.status, reason)]
+    version = a.get("version", "HTTP/1.1" if state.keep_alive else "HTTP/1.0")
+    lines = ["%s %d %s" % (version, r.status, reason)]
     lines += ["%s: %s" % (n, v) for n, v in final]
     head = (eol.join(lines) + eol + eol).encode("utf-8")
     if a.get("no_header") or req["version"] == "":
@@ -415,8 +436,9 @@ def reset(conn):
     conn.close()
 
 
-def send_answer(state, conn, head, body, a):
-    """Sends head and body with the scripted delays, cuts and resets."""
+def send_answer(state, conn, head, body, a, keep=False):
+    """Sends head and body with the scripted delays, cuts and resets.
+    Returns True when the connection stays open for another request."""
     wait = lambda ms: not state.stop.wait(max(0, float(ms)) / 1000.0)
     if a.get("header_delay_ms") and not wait(a["header_delay_ms"]):
         return reset(conn)
@@ -452,12 +474,60 @@ def send_answer(state, conn, head, body, a):
                 return reset(conn)
     if do_reset:
         return reset(conn)
+    if a.get("tls_cut_record") and state.tls:
+        return cut_record(conn)
+    if keep and "cut_at" not in a:
+        return True
     if a.get("close_delay_ms") and not wait(a["close_delay_ms"]):
         return reset(conn)
     graceful_close(conn)
 
 
+def tunnel(conn, target):
+    """A proxy's CONNECT: relays bytes to a server on 127.0.0.0/8 only."""
+    host, _, port = target.rpartition(":")
+    if not host.startswith("127.") or not port.isdigit():
+        return simple(conn, 403, b"only 127.0.0.0/8\n")
+    try:
+        upstream = socket.create_connection((host, int(port)), timeout=5)
+    except OSError:
+        return simple(conn, 502, b"cannot connect\n")
+    conn.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+    ends = [conn, upstream]
+    try:
+        while True:
+            ready, _, _ = select.select(ends, [], [], READ_TIMEOUT)
+            if not ready:
+                break
+            for r in ready:
+                data = r.recv(65536)
+                if not data:
+                    raise OSError("closed")
+                (upstream if r is conn else conn).sendall(data)
+    except OSError:
+        pass
+    upstream.close()
+    conn.close()
+
+
+def cut_record(conn):
+    """Sends the start of a TLS record that never ends, then closes."""
+    try:
+        raw = socket.socket(fileno=os.dup(conn.fileno()))
+        raw.sendall(b"\x17\x03\x03\x40\x00" + b"\x00" * 100)
+        raw.close()
+    except OSError:
+        pass
+    reset(conn)
+
+
 def graceful_close(conn):
+    if isinstance(conn, ssl.SSLSocket):
+        try:
+            conn.settimeout(2.0)
+            conn = conn.unwrap()  # close_notify first: a TLS client sees an orderly end
+        except (OSError, ValueError):
+            pass
     try:
         conn.shutdown(socket.SHUT_WR)
         # Read what the client still sends so that close() does not turn into a reset.
@@ -502,49 +572,20 @@ def handle(state, conn):
     try:
         conn.settimeout(READ_TIMEOUT)
         conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-        got = read_request(conn)
-        if got is None:
-            return conn.close()
-        head, body, problem = got
-        request_line, headers = parse_headers(head)
-        parts = request_line.split()
-        method, target, version = "", "", ""
-        if len(parts) == 3:
-            method, target, version = parts
-        elif len(parts) == 2:
-            method, target = parts
-        else:
-            problem = problem or "bad request line"
-        path, full, absolute = split_target(target)
-        if not problem and not absolute and path in CONTROL_PATHS:
-            return control(state, conn, method, path, body)
-        rec = {
-            "seq": 0, "time": time.time(), "conn": state.next_conn(),
-            "method": method, "target": target, "path": path, "version": version,
-            "headers": headers, "raw": head.decode("latin-1"), "body": body.decode("latin-1"),
-        }
-        state.record(rec)
-        if not problem and state.proxy and not absolute:
-            problem = "origin-form target on a proxy"
-        if not problem and not version.startswith("HTTP/") and version != "":
-            problem = "bad version"
-        if problem:
-            if not state.quiet:
-                print("testserver: 400 (%s) %r" % (problem, request_line[:200]), file=sys.stderr)
-            return simple(conn, 400, ("%s\n" % problem).encode("utf-8"))
-        a = state.lookup(path, full) or {}
-        if a.get("reset_now"):
-            return reset(conn)
-        if "raw" in a or "raw_base64" in a:
-            data = a["raw"].encode("utf-8") if "raw" in a else base64.b64decode(a["raw_base64"])
-            h, b = b"", data
-        else:
-            h, b = build_reply(state, {"method": method, "path": path, "full": full,
-                                       "version": version, "headers": headers}, a)
-        if not state.quiet:
-            print("testserver: %s %s -> %s" % (method, target, h.split(b"\n", 1)[0].strip().decode("utf-8", "replace") or "(no header)"),
-                  file=sys.stderr)
-        send_answer(state, conn, h, b, a)
+        if state.tls:
+            if state.tls_stall:
+                state.stop.wait(READ_TIMEOUT)  # the handshake never gets an answer
+                return conn.close()
+            try:
+                conn = state.tls.wrap_socket(conn, server_side=True)
+            except (OSError, ssl.SSLError) as e:
+                if not state.quiet:
+                    print("testserver: TLS handshake failed: %s" % e, file=sys.stderr)
+                return conn.close()
+        answered = 0
+        conn_id = state.next_conn()
+        while handle_one(state, conn, conn_id, answered):
+            answered += 1
     except OSError:
         try:
             conn.close()
@@ -556,6 +597,59 @@ def handle(state, conn):
             conn.close()
         except OSError:
             pass
+
+
+def handle_one(state, conn, conn_id, answered):
+    """Answers one request; True when the connection stays for another."""
+    got = read_request(conn)
+    if got is None:
+        return conn.close()
+    head, body, problem = got
+    request_line, headers = parse_headers(head)
+    parts = request_line.split()
+    method, target, version = "", "", ""
+    if len(parts) == 3:
+        method, target, version = parts
+    elif len(parts) == 2:
+        method, target = parts
+    else:
+        problem = problem or "bad request line"
+    path, full, absolute = split_target(target)
+    if not problem and not absolute and path in CONTROL_PATHS:
+        return control(state, conn, method, path, body)
+    rec = {
+        "seq": 0, "time": time.time(), "conn": conn_id,
+        "method": method, "target": target, "path": path, "version": version,
+        "headers": headers, "raw": head.decode("latin-1"), "body": body.decode("latin-1"),
+    }
+    state.record(rec)
+    if not problem and state.proxy and method == "CONNECT":
+        tunnel(conn, target)
+        return False
+    if not problem and state.proxy and not absolute:
+        problem = "origin-form target on a proxy"
+    if not problem and not version.startswith("HTTP/") and version != "":
+        problem = "bad version"
+    if problem:
+        if not state.quiet:
+            print("testserver: 400 (%s) %r" % (problem, request_line[:200]), file=sys.stderr)
+        return simple(conn, 400, ("%s\n" % problem).encode("utf-8"))
+    a = state.lookup(path, full) or {}
+    if a.get("reset_now"):
+        return reset(conn)
+    if "raw" in a or "raw_base64" in a:
+        data = a["raw"].encode("utf-8") if "raw" in a else base64.b64decode(a["raw_base64"])
+        h, b = b"", data
+    else:
+        h, b = build_reply(state, {"method": method, "path": path, "full": full,
+                                   "version": version, "headers": headers}, a)
+    if not state.quiet:
+        print("testserver: %s %s -> %s" % (method, target, h.split(b"\n", 1)[0].strip().decode("utf-8", "replace") or "(no header)"),
+              file=sys.stderr)
+    # With --keep-alive N a connection carries N answers, then closes
+    # without having said so (as servers with a request limit do).
+    keep = state.keep_alive > 0 and answered + 1 < state.keep_alive
+    return send_answer(state, conn, h, b, a, keep) is True
 
 
 # ---------------------------------------------------------------- main
@@ -585,6 +679,10 @@ def main():
     p.add_argument("--parent-pid", type=int, default=0)
     p.add_argument("--proxy", action="store_true")
     p.add_argument("--quiet", action="store_true")
+    p.add_argument("--keep-alive", type=int, default=0)
+    p.add_argument("--tls-cert")
+    p.add_argument("--tls-key")
+    p.add_argument("--tls-stall-handshake", action="store_true")
     args = p.parse_args()
 
     original_ppid = os.getppid()

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Text.h"
+
 namespace trawlonix {
 
 namespace {
@@ -10,23 +12,9 @@ namespace {
 // A server may send header lines without end; only this many are kept.
 constexpr std::size_t kMaxKeptHeaders = 256;
 
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+using text::StartsWithNoCase;
 std::string LowerCopy(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    c = Lower(c);
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (Lower(s[i]) != Lower(prefix[i])) return false;
-  }
-  return true;
+  return text::Lower(s);
 }
 
 bool IsBlank(char c) {
@@ -36,6 +24,18 @@ bool IsBlank(char c) {
 }  // namespace
 
 void HttpResponseReader::Reset() {
+  EndInflate();
+  inputEnded_ = false;
+  chunkedSeen_ = false;
+  connectionClose_ = false;
+  connectionKeepAlive_ = false;
+  http11_ = false;
+  contentEncoding_.clear();
+  bodyMode_ = bmClose;
+  remaining_ = 0;
+  chunkState_ = csSize;
+  completeSeen_ = false;
+  rawPiece_.clear();
   fill_ = 0;
   phase_ = phHeader;
   lineCount_ = 0;
@@ -143,6 +143,7 @@ bool HttpResponseReader::HandleLine(std::string_view line, std::size_t rawLength
     headerless_ = true;
     if (contentType_.empty()) contentType_ = "text/html";
     phase_ = phBody;
+    bodyMode_ = bmClose;
     pendingBody_.assign(buffer_, rawLength);
     pendingBodyReady_ = true;
     Consume(rawLength);
@@ -151,18 +152,7 @@ bool HttpResponseReader::HandleLine(std::string_view line, std::size_t rawLength
     return true;
   }
 
-  if (line.empty()) {
-    Consume(rawLength);
-    if (hasLocation_) {
-      phase_ = phRelocated;
-      fill_ = 0;
-    } else {
-      phase_ = phBody;
-    }
-    item.kind = HttpReaderItem::HeaderEnd;
-    item.data = {};
-    return true;
-  }
+  if (line.empty()) return HandleHeaderEnd(rawLength, item);
 
   if (headers_.size() < kMaxKeptHeaders) headers_.emplace_back(line);
 
@@ -176,6 +166,7 @@ bool HttpResponseReader::HandleLine(std::string_view line, std::size_t rawLength
     statusCode_ = code;
     reasonPhrase_ = std::move(reason);
     hasStatus_ = true;
+    http11_ = line.substr(0, 8) == "HTTP/1.1";
   } else if (std::size_t colon = line.find(':'); colon != std::string_view::npos) {
     fieldName_ = LowerCopy(line.substr(0, colon));
     std::string_view value = line.substr(colon + 1);
@@ -193,6 +184,8 @@ bool HttpResponseReader::HandleLine(std::string_view line, std::size_t rawLength
       contentType_ = LowerCopy(fieldValue_);
     } else if (fieldName_ == "content-range") {
       rangeBegin_ = ParseRangeBegin(fieldValue_);
+    } else {
+      NoteFramingField();
     }
   }
   // The line stays valid for the caller until the next call.
@@ -214,10 +207,14 @@ bool HttpResponseReader::Next(HttpReaderItem& item) {
   }
   switch (phase_) {
     case phFailed:
+      fill_ = 0;
+      return false;
     case phRelocated:
+      if (framing_) return NextFramedBody(item);
       fill_ = 0;
       return false;
     case phBody:
+      if (framing_) return NextFramedBody(item);
       if (fill_ == 0) return false;
       bodyChunk_.assign(buffer_, fill_);
       fill_ = 0;
@@ -241,7 +238,8 @@ bool HttpResponseReader::Next(HttpReaderItem& item) {
   std::size_t rawLength = static_cast<std::size_t>(lf - buffer_) + 1;
   std::size_t lineLength = rawLength - 1;
   if (lineLength > 0 && buffer_[lineLength - 1] == '\r') --lineLength;
-  return HandleLine(std::string_view(buffer_, lineLength), rawLength, item);
+  if (HandleLine(std::string_view(buffer_, lineLength), rawLength, item)) return true;
+  return Next(item);  // an interim (1xx) answer ended: read the next header
 }
 
 }  // namespace trawlonix

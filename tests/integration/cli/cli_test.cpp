@@ -235,8 +235,8 @@ TEST_F(CliTest, NewRefusesWhatTheWizardRefuses) {
     std::vector<std::string> args;
     const char* message;
   } cases[] = {
-      {{"new", "ftp://127.0.0.1/", "--dir", d}, "只支持 HTML 日志文件！"},
-      {{"new", "https://127.0.0.1/", "--dir", d}, "只支持 HTML 日志文件！"},
+      {{"new", "ftp://127.0.0.1/", "--dir", d}, "只支持 HTTP 和 HTTPS 地址！"},
+      {{"new", "https:///x/", "--dir", d, "--name", "x"}, "地址中缺少主机名！"},
       {{"new", " ", "--dir", d}, "请指定一个起始页面！"},
       {{"new", "127.0.0.1", "--dir", d + "/missing"}, "指定的本地路径不存在！"},
       {{"new", "127.0.0.1"}, "请指定一个本地路径！"},  // no default local path set

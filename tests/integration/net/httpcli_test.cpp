@@ -117,6 +117,7 @@ TEST_F(HttpCliTest, GetComposesTheRequestByteForByte) {
     c.ModifiedSince = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0), Qt::UTC);
     c.ContentRangeBegin = "100";
     c.ContentRangeEnd = "199";
+    c.Http10 = true;
   });
   auto reqs = server_->requestsFor("/a/b.html");
   ASSERT_EQ(reqs.size(), 1);
@@ -125,11 +126,13 @@ TEST_F(HttpCliTest, GetComposesTheRequestByteForByte) {
             "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
             "Referer: http://127.0.0.1/ref.html\r\n"
             "User-Agent: Morvek Trawlonix 2.7 b6\r\n"
-            "Host: 127.0.0.1\r\n"
-            "If-Modified-Since: Mon, 07 Dec 2026 09:30:00 GMT\r\n"
-            "Authorization: Basic dXNlcjpwdw==\r\n"
-            "Range: bytes=100-199\r\n"
-            "\r\n");
+            "Host: 127.0.0.1:" +
+                std::to_string(server_->port()) +
+                "\r\n"
+                "If-Modified-Since: Mon, 07 Dec 2026 09:30:00 GMT\r\n"
+                "Authorization: Basic dXNlcjpwdw==\r\n"
+                "Range: bytes=100-199\r\n"
+                "\r\n");
   EXPECT_EQ(Status(), 200);
   EXPECT_EQ(Reason(), "OK");
   EXPECT_EQ(Read<std::int64_t>([this] { return cli_->ContentLength(); }), 10);
@@ -155,12 +158,13 @@ TEST_F(HttpCliTest, ProxyGetsTheAbsoluteTargetAndProxyCredentials) {
     c.ProxyPassword = "pp";
     c.Agent.clear();
     c.Accept.clear();
+    c.Http10 = true;
   });
   auto reqs = proxy.requests();
   ASSERT_EQ(reqs.size(), 1);
   EXPECT_EQ(reqs[0].raw.toStdString(),
             "GET http://www.example.test:8080/a/b.html?x=1 HTTP/1.0\r\n"
-            "Host: www.example.test\r\n"
+            "Host: www.example.test:8080\r\n"
             "Proxy-Authorization: Basic cHU6cHA=\r\n"
             "\r\n");
   EXPECT_EQ(body_, "via proxy");
@@ -180,7 +184,7 @@ TEST_F(HttpCliTest, ProxyPortSettingAppliesWhenProxyNamesNone) {
 }
 
 TEST_F(HttpCliTest, HeadSendsHeadAndGetsNoBody) {
-  Fetch(Url("/head.html"), true);
+  Fetch(Url("/head.html"), true, [](THttpCli& c) { c.Http10 = true; });
   auto reqs = server_->requestsFor("/head.html");
   ASSERT_FALSE(reqs.empty());
   EXPECT_TRUE(reqs.back().raw.startsWith("HEAD /head.html HTTP/1.0\r\n"));

@@ -252,6 +252,7 @@ TEST_F(HttpObjectTest, SettingsReachTheRequestDirectAndThroughAProxy) {
     o.SetPassword("p");
     o.SetRefering("http://site.test/");
     o.SetModifiedSince(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 0), Qt::UTC));
+    o.SetHttp10(true);
   });
   EXPECT_EQ(Status(), 200);
   EXPECT_EQ(Data(), "fine");
@@ -281,8 +282,10 @@ TEST_F(HttpObjectTest, SettingsReachTheRequestDirectAndThroughAProxy) {
             "GET /ok HTTP/1.0\r\n"
             "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
             "User-Agent: Morvek Trawlonix 2.7 b6\r\n"
-            "Host: 127.0.0.1\r\n"
-            "\r\n");
+            "Host: 127.0.0.1:" +
+                std::to_string(server_->port()) +
+                "\r\n"
+                "\r\n");
 }
 
 // A 304 is reported at once, even when it names a length it does not send.

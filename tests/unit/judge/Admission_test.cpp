@@ -111,7 +111,7 @@ TEST(JudgeLink, OtherProtocolsAreCollectedNeverFetched) {
     JudgeFixture f;
     f.setup.Definition.actColOpt = opt;
     f.Make();
-    f.Link("https://h/a/b/secure.html");
+    f.Link("ftp://h/a/b/file.html");
     f.Link("mailto:Someone@Example.org");
     EXPECT_EQ(f.spider.Count(), 1);
     const auto& links = f.host.results.Rows(TResultLists::kLinks);
@@ -436,7 +436,8 @@ TEST(Admission, CollectionOfScriptFlashAndClassLinks) {
 }
 
 // A class reference names a class by package path; one that carries a
-// scheme of its own is no class name and must not enter a non-web address.
+// scheme of its own is no class name and must not enter a non-web address
+// (http and https are web addresses).
 TEST(Admission, ClassReferencesOnlyEnterWebAddresses) {
   JudgeFixture f("http://h/a/");
   f.Make();
@@ -448,8 +449,8 @@ TEST(Admission, ClassReferencesOnlyEnterWebAddresses) {
   std::vector<std::string> urls;
   for (int i = 1; i < f.spider.Count(); ++i)
     urls.push_back(ComposeURL(f.spider[i].URL));
-  EXPECT_EQ(urls,
-            (std::vector<std::string>{"http://h/a/com/x/Good.class", "http://far/Other.class"}));
+  EXPECT_EQ(urls, (std::vector<std::string>{"https://far/Evil.class", "http://h/a/com/x/Good.class",
+                                            "http://far/Other.class"}));
 }
 
 // The mailto address and the other-scheme rule of HTML links.

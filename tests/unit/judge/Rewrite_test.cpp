@@ -106,7 +106,7 @@ TEST(Rewrite, ScriptStringsRewrittenOnlyWithBothSwitches) {
   }
 }
 
-TEST(Rewrite, BaseTakesOnlyHttpReferences) {
+TEST(Rewrite, BaseTakesOnlyWebReferences) {
   struct Case {
     const char* base;
     bool set;
@@ -114,7 +114,7 @@ TEST(Rewrite, BaseTakesOnlyHttpReferences) {
   } cases[] = {
       {"HTTP://h/a/b/up/", true, "http://h/a/b/up/z.html"},
       {"http://h/a/b/c/doc.html", true, "http://h/a/b/c/z.html"},
-      {"https://h/s/", false, "http://h/a/b/z.html"},
+      {"https://h/s/", true, "https://h/s/z.html"},
       {"ftp://h/a/b/f/", false, "http://h/a/b/z.html"},
       {"other/", false, "http://h/a/b/z.html"},  // no scheme of its own
       {"", false, "http://h/a/b/z.html"},

@@ -111,9 +111,11 @@ TEST(ProjectSetup, GeneralPageValidation) {
   } cases[] = {
       {"", "x", setup_text::kNoStartPage},
       {"  ", "x", setup_text::kNoStartPage},
-      {"ftp://host/", "x", setup_text::kOnlyHttp},
-      {"https://host/", "x", setup_text::kOnlyHttp},
+      {"ftp://host/", "x", setup_text::kOnlyWebAddress},
+      {"https://host/", "x", nullptr},
+      {"HTTPS://127.0.0.1:8443/", "x", nullptr},
       {"http:///x/", "  ", setup_text::kNoProjectName},  // no host to propose from
+      {"https:///x/", "x", setup_text::kNoHost},
       {"127.0.0.1/x/", "", nullptr},
       {"HTTP://host/", "x", nullptr},
   };

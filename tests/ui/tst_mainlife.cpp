@@ -124,8 +124,9 @@ class TstMainLife : public QObject {
     QVERIFY2(a.Unexpected().isEmpty(), qPrintable(a.Unexpected().join(", ")));
     QCOMPARE(proposed, elsewhere);
     QVERIFY(!w->Modified());
+    // The project file and, beside it, its result lists: nothing else.
     QCOMPARE(QDir(QFileInfo(elsewhere).absolutePath()).entryList(QDir::Files),
-             QStringList{"kept.txp"});
+             (QStringList{"kept.txp", "kept.txs"}));
     TrawlonixDefinition def;
     TSpiderList spider;
     TCGIRedirectList redirects;

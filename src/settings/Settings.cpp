@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "base/Translate.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -19,16 +21,16 @@ struct BuiltIn {
   const char* description;
 };
 constexpr std::array<BuiltIn, TOptions::kBuiltInRows> kBuiltIn = {{
-    {"html", "超文本文档"},
-    {"htm", "超文本文档"},
-    {"shtml", "超文本文档"},
-    {"phtml", "PHP/FI 脚本"},
-    {"php", "PHP 脚本"},
-    {"php3", "PHP3 脚本"},
-    {"php4", "PHP4 脚本"},
+    {"html", QT_TRANSLATE_NOOP("Settings", "超文本文档")},
+    {"htm", QT_TRANSLATE_NOOP("Settings", "超文本文档")},
+    {"shtml", QT_TRANSLATE_NOOP("Settings", "超文本文档")},
+    {"phtml", QT_TRANSLATE_NOOP("Settings", "PHP/FI 脚本")},
+    {"php", QT_TRANSLATE_NOOP("Settings", "PHP 脚本")},
+    {"php3", QT_TRANSLATE_NOOP("Settings", "PHP3 脚本")},
+    {"php4", QT_TRANSLATE_NOOP("Settings", "PHP4 脚本")},
     {"cgi", "CGI-BIN"},
-    {"pl", "Perl 脚本"},
-    {"asp", "活动服务器页面"},
+    {"pl", QT_TRANSLATE_NOOP("Settings", "Perl 脚本")},
+    {"asp", QT_TRANSLATE_NOOP("Settings", "活动服务器页面")},
 }};
 
 std::string Trim(std::string_view s) {
@@ -65,7 +67,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 17> kFields = {{
+constexpr std::array<Field, 18> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -83,6 +85,7 @@ constexpr std::array<Field, 17> kFields = {{
     {"ProxyPort", Kind::Int, nullptr, &TOptions::ProxyPort, nullptr},
     {"ProxyUsername", Kind::Text, &TOptions::ProxyUsername, nullptr, nullptr},
     {"ProxyPassword", Kind::Password, &TOptions::ProxyPassword, nullptr, nullptr},
+    {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,

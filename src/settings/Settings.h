@@ -53,6 +53,7 @@ struct TOptions {
   int ProxyPort = 80;  // not clamped; the HTTP client takes it as 16 bits (ProxyPort16)
   std::string ProxyUsername;
   std::string ProxyPassword;  // plain in memory, scrambled in the store
+  std::string Language;       // interface language: "en", "zh", or empty for the locale's
 
   // Group "HTMLRec": ten built-in rows, then the user rows.
   std::vector<THTMLRecRow> HTMLRecRows = BuiltInRows();

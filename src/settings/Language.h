@@ -42,3 +42,7 @@ std::string TakeLanguageArgument(std::vector<std::string>& args);
 inline QString qtr(const char* context, const char* text) {
   return QCoreApplication::translate(context, text);
 }
+// The lookup of a text marked elsewhere with QT_TRANSLATE_NOOP.
+inline QString QtrText(const char* context, const char* text) {
+  return QCoreApplication::translate(context, text);
+}

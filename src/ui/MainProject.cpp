@@ -14,6 +14,7 @@
 #include "engine/RunControl.h"
 #include "model/SpiderTools.h"
 #include "model/projectfile.h"
+#include "settings/Language.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Frm_TrawlonixMain.h"
 #include "ui/TxMessages.h"
@@ -26,7 +27,7 @@ using ui::S;
 
 namespace {
 
-const QString kProjectFilter = QStringLiteral("Trawlonix 方案 (*.txp);;所有文件 (*.*)");
+const QString kProjectFilter = qtr("MainWindow", "Trawlonix 方案 (*.txp);;所有文件 (*.*)");
 
 // Shows the hourglass for as long as it lives.
 struct BusyCursor {
@@ -54,7 +55,7 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
   const QString dir = Q(OptionsDlg->Options.DefaultProjectPath);
   if (!dir.isEmpty()) dlg.setDirectory(dir);
   if (save) {
-    dlg.setWindowTitle(QStringLiteral("Trawlonix 方案保存为"));
+    dlg.setWindowTitle(qtr("MainWindow", "Trawlonix 方案保存为"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     const std::string proposed = CutUtf8(
@@ -64,7 +65,7 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
         132);
     dlg.selectFile(QFileInfo(Q(proposed)).fileName());
   } else {
-    dlg.setWindowTitle(QStringLiteral("打开 Trawlonix 方案"));
+    dlg.setWindowTitle(qtr("MainWindow", "打开 Trawlonix 方案"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
   }
@@ -106,7 +107,7 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     if (res.ok) {
       Loaded = true;
       UpdateCommands();
-      Status->SetSimpleText(QStringLiteral("正在重新建立目录结构..."));
+      Status->SetSimpleText(qtr("MainWindow", "正在重新建立目录结构..."));
       RebuildTrees();
     }
     Status->SetPanels();
@@ -177,7 +178,7 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
   ShowCounters();
   d.Modified = true;
   UpdateCommands();
-  if (ui::ConfirmYesNo(this, QStringLiteral("您想要现在保存新方案吗？"))) SaveProject();
+  if (ui::ConfirmYesNo(this, qtr("MainWindow", "您想要现在保存新方案吗？"))) SaveProject();
 }
 
 std::string TTrawlonixMainForm::StartPageFile() {
@@ -208,9 +209,9 @@ void TTrawlonixMainForm::ShowInBrowser() {
   const std::string name = StartPageFile();
   const QFileInfo info(Q(name));
   if (name.empty() || !info.isFile()) {
-    ui::ErrorBox(
-        this,
-        QStringLiteral("在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。"));
+    ui::ErrorBox(this,
+                 qtr("MainWindow",
+                     "在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。"));
     return;
   }
   QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
@@ -222,7 +223,7 @@ void TTrawlonixMainForm::ApplyLinkStructureSetting(bool previous) {
   if (now && !previous) {
     SetLinkTreeEnabled(true);
     if (Loaded) {
-      ui::InfoBox(this, QStringLiteral("现在必须重新建立链接结构。"));
+      ui::InfoBox(this, qtr("MainWindow", "现在必须重新建立链接结构。"));
       ClearTrees();
       RebuildTrees();
     }
@@ -271,10 +272,12 @@ void TTrawlonixMainForm::RebuildTrees() {
     const int pct = static_cast<int>(std::lround(100.0 * (i + 1) / n));
     if (pct != shown) {
       shown = pct;
-      Status->SetSimpleText(QStringLiteral("正在重新建立目录结构 ...        %1% 已完成").arg(pct));
+      Status->SetSimpleText(
+          qtr("MainWindow", "正在重新建立目录结构 ...        %1% 已完成").arg(pct));
     }
   }
-  if (n == 0) Status->SetSimpleText(QStringLiteral("正在重新建立目录结构 ...        100% 已完成"));
+  if (n == 0)
+    Status->SetSimpleText(qtr("MainWindow", "正在重新建立目录结构 ...        100% 已完成"));
   EndTreeUpdate();
   ShowCounters();
 }

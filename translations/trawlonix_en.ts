@@ -103,6 +103,44 @@
     </message>
 </context>
 <context>
+    <name>ClassParser</name>
+    <message>
+        <source>读取文件标识时出错</source>
+        <translation>Error reading the file signature</translation>
+    </message>
+    <message>
+        <source>错误的文件标识</source>
+        <translation>Wrong file signature</translation>
+    </message>
+    <message>
+        <source>读取版本号码时出错</source>
+        <translation>Error reading the version number</translation>
+    </message>
+    <message>
+        <source>Java 版本: %1.%2</source>
+        <translation>Java version: %1.%2</translation>
+    </message>
+    <message>
+        <source>读取 ConstantPool 的大小设定时出错。</source>
+        <translation>Error reading the size of the constant pool.</translation>
+    </message>
+</context>
+<context>
+    <name>Cli</name>
+    <message>
+        <source>方案中包含有再继续的信息。用 &quot;trawlonix-cli run --continue&quot; 可以再继续被中断了的过程。</source>
+        <translation>The project holds resume information. Run &quot;trawlonix-cli run --continue&quot; to resume the interrupted run.</translation>
+    </message>
+    <message>
+        <source>所有链接的检查已经完成。</source>
+        <translation>All links have been checked.</translation>
+    </message>
+    <message>
+        <source>收集的链接: %1</source>
+        <translation>Collected links: %1</translation>
+    </message>
+</context>
+<context>
     <name>Continue</name>
     <message>
         <source>再继续方案</source>
@@ -139,6 +177,169 @@
     <message>
         <source>帮助(&amp;H)</source>
         <translation>&amp;Help</translation>
+    </message>
+</context>
+<context>
+    <name>Export</name>
+    <message>
+        <source>文本列表</source>
+        <translation>List of texts</translation>
+    </message>
+    <message>
+        <source>链接列表</source>
+        <translation>List of links</translation>
+    </message>
+    <message>
+        <source>链接和文本列表</source>
+        <translation>List of links and texts</translation>
+    </message>
+    <message>
+        <source>列出文本</source>
+        <translation>Texts</translation>
+    </message>
+    <message>
+        <source>列出链接</source>
+        <translation>Links</translation>
+    </message>
+    <message>
+        <source>列出链接和文本</source>
+        <translation>Links and texts</translation>
+    </message>
+    <message>
+        <source>列出文本和链接(小)</source>
+        <translation>Texts and links (small)</translation>
+    </message>
+    <message>
+        <source>有 2 列带框架的表格</source>
+        <translation>Table with 2 columns and borders</translation>
+    </message>
+    <message>
+        <source>有 2 列不带框架的表格</source>
+        <translation>Table with 2 columns, no borders</translation>
+    </message>
+    <message>
+        <source>有 2 列带突出显示的表格</source>
+        <translation>Table with 2 highlighted columns</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(文本，链接)</source>
+        <translation>Highlighted blocks (text, link)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(链接，文本)</source>
+        <translation>Highlighted blocks (link, text)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(文本，文本结果，链接)</source>
+        <translation>Highlighted blocks (text, check result, link)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(参考，文本，文本结果，链接)</source>
+        <translation>Highlighted blocks (referrer, text, check result, link)</translation>
+    </message>
+    <message>
+        <source>电邮地址列表</source>
+        <translation>List of e-mail addresses</translation>
+    </message>
+    <message>
+        <source>电邮地址和文本列表</source>
+        <translation>List of e-mail addresses and texts</translation>
+    </message>
+    <message>
+        <source>列出电邮地址</source>
+        <translation>E-mail addresses</translation>
+    </message>
+    <message>
+        <source>列出电邮地址和文本</source>
+        <translation>E-mail addresses and texts</translation>
+    </message>
+    <message>
+        <source>列出文本和电邮地址(小)</source>
+        <translation>Texts and e-mail addresses (small)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(文本，电邮地址)</source>
+        <translation>Highlighted blocks (text, e-mail address)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(电邮地址，文本)</source>
+        <translation>Highlighted blocks (e-mail address, text)</translation>
+    </message>
+    <message>
+        <source>收集的链接</source>
+        <translation>Collected links</translation>
+    </message>
+    <message>
+        <source>收集的电邮地址</source>
+        <translation>Collected e-mail addresses</translation>
+    </message>
+    <message>
+        <source>错误链接</source>
+        <translation>Broken links</translation>
+    </message>
+    <message>
+        <source>导出收集的链接...</source>
+        <translation>Export collected links...</translation>
+    </message>
+    <message>
+        <source>导出收集的电邮地址...</source>
+        <translation>Export collected e-mail addresses...</translation>
+    </message>
+    <message>
+        <source>导出错误链接...</source>
+        <translation>Export broken links...</translation>
+    </message>
+    <message>
+        <source>只要链接</source>
+        <translation>Links only</translation>
+    </message>
+    <message>
+        <source>只要文本</source>
+        <translation>Texts only</translation>
+    </message>
+    <message>
+        <source>链接和文本</source>
+        <translation>Link and text</translation>
+    </message>
+    <message>
+        <source>文本和链接</source>
+        <translation>Text and link</translation>
+    </message>
+    <message>
+        <source>只要电邮</source>
+        <translation>E-mail addresses only</translation>
+    </message>
+    <message>
+        <source>电邮和文本</source>
+        <translation>E-mail address and text</translation>
+    </message>
+    <message>
+        <source>文本和电邮</source>
+        <translation>Text and e-mail address</translation>
+    </message>
+    <message>
+        <source>Morvek Trawlonix 导出</source>
+        <translation>Morvek Trawlonix export</translation>
+    </message>
+    <message>
+        <source>    &lt;TD BGCOLOR=&quot;{H}&quot;&gt;&lt;I&gt;参考: {R}&lt;/I&gt;&lt;BR&gt;</source>
+        <translation>    &lt;TD BGCOLOR=&quot;{H}&quot;&gt;&lt;I&gt;Found on: {R}&lt;/I&gt;&lt;BR&gt;</translation>
+    </message>
+    <message>
+        <source>%1列表是空的，因此不能够导出！</source>
+        <translation>The list &quot;%1&quot; is empty, so there is nothing to export!</translation>
+    </message>
+    <message>
+        <source>在创建导出文件时发生错误！</source>
+        <translation>The export file could not be created!</translation>
+    </message>
+    <message>
+        <source>在导出 %1 时发生错误！</source>
+        <translation>An error occurred while exporting %1!</translation>
+    </message>
+    <message>
+        <source>用 %1 创建</source>
+        <translation>Created with %1</translation>
     </message>
 </context>
 <context>
@@ -620,6 +821,55 @@
     </message>
 </context>
 <context>
+    <name>Net</name>
+    <message>
+        <source>连接被客户暂停。</source>
+        <translation>Connection timed out by the client.</translation>
+    </message>
+    <message>
+        <source>HTTP 组件正忙着</source>
+        <translation>The HTTP component is busy</translation>
+    </message>
+    <message>
+        <source>不能将主机名分解成 IP 地址</source>
+        <translation>Cannot resolve the host name to an IP address</translation>
+    </message>
+    <message>
+        <source>不能连接: <byte value="xd"/>%1 (错误 #%2)<byte value="xd"/>%3</source>
+        <translation>Cannot connect: <byte value="xd"/>%1 (error #%2)<byte value="xd"/>%3</translation>
+    </message>
+    <message>
+        <source>%1 (错误 #%2)</source>
+        <translation>%1 (error #%2)</translation>
+    </message>
+    <message>
+        <source>连接被请求中断</source>
+        <translation>Connection aborted on request</translation>
+    </message>
+    <message>
+        <source>HTTP 状态行无效</source>
+        <translation>Invalid HTTP status line</translation>
+    </message>
+    <message>
+        <source>HTTP 行太长</source>
+        <translation>HTTP line too long</translation>
+    </message>
+    <message>
+        <source>错误 %1 在函数 %2<byte value="xd"/>
+%3</source>
+        <translation>Error %1 in function %2<byte value="xd"/>
+%3</translation>
+    </message>
+    <message>
+        <source>DNS 搜寻: 无效的主机名。</source>
+        <translation>DNS lookup: invalid host name.</translation>
+    </message>
+    <message>
+        <source>%1: 不能启动 DNS 搜寻，错误 #%2</source>
+        <translation>%1: cannot start the DNS lookup, error #%2</translation>
+    </message>
+</context>
+<context>
     <name>NewProjectWizard</name>
     <message>
         <source>只在起始目录</source>
@@ -1097,6 +1347,57 @@
     </message>
 </context>
 <context>
+    <name>ProjectFile</name>
+    <message>
+        <source>正在写入再继续信息...        %d%% 已完成</source>
+        <translation>Writing resume information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在读取再继续信息...        %d%% 已完成</source>
+        <translation>Reading resume information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在写入转向信息...        %d%% 已完成</source>
+        <translation>Writing redirect information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在读取转向信息...        %d%% 已完成</source>
+        <translation>Reading redirect information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在加载方案...</source>
+        <translation>Loading project...</translation>
+    </message>
+    <message>
+        <source>正在保存方案...</source>
+        <translation>Saving project...</translation>
+    </message>
+    <message>
+        <source>在读取方案时发生文件错误！<byte value="xd"/>方案 没 有 打开！</source>
+        <translation>A file error occurred while reading the project!<byte value="xd"/>The project was NOT opened!</translation>
+    </message>
+    <message>
+        <source>不是一个 Trawlonix 方案文件！<byte value="xd"/>方案 没 有 打开！</source>
+        <translation>This is not a Trawlonix project file!<byte value="xd"/>The project was NOT opened!</translation>
+    </message>
+    <message>
+        <source>该 Trawlonix 方案是用一个更新版本的 Trawlonix 所创建的，所以不能打开！</source>
+        <translation>This Trawlonix project was created by a newer version of Trawlonix and cannot be opened!</translation>
+    </message>
+    <message>
+        <source>方案中包含有再继续的信息。您可以用 &quot;开始&quot; 按钮再继续一个被中断了的过程。</source>
+        <translation>The project holds resume information. You can resume an interrupted run with the &quot;Start&quot; button.</translation>
+    </message>
+    <message>
+        <source>不能创建文件 %s。<byte value="xd"/>方案 没 有 保存。</source>
+        <translation>Cannot create the file %s.<byte value="xd"/>The project was NOT saved.</translation>
+    </message>
+    <message>
+        <source>在保存方案时发生了写入错误！<byte value="xd"/>可能是剩余的储存空间不够了。<byte value="xd"/>方案 没 有 保存。</source>
+        <translation>A write error occurred while saving the project!<byte value="xd"/>There may not be enough free disk space.<byte value="xd"/>The project was NOT saved.</translation>
+    </message>
+</context>
+<context>
     <name>ProjectProperties</name>
     <message>
         <source>Trawlonix 方案属性</source>
@@ -1280,6 +1581,57 @@
     </message>
 </context>
 <context>
+    <name>ProjectSetup</name>
+    <message>
+        <source>请不要在这里指定用户名或者密码。<byte value="xd"/>您的输入将被复制到第二页(用户数据)。</source>
+        <translation>Please do not give a user name or password here.<byte value="xd"/>What you entered is moved to the second page (user data).</translation>
+    </message>
+    <message>
+        <source>所指定的端口名称 %s 无效！</source>
+        <translation>The port name %s is not valid!</translation>
+    </message>
+    <message>
+        <source>请指定一个起始页面！</source>
+        <translation>Please give a start page!</translation>
+    </message>
+    <message>
+        <source>请指定一个方案名称！</source>
+        <translation>Please give a project name!</translation>
+    </message>
+    <message>
+        <source>只支持 HTML 日志文件！</source>
+        <translation>Only HTTP addresses are supported!</translation>
+    </message>
+    <message>
+        <source>请指定一个本地路径！</source>
+        <translation>Please give a local path!</translation>
+    </message>
+    <message>
+        <source>指定的本地路径不存在！</source>
+        <translation>The local path given does not exist!</translation>
+    </message>
+    <message>
+        <source>正列表不允许是空的！</source>
+        <translation>The positive list must not be empty!</translation>
+    </message>
+    <message>
+        <source>负列表不允许是空的！</source>
+        <translation>The negative list must not be empty!</translation>
+    </message>
+    <message>
+        <source>所指定的端口 %s 无效！</source>
+        <translation>The port %s is not valid!</translation>
+    </message>
+    <message>
+        <source>在这里您只能指定主机和目录，不能指定文件名！<byte value="xd"/>将会自动更正。</source>
+        <translation>Here you can only give a host and a folder, not a file name!<byte value="xd"/>This is corrected automatically.</translation>
+    </message>
+    <message>
+        <source>请指定一个 URL！</source>
+        <translation>Please give a URL!</translation>
+    </message>
+</context>
+<context>
     <name>Results</name>
     <message>
         <source>方案结果</source>
@@ -1354,6 +1706,217 @@
     <message>
         <source>关闭(&amp;S)</source>
         <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
+    <name>SocketError</name>
+    <message>
+        <source>无错误</source>
+        <translation>No error</translation>
+    </message>
+    <message>
+        <source>打断的系统呼叫</source>
+        <translation>Interrupted system call</translation>
+    </message>
+    <message>
+        <source>无效的文件句柄</source>
+        <translation>Bad file handle</translation>
+    </message>
+    <message>
+        <source>权限被拒绝</source>
+        <translation>Permission denied</translation>
+    </message>
+    <message>
+        <source>无效的地址</source>
+        <translation>Bad address</translation>
+    </message>
+    <message>
+        <source>无效的参数</source>
+        <translation>Invalid argument</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>操作将锁定</source>
+        <translation>Operation would block</translation>
+    </message>
+    <message>
+        <source>操作正在进行中</source>
+        <translation>Operation now in progress</translation>
+    </message>
+    <message>
+        <source>操作已经在进行中</source>
+        <translation>Operation already in progress</translation>
+    </message>
+    <message>
+        <source>在非套接字上进行套接字操作</source>
+        <translation>Socket operation on a non-socket</translation>
+    </message>
+    <message>
+        <source>需要目标地址</source>
+        <translation>Destination address required</translation>
+    </message>
+    <message>
+        <source>消息太长</source>
+        <translation>Message too long</translation>
+    </message>
+    <message>
+        <source>套接字的协议类型错误</source>
+        <translation>Wrong protocol type for socket</translation>
+    </message>
+    <message>
+        <source>错误的协议选项</source>
+        <translation>Bad protocol option</translation>
+    </message>
+    <message>
+        <source>协议不受支持</source>
+        <translation>Protocol not supported</translation>
+    </message>
+    <message>
+        <source>套接字类型不受支持</source>
+        <translation>Socket type not supported</translation>
+    </message>
+    <message>
+        <source>套接字上不支持该操作</source>
+        <translation>Operation not supported on socket</translation>
+    </message>
+    <message>
+        <source>协议族不受支持</source>
+        <translation>Protocol family not supported</translation>
+    </message>
+    <message>
+        <source>协议族不支持该地址族</source>
+        <translation>Address family not supported by protocol family</translation>
+    </message>
+    <message>
+        <source>地址已经在使用中</source>
+        <translation>Address already in use</translation>
+    </message>
+    <message>
+        <source>不能分配请求的地址</source>
+        <translation>Cannot assign the requested address</translation>
+    </message>
+    <message>
+        <source>网络已关闭</source>
+        <translation>Network is down</translation>
+    </message>
+    <message>
+        <source>网络不可到达</source>
+        <translation>Network is unreachable</translation>
+    </message>
+    <message>
+        <source>网络在重置时断开了连接</source>
+        <translation>Network dropped the connection on reset</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>Connection aborted</translation>
+    </message>
+    <message>
+        <source>链接被同位体重置</source>
+        <translation>Connection reset by peer</translation>
+    </message>
+    <message>
+        <source>没有缓冲空间可用</source>
+        <translation>No buffer space available</translation>
+    </message>
+    <message>
+        <source>套接字已经连接上</source>
+        <translation>Socket is already connected</translation>
+    </message>
+    <message>
+        <source>套接字没有连接上</source>
+        <translation>Socket is not connected</translation>
+    </message>
+    <message>
+        <source>套接字关闭后不能发送</source>
+        <translation>Cannot send after socket shutdown</translation>
+    </message>
+    <message>
+        <source>引用太多，不能拼接</source>
+        <translation>Too many references, cannot splice</translation>
+    </message>
+    <message>
+        <source>连接暂停了</source>
+        <translation>Connection timed out</translation>
+    </message>
+    <message>
+        <source>连接被拒绝</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>符号链接的层次太多</source>
+        <translation>Too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>File name too long</translation>
+    </message>
+    <message>
+        <source>主机已关机</source>
+        <translation>Host is down</translation>
+    </message>
+    <message>
+        <source>没有路线到主机</source>
+        <translation>No route to host</translation>
+    </message>
+    <message>
+        <source>目录不是空的</source>
+        <translation>Directory not empty</translation>
+    </message>
+    <message>
+        <source>进程太多</source>
+        <translation>Too many processes</translation>
+    </message>
+    <message>
+        <source>用户太多</source>
+        <translation>Too many users</translation>
+    </message>
+    <message>
+        <source>超出磁盘配额</source>
+        <translation>Disk quota exceeded</translation>
+    </message>
+    <message>
+        <source>失效的 NFS 文件句柄</source>
+        <translation>Stale NFS file handle</translation>
+    </message>
+    <message>
+        <source>路径中的远程层次太多</source>
+        <translation>Too many levels of remote in path</translation>
+    </message>
+    <message>
+        <source>网络子系统不可用</source>
+        <translation>Network subsystem is unavailable</translation>
+    </message>
+    <message>
+        <source>WinSock 版本不受支持</source>
+        <translation>WinSock version not supported</translation>
+    </message>
+    <message>
+        <source>WinSock 没有初始化</source>
+        <translation>WinSock not initialised</translation>
+    </message>
+    <message>
+        <source>没有找到主机</source>
+        <translation>Host not found</translation>
+    </message>
+    <message>
+        <source>没有找到非权威的主机</source>
+        <translation>Non-authoritative host not found</translation>
+    </message>
+    <message>
+        <source>不可恢复的错误</source>
+        <translation>Non-recoverable error</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>不是 WinSock 错误</source>
+        <translation>Not a WinSock error</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Translate.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "engine/ConsoleHost.h"
@@ -236,8 +237,8 @@ int AfterCrawl(const TAfterRun& after, bool quiet, TConsoleHost& host, const TOp
     const bool finished = CheckLinksFromConsole(host, options, false, *after.CheckMode);
     if (!quiet) {
       const auto& rows = host.Results.Rows(TResultLists::kLinks);
-      Out("所有链接的检查已经完成。\n");
-      Out("收集的链接: " + std::to_string(rows.size()) + "\n");
+      Out(translate("Cli", "所有链接的检查已经完成。") + "\n");
+      Out(TrArgs(translate("Cli", "收集的链接: %1"), {std::to_string(rows.size())}) + "\n");
       for (const TResultRow& r : rows) {
         std::string result = r.TestResult;  // error texts may hold line breaks
         for (char& c : result)

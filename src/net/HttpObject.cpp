@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -269,7 +271,7 @@ void THTTPObject::RequestFinished() {
   reasonPhrase_ = client_->ReasonPhrase();
   if (timedOut_) {
     statusCode_ = 499;
-    reasonPhrase_ = "连接被客户暂停。";
+    reasonPhrase_ = translate("Net", "连接被客户暂停。");
   }
   if (bodyFailed_) {
     success_ = false;

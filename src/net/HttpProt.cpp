@@ -4,6 +4,8 @@
 
 #include <QMetaObject>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -66,7 +68,7 @@ void THttpCli::Head() {
 }
 
 void THttpCli::StartRequest(THttpRequest kind) {
-  if (state_ != httpReady) throw EHttpException("HTTP 组件正忙着", 1);
+  if (state_ != httpReady) throw EHttpException(translate("Net", "HTTP 组件正忙着"), 1);
   if (socket_->State() != wsClosed) socket_->Abort();  // left open by an earlier request
   ++generation_;
   const std::uint64_t gen = generation_;
@@ -118,7 +120,7 @@ void THttpCli::StartRequest(THttpRequest kind) {
       ++generation_;
       state_ = httpReady;
       statusCode_ = 404;
-      reasonPhrase_ = "不能将主机名分解成 IP 地址";
+      reasonPhrase_ = translate("Net", "不能将主机名分解成 IP 地址");
       requestError_ = socket_->LastError();
     }
     throw;
@@ -130,7 +132,7 @@ void THttpCli::DnsLookupDone(std::uint16_t error) {
   const std::uint64_t gen = generation_;
   if (error != 0) {
     statusCode_ = 404;
-    reasonPhrase_ = "不能将主机名分解成 IP 地址";
+    reasonPhrase_ = translate("Net", "不能将主机名分解成 IP 地址");
     requestError_ = error;
     PostEnd();
     return;
@@ -147,8 +149,8 @@ void THttpCli::DnsLookupDone(std::uint16_t error) {
     std::uint16_t code = socket_->LastError();
     requestError_ = code;
     statusCode_ = 404;
-    reasonPhrase_ = "不能连接: \r" + WSocketErrorDesc(code) + " (错误 #" + std::to_string(code) +
-                    ")\r" + e.what();
+    reasonPhrase_ = TrArgs(translate("Net", "不能连接: \r%1 (错误 #%2)\r%3"),
+                           {WSocketErrorDesc(code), std::to_string(code), e.what()});
     if (socket_->State() != wsClosed) {
       socket_->Close();  // its close event ends the request
     } else {
@@ -163,7 +165,8 @@ void THttpCli::SocketConnected(std::uint16_t error) {
   if (error != 0) {
     requestError_ = error;
     statusCode_ = 404;
-    reasonPhrase_ = WSocketErrorDesc(error) + " (错误 #" + std::to_string(error) + ")";
+    reasonPhrase_ =
+        TrArgs(translate("Net", "%1 (错误 #%2)"), {WSocketErrorDesc(error), std::to_string(error)});
     socket_->Close();
     if (!Stale(gen) && !endPosted_) PostEnd();
     return;
@@ -372,7 +375,8 @@ void THttpCli::SessionClosed(std::uint16_t error) {
     // Closed (or reset) before any answer: a failure, never an empty success.
     std::uint16_t code = error != 0 ? error : std::uint16_t{wsaECONNABORTED};
     statusCode_ = 404;
-    reasonPhrase_ = WSocketErrorDesc(code) + " (错误 #" + std::to_string(code) + ")";
+    reasonPhrase_ =
+        TrArgs(translate("Net", "%1 (错误 #%2)"), {WSocketErrorDesc(code), std::to_string(code)});
     if (requestError_ == 0) requestError_ = code;
   }
   if (docBegun_ && OnDocEnd) {
@@ -416,7 +420,7 @@ void THttpCli::Abort() {
   ++generation_;  // whatever was posted for this request is void now
   const std::uint64_t gen = generation_;
   statusCode_ = 404;
-  reasonPhrase_ = "连接被请求中断";
+  reasonPhrase_ = translate("Net", "连接被请求中断");
   requestError_ = 3;
   if (socket_->LookupPending()) {
     socket_->CancelLookup();

@@ -1,12 +1,11 @@
 #include "settings/Settings.h"
 
-#include "base/Translate.h"
-
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
 
+#include "base/Translate.h"
 #include "platform/SettingsStore.h"
 
 namespace trawlonix {

@@ -95,7 +95,7 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
   TOpenResult res;
   {
     BusyCursor busy;
-    Status->SetSimpleText(Q(txp_text::kLoading));
+    Status->SetSimpleText(QtrText("ProjectFile", txp_text::kLoading));
     res =
         trawlonix::OpenProject(S(fileName), Definition, SpiderList, RedirectList,
                                [this](const std::string& text) { Status->SetSimpleText(Q(text)); });
@@ -116,7 +116,9 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     ui::ErrorBox(this, Q(res.message));
     return;
   }
-  if (res.resume) ui::InfoBox(this, Q(res.info.empty() ? txp_text::kResumeInfo : res.info));
+  if (res.resume)
+    ui::InfoBox(this,
+                res.info.empty() ? QtrText("ProjectFile", txp_text::kResumeInfo) : Q(res.info));
 }
 
 bool TTrawlonixMainForm::SaveProject() {
@@ -126,7 +128,7 @@ bool TTrawlonixMainForm::SaveProject() {
   TSaveResult res;
   const bool wasModified = Definition.Modified;
   {
-    Status->SetSimpleText(Q(txp_text::kSaving));
+    Status->SetSimpleText(QtrText("ProjectFile", txp_text::kSaving));
     BusyCursor busy;
     res =
         trawlonix::SaveProject(S(file), Definition, SpiderList, RedirectList,

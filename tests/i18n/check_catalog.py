@@ -25,6 +25,18 @@ ROOT = '.'
 ALLOWED = {
     # The language's own name in the language choice of the options dialog.
     ('src/ui/Dlg_Options.cpp', '"中文"'),
+    # Check results are stored data (project file, exports): the command-line
+    # check writes and reads them as they are stored.
+    ('src/cli/cmd_check.cpp', '"- 未检查 -"'),
+    ('src/cli/cmd_check.cpp', '"坏的: "'),
+    ('src/cli/cmd_check.cpp', '"result (\\"通过\\" or \\"坏的: \\" with the status and reason). On a terminal a\\n"'),
+    ('src/cli/cmd_check.cpp', '"flight; URLs not checked are printed with \\"- 未检查 -\\".\\n"'),
+    # The page stored in the mirror in place of a redirect: mirror contents
+    # are the same in every interface language.
+    ('src/net/HttpObject.cpp', '"  <TITLE>文件重新部署</TITLE>"'),
+    ('src/net/HttpObject.cpp', '"  该文件由 morvek <A HREF=\\"#\\">Trawlonix</A> 自动创建。"'),
+    ('src/net/HttpObject.cpp', '"  当被文档<BR>&nbsp;<BR>"'),
+    ('src/net/HttpObject.cpp', '"  要求时对方发送了一个重新部署请求到 URL<BR>&nbsp;<BR>"'),
 }
 
 MARKED = re.compile(r'\b(?:tr|translate|qtr|QT_TRANSLATE_NOOP)\s*\(\s*(?:"(?:[^"\\]|\\.)*"\s*,\s*)?$')

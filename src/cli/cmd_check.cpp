@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
-#include "engine/ConsoleHost.h"
+#include "engine/SlotRequest.h"
 #include "settings/Settings.h"
 
 namespace trawlonix::cli {
@@ -94,7 +95,7 @@ int RunCheck(const Args& args) {
         Out(kUsage);
         return kExitOk;
       case kThreads: {
-        const auto n = ParseNumber(o.value, 1, 64);
+        const auto n = ParseNumber(o.value, 1, kMaxSlots);
         if (!n) return UsageError("check", "invalid value '" + o.value + "' for " + o.spelled);
         options.MaxThreads = static_cast<int>(*n);
         break;

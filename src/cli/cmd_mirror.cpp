@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
-#include "engine/ConsoleHost.h"
 #include "model/projectfile.h"
 #include "settings/Settings.h"
 

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <string>
 
+#include "base/Text.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "model/ProjectSetup.h"
@@ -164,11 +165,7 @@ const char* const kCollectNames[] = {"other-servers", "unprocessed", "all"};
 const char* const kCollectEnumNames[] = {"coLinksToOtherServers", "coUnprocessedLinks",
                                          "coAllLinks"};
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+using text::Lower;
 
 // A number in [0, count) or one of the names (case-insensitive).
 std::optional<int> Choice(const std::string& text, const char* const* names,

@@ -6,10 +6,11 @@
 #include <optional>
 #include <string>
 
+#include "base/Text.h"
 #include "base/Translate.h"
+#include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
-#include "engine/ConsoleHost.h"
 #include "engine/LinkCheck.h"
 #include "engine/export/ExportWriter.h"
 #include "settings/Settings.h"
@@ -192,9 +193,7 @@ bool TakeAfterRunOption(const std::string& command, const ParsedOption& o, TAfte
       return true;
     case kBackground:
     case kHighlight: {
-      std::string colour = o.value;
-      for (char& c : colour)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      const std::string colour = text::Upper(o.value);
       if (colour.size() != 7 || colour[0] != '#') return bad();
       for (std::size_t i = 1; i < colour.size(); ++i)
         if (!std::isxdigit(static_cast<unsigned char>(colour[i]))) return bad();
@@ -326,7 +325,7 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
         ++modes;
         break;
       case kThreads: {
-        const auto n = ParseNumber(o.value, 1, 64);
+        const auto n = ParseNumber(o.value, 1, kMaxSlots);
         if (!n) {
           UsageError(command, "invalid value '" + o.value + "' for " + o.spelled);
           return false;

@@ -65,8 +65,9 @@ class CrawlHost {
   virtual void ExpandDirTree() {}
 
   // The three result lists. Each returns true when a row was added (false for
-  // a duplicate); SetLastRowReference replaces "<???>" in the last added row of
-  // the collected links or e-mail list. ResultLists.h implements the rules.
+  // a duplicate); SetLastRowReference replaces "<???>" in the rows added to the
+  // collected links and e-mail lists since ForgetLastRow (the rows of one
+  // anchor). ResultLists.h implements the rules.
   virtual bool OfferCollectedLink(const std::string& url, const std::string& firstOccurrence) = 0;
   virtual bool OfferEMail(const std::string& address, const std::string& firstOccurrence) = 0;
   virtual bool OfferBrokenLink(const std::string& url, const std::string& errorText,

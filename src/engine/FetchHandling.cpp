@@ -25,15 +25,6 @@ bool IsRetriedStatus(int status) {
 
 }  // namespace
 
-TNamingOptions TTrawlonixThread::NamingOptionsFor(const TURL& url) {
-  TNamingOptions opt;
-  opt.IndexFileName = S.Options.IndexFileName;
-  if (HasScriptQuery(url)) opt.RedirectNumber = S.RedirectList->NumberFor(url);
-  opt.HTMLRenList = S.Definition.HTMLRenList.get();
-  opt.OnlyRenameSkriptURL = S.Definition.OnlyRenameSkriptURL;
-  return opt;
-}
-
 void TTrawlonixThread::ShowSlot(int slot, const std::string& url, const std::string& info) {
   HostOp& u = batch_.Push(HostOp::kSlotUrl);
   u.num = slot;
@@ -44,84 +35,44 @@ void TTrawlonixThread::ShowSlot(int slot, const std::string& url, const std::str
   batch_.progress[static_cast<std::size_t>(slot)] = 0;
 }
 
-std::string TTrawlonixThread::LocalNameFor(const TURL& url, std::string* display) {
-  const TNamingOptions opt = NamingOptionsFor(url);
-  std::optional<std::string> name = LocalFileName(S.LocalDir, url, opt);
-  if (name) {
-    if (display) *display = *name;
-    return *name;
-  }
-  if (display) {
-    // The name as it would have been, for the log line that refuses it.
-    std::string file = url.FileName.empty() ? S.Options.IndexFileName : url.FileName;
-    *display = S.LocalDir + url.Host + DecodeURLText(url.Path) + DecodeURLText(file);
-  }
-  return {};
-}
-
-void TTrawlonixThread::BeginRequest(THTTPObject* f, const std::string& url) const {
-  f->SetURL(url);
-  f->SetUserAgent(kUserAgent);
-  if (S.TimeoutMs > 0)
-    f->SetTimeoutMs(S.TimeoutMs);
-  else
-    f->SetTimeoutTime(S.Options.TimeOut);
-}
-
-void TTrawlonixThread::ApplyProxy(THTTPObject* f) const {
-  if (S.Options.UseProxy) {
-    f->SetUseProxy(true);
-    f->SetProxyServer(S.Options.ProxyServer);
-    f->SetProxyPort(S.Options.ProxyPort16());
-    f->SetProxyUsername(S.Options.ProxyUsername);
-    f->SetProxyPassword(S.Options.ProxyPassword);
-  } else {
-    f->SetUseProxy(false);
-    f->SetProxyServer({});
-    f->SetProxyPort(80);
-    f->SetProxyUsername({});
-    f->SetProxyPassword({});
-  }
-}
-
 void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
-  const AGetEntry* e = S.SpiderList->GetEntry(index);
+  const AGetEntry* e = s_.SpiderList->GetEntry(index);
   THTTPObject* f = fetchers_[slot];
   if (!e || !f) return;
-  S.SpiderList->SetInProgress(index, true);
+  s_.SpiderList->SetInProgress(index, true);
 
   const std::string url = ComposeURL(e->URL);
-  BeginRequest(f, url);
+  BeginRequest(f, url, s_.Options, s_.TimeoutMs);
   f->SetMethod(htom_Get);
   f->SetListID(index);
 
   // In an update run the stored copy's date goes out as If-Modified-Since,
   // looked up under the name the copy was saved with, in GMT.
   QDateTime since;
-  if (S.UpdateMode) {
-    const std::string local = LocalNameFor(e->URL);
+  if (s_.UpdateMode) {
+    const std::string local = judge_.LocalNameFor(e->URL);
     const std::int64_t mtime = local.empty() ? 0 : LocalFileDate(local);
     if (mtime > 0) since = QDateTime::fromSecsSinceEpoch(mtime, Qt::UTC);
   }
   f->SetModifiedSince(since);
 
   std::string referer;
-  if (S.Options.ReferingPage) {
-    if (const AGetEntry* r = S.SpiderList->GetEntry(e->Referrer)) referer = ComposeURL(r->URL);
+  if (s_.Options.ReferingPage) {
+    if (const AGetEntry* r = s_.SpiderList->GetEntry(e->Referrer)) referer = ComposeURL(r->URL);
   }
   f->SetRefering(referer);
   f->SetUsername({});
   f->SetPassword({});
-  if (!S.Definition.Username.empty()) {
-    f->SetUsername(S.Definition.Username);
-    if (!S.Definition.Password.empty()) f->SetPassword(S.Definition.Password);
+  if (!s_.Definition.Username.empty()) {
+    f->SetUsername(s_.Definition.Username);
+    if (!s_.Definition.Password.empty()) f->SetPassword(s_.Definition.Password);
   }
-  ApplyProxy(f);
+  ApplyProxy(f, s_.Options);
 
   Log(SlotPrefix(slot) + "GET " + url + " REFER " + referer + " USER-AGENT " + kUserAgent);
   ShowSlot(slot, url, "正在工作！");
 
-  slotStates_[slot] = 2;
+  slotStates_[slot] = TSlotState::Busy;
   const int rc = f->InitiateProcess();
   // A failed start still ends in one (posted) report, so the slot stays busy
   // until then and the entry is finished like any failed fetch.
@@ -145,7 +96,7 @@ void TTrawlonixThread::FetchDone(int slot, bool success) {
   if (slot < 0 || slot >= kMaxSlots || !fetchers_[slot]) return;
   THTTPObject* f = fetchers_[slot];
   ShowSlot(slot, {}, "等候...");
-  slotStates_[slot] = 1;
+  slotStates_[slot] = TSlotState::Idle;
 
   FetchResult r;
   r.Status = f->StatusCode();
@@ -157,15 +108,11 @@ void TTrawlonixThread::FetchDone(int slot, bool success) {
   r.Data.clear();
   f->Data().swap(r.Data);
 
-  if (!Aborting) {
-    bool busy = false;
-    const int n = SlotCount();
-    for (int s = 0; s < n; ++s)
-      busy |= slotStates_[s] == 2;
-    if (S.SpiderList->NextToFetch() >= 0) {
+  if (!aborting_) {
+    if (s_.SpiderList->NextToFetch() >= 0) {
       StartFetches();
-    } else if (!busy) {
-      Running = false;
+    } else if (!AnySlotBusy()) {
+      running_ = false;
       if (loop_) loop_->quit();
     }
   }
@@ -173,20 +120,20 @@ void TTrawlonixThread::FetchDone(int slot, bool success) {
 }
 
 void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, FetchResult& r) {
-  const AGetEntry* e = S.SpiderList->GetEntry(index);
+  const AGetEntry* e = s_.SpiderList->GetEntry(index);
   if (!e) return;
   const TURL url = e->URL;
   std::string refText;
-  if (const AGetEntry* ref = S.SpiderList->GetEntry(e->Referrer)) refText = ComposeURL(ref->URL);
+  if (const AGetEntry* ref = s_.SpiderList->GetEntry(e->Referrer)) refText = ComposeURL(ref->URL);
   const std::string prefix = SlotPrefix(slot);
 
   if (!success || r.Status >= 400) {
     Log(prefix + "已中断，有错误: " + std::to_string(r.Status) + " " + r.Reason);
-    if (S.Options.RetryAll || Aborting || IsRetriedStatus(r.Status)) {
-      S.SpiderList->MarkFailed(index);
+    if (s_.Options.RetryAll || aborting_ || IsRetriedStatus(r.Status)) {
+      s_.SpiderList->MarkFailed(index);
     } else {
-      S.SpiderList->MarkBroken(index);
-      if (S.Definition.actBLinks) {
+      s_.SpiderList->MarkBroken(index);
+      if (s_.Definition.actBLinks) {
         HostOp& op = batch_.Push(HostOp::kOfferBroken);
         op.s1 = ComposeURL(url);
         op.s2 = std::to_string(r.Status) + " " + r.Reason;
@@ -196,28 +143,28 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     return;
   }
 
-  S.SpiderList->MarkFetched(index);
+  s_.SpiderList->MarkFetched(index);
   if (e->DirItem) batch_.Push(HostOp::kMarkLoaded).item = e->DirItem;
   Log(prefix + (r.Status == 304 ? "没有修改。" : "成功。"));
-  const bool ht = IsHypertext(url);
-  if (S.UpdateMode) {
-    ++Counters[TCounters::kChecked];
-    if (ht) ++Counters[TCounters::kCheckedHt];
+  const bool ht = judge_.IsHypertext(url);
+  if (s_.UpdateMode) {
+    ++counters_[TCounters::kChecked];
+    if (ht) ++counters_[TCounters::kCheckedHt];
   }
-  if (!S.UpdateMode || r.Status != 304) {
-    Counters.AddBytes(static_cast<std::int64_t>(r.Data.size()));
-    ++Counters[TCounters::kReceived];
-    if (ht) ++Counters[TCounters::kReceivedHt];
+  if (!s_.UpdateMode || r.Status != 304) {
+    counters_.AddBytes(static_cast<std::int64_t>(r.Data.size()));
+    ++counters_[TCounters::kReceived];
+    if (ht) ++counters_[TCounters::kReceivedHt];
 
     TOutput out;
-    if (S.Definition.actSaveFiles) {
+    if (s_.Definition.actSaveFiles) {
       std::string display;
-      const std::string localName = LocalNameFor(url, &display);
-      if (!localName.empty()) ForceLocalDirs(S.LocalDir, url.Host, DecodeURLText(url.Path));
+      const std::string localName = judge_.LocalNameFor(url, &display);
+      if (!localName.empty()) ForceLocalDirs(s_.LocalDir, url.Host, DecodeURLText(url.Path));
       if (localName.empty() || !out.Create(localName))
         Log("！错误: 文件 " + display + " 不能被创建！");
     }
-    SetDocument(index);
+    judge_.BeginDocument(index);
     // A relocation answer holds the generated page that links to the new
     // location; it is read as HTML whatever type the answer declared, so that
     // the new location is found and followed.
@@ -225,61 +172,84 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     if (r.Status >= 300 && r.Status < 400 && r.Status != 304) type = "text/html";
     Dispatch(slot, r.Data, type, out.IsOpen() ? &out : nullptr);
     if (index == 0 && !out.Name().empty())
-      WriteShortcut(S.LocalDir + "Trawlonix 从 " + url.Host + " 浏览", out.Name());
+      WriteShortcut(s_.LocalDir + "Trawlonix 从 " + url.Host + " 浏览", out.Name());
     out.Discard();
   }
   ReportCounters();
 }
 
-TOutput::~TOutput() {
-  Discard();
-}
+namespace {
 
-bool TOutput::Create(const std::string& name) {
-  Discard();
-  name_ = name;
-  committed_ = false;
-  // A copy stored by an earlier run is replaced through a file beside it that
-  // is renamed over it, so that a failed or cut write never destroys it. A
-  // new file is written in place (and removed when writing fails).
-  struct stat st {};
-  const bool exists = ::lstat(name.c_str(), &st) == 0 || errno != ENOENT;
-  if (exists && S_ISDIR(st.st_mode)) return false;  // the name is taken by a directory
-  temp_ = exists ? name + ".trawlonix-part" : name;
-  file_ = std::fopen(temp_.c_str(), "wb");
-  return file_ != nullptr;
-}
+struct TReaderLines {
+  const char* start;
+  const char* end;
+  const char* failed;     // the reader ran into the end of the data; none: never fails
+  const char* saveError;  // the copy could not be written
+};
 
-bool TOutput::Commit(std::string_view data) {
-  if (!file_) return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
-  ok = (std::fclose(file_) == 0) && ok;
-  file_ = nullptr;
-  if (ok && temp_ != name_) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;
-  if (!ok) std::remove(temp_.c_str());
-  committed_ = ok;
-  return ok;
-}
-
-void TOutput::Discard() {
-  if (!file_) return;
-  std::fclose(file_);
-  file_ = nullptr;
-  std::remove(temp_.c_str());
-}
-
-bool TTrawlonixThread::WriteShortcut(const std::string& baseName, const std::string& target) {
-  std::string name = baseName + ".url";
-  struct stat st {};
-  for (int n = 1; ::stat(name.c_str(), &st) == 0; ++n) {
-    if (n > 1000) return false;
-    name = baseName + " [" + std::to_string(n) + "].url";
+const TReaderLines& LinesFor(TContentReader reader) {
+  static const TReaderLines kHtml{"启动标签解析器...", "标签解析器完成。", nullptr,
+                                  "！错误: 不能写入到文件 "};
+  static const TReaderLines kScript{"启动 JavaScript 解析器...", "JavaScript 解析器完成。", nullptr,
+                                    "！错误: 不能写入到文件 "};
+  static const TReaderLines kStyle{"启动 CSS 解析器...", "CSS 解析器完成。", nullptr,
+                                   "！错误: 不能写入到文件 "};
+  static const TReaderLines kClass{"启动 JAVA(tm)-VM 类解析器...", "JAVA(tm)-VM 类解析器完成。",
+                                   "！！错误！！ 类解析器失败: 未料到的文件结尾",
+                                   "！错误: 不能写入到文件 "};
+  static const TReaderLines kFlash{
+      "启动 Macromedia(C) FLASH(tm) 解析器...", "Macromedia(C) FLASH(tm) 解析器完成。",
+      "！！错误！！ FLASH(tm)-解析器失败: 未料到的文件结尾", "！错误: 不能创建文件 "};
+  static const TReaderLines kOther{"不是文本或者 html 文档。", nullptr, nullptr,
+                                   "！错误: 不能写入到文件 "};
+  switch (reader) {
+    case TContentReader::Html:
+      return kHtml;
+    case TContentReader::Script:
+      return kScript;
+    case TContentReader::Style:
+      return kStyle;
+    case TContentReader::JavaClass:
+      return kClass;
+    case TContentReader::Flash:
+      return kFlash;
+    case TContentReader::Other:
+      break;
   }
-  std::FILE* f = std::fopen(name.c_str(), "wb");
-  if (!f) return false;
-  const std::string text = "[InternetShortcut]\nURL=" + target + "\n";
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  return (std::fclose(f) == 0) && ok;
+  return kOther;
+}
+
+bool IsTextReader(TContentReader reader) {
+  return reader == TContentReader::Html || reader == TContentReader::Script ||
+         reader == TContentReader::Style;
+}
+
+}  // namespace
+
+void TTrawlonixThread::Dispatch(int slot, const std::string& data, const std::string& contentType,
+                                TOutput* out) {
+  const std::string p = SlotPrefix(slot);
+  const TContentReader reader = judge_.ReaderFor(contentType);
+  const TReaderLines& lines = LinesFor(reader);
+  Log(p + lines.start);
+  if (IsTextReader(reader)) {
+    // The stored copy is the rewritten text; a failed write still ends with
+    // the save line.
+    judge_.Read(reader, data, out ? &rewriteBuf_ : nullptr);
+    if (out) {
+      if (!out->Commit(rewriteBuf_)) Log(lines.saveError + out->Name());
+      Log(p + "保存文件");
+    }
+  } else {
+    if (!judge_.Read(reader, data, nullptr)) Log(p + lines.failed);
+    if (out) {
+      if (out->Commit(data))
+        Log(p + "保存文件");
+      else
+        Log(lines.saveError + out->Name());
+    }
+  }
+  if (lines.end) Log(p + lines.end);
 }
 
 }  // namespace trawlonix

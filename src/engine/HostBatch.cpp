@@ -116,4 +116,17 @@ void ExecuteBatch(CrawlHost& host, HostBatch& batch, TLogFile* logFile, TCounter
   }
 }
 
+void ApplyItemHandles(const HostBatch& batch, TSpiderList& spider) {
+  for (std::size_t i = 0; i < batch.ops.size() && i < batch.results.size(); ++i) {
+    const HostOp& op = batch.ops[i];
+    if (op.target < 0) continue;
+    const AGetEntry* e = spider.GetEntry(op.target);
+    if (!e) continue;
+    if (op.kind == HostOp::kAddDirItem)
+      spider.SetItems(op.target, batch.results[i], e->LinkItem);
+    else if (op.kind == HostOp::kAddLinkItem)
+      spider.SetItems(op.target, e->DirItem, batch.results[i]);
+  }
+}
+
 }  // namespace trawlonix

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/CrawlHost.h"
+#include "engine/SlotRequest.h"
 
 namespace trawlonix {
 
@@ -46,7 +47,7 @@ struct HostBatch {
   TCounters counters;  // delta reported with this batch
   bool countersReported = false;
   // Latest progress per slot since the last flush; -1: unchanged.
-  std::array<std::int32_t, 64> progress;
+  std::array<std::int32_t, kMaxSlots> progress;
   // Filled by the executor, one per op (handles of kAddDirItem/kAddLinkItem).
   std::vector<TItemHandle> results;
 
@@ -64,5 +65,9 @@ class TLogFile;
 // log lines also go to `logFile` when it is open; the counter delta is added
 // to `totals` before the host sees it. Runs on the host's thread.
 void ExecuteBatch(CrawlHost& host, HostBatch& batch, TLogFile* logFile, TCounters& totals);
+
+// After ExecuteBatch: the tree items the host made for new entries are
+// stored in those entries of `spider`.
+void ApplyItemHandles(const HostBatch& batch, TSpiderList& spider);
 
 }  // namespace trawlonix

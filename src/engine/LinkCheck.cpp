@@ -1,7 +1,10 @@
 #include "engine/LinkCheck.h"
 
-#include <QCoreApplication>
+#include <QDateTime>
+#include <QMetaObject>
 #include <cstdio>
+
+#include "net/HttpObject.h"
 
 namespace trawlonix {
 
@@ -14,14 +17,7 @@ std::string LinkCheckProgressText(int done, int toCheck) {
 TLinkCheck::TLinkCheck(CrawlHost& host, const TOptions& options) : host_(host), options_(options) {}
 
 TLinkCheck::~TLinkCheck() {
-  if (!worker_) return;
-  QObject::disconnect(worker_, nullptr, this, nullptr);
-  worker_->AbortAll();
-  // The worker may be waiting in a blocking call into this thread.
-  while (!worker_->wait(10))
-    QCoreApplication::processEvents();
-  delete worker_;
-  worker_ = nullptr;
+  DeleteSlots();
 }
 
 int TLinkCheck::CountToCheck(bool onlySelected) const {
@@ -33,57 +29,182 @@ int TLinkCheck::CountToCheck(bool onlySelected) const {
   return n;
 }
 
-int TLinkCheck::Done() const {
-  return worker_ ? worker_->Checked : done_;
-}
-
 bool TLinkCheck::Start(bool onlySelected, int resultMode) {
-  if (worker_ || resultMode < lcm_FillOnly || resultMode > lcm_DeleteBad) return false;
-  TTrawlonixThread::Setup setup;
-  setup.Options = options_;
-  setup.TimeoutMs = TimeoutMsForTests;
-  setup.CheckMode = true;
-  setup.CheckHost = &host_;
-  setup.OnlySelected = onlySelected;
-  setup.TotalRows = host_.CollectedLinkCount();
-  setup.ToCheck = CountToCheck(onlySelected);
-  setup.ResultMode = resultMode;
-  toCheck_ = setup.ToCheck;
-  done_ = 0;
+  if (running_ || resultMode < lcm_FillOnly || resultMode > lcm_DeleteBad) return false;
+  onlySelected_ = onlySelected;
+  resultMode_ = resultMode;
+  remaining_ = host_.CollectedLinkCount();
+  toCheck_ = CountToCheck(onlySelected);
+  checked_ = 0;
   aborted_ = false;
   stopRequested_ = false;
-  host_.SetSlotCount(std::min(std::max(options_.MaxThreads, 1), kMaxSlots));
-  worker_ = new TTrawlonixThread(setup, this);
-  QObject::connect(worker_, &QThread::finished, this, [this] { Ended(); });
-  worker_->start();
+  finishing_ = false;
+  running_ = true;
+  host_.SetSlotCount(SlotCountFor(options_));
+  StartChecks();
+  if (!AnySlotBusy()) FinishCheck();
   return true;
 }
 
 void TLinkCheck::AbortAll() {
-  if (!worker_ || aborted_) return;
+  if (!running_ || aborted_) return;
   aborted_ = true;
-  worker_->AbortAll();
+  for (int slot = 0; slot < kMaxSlots; ++slot) {
+    if (slotStates_[slot] != TSlotState::Unused && fetchers_[slot]) fetchers_[slot]->AbortProcess();
+    // Aborted checks report nothing; their rows keep their text.
+    if (slotStates_[slot] == TSlotState::Busy) slotStates_[slot] = TSlotState::Idle;
+  }
+  FinishCheck();
 }
 
 void TLinkCheck::Stop() {
-  if (!worker_ || stopRequested_) return;
+  if (!running_ || stopRequested_) return;
   host_.AppendLog("正在中断过程...");
   stopRequested_ = true;
   AbortAll();
 }
 
+bool TLinkCheck::AnySlotBusy() const {
+  for (TSlotState state : slotStates_)
+    if (state == TSlotState::Busy) return true;
+  return false;
+}
+
+void TLinkCheck::StartChecks() {
+  const int n = SlotCountFor(options_);
+  int slot = 0;
+  while (slot < n) {
+    if (remaining_ < 1) return;
+    if (onlySelected_ && !host_.CollectedLinkSelected(remaining_ - 1)) {
+      --remaining_;
+      continue;
+    }
+    if (slotStates_[slot] == TSlotState::Unused) {
+      auto* f = new THTTPObject();
+      f->SetThreadID(slot);
+      f->OnTransferResults = [this](int tid, bool success) { CheckDone(tid, success); };
+      fetchers_[slot] = f;
+      slotStates_[slot] = TSlotState::Idle;
+    }
+    if (slotStates_[slot] == TSlotState::Idle) {
+      --remaining_;
+      StartCheck(slot, remaining_);
+    }
+    ++slot;
+  }
+}
+
+void TLinkCheck::StartCheck(int slot, int row) {
+  THTTPObject* f = fetchers_[slot];
+  const std::string url = host_.CollectedLinkUrl(row);
+  BeginRequest(f, url, options_, TimeoutMsForTests);
+  f->SetMethod(htom_Head);
+  f->SetListID(row);
+  // A check asks about foreign links: it never tells them where the link
+  // was found nor hands them the project's credentials.
+  f->SetRefering({});
+  f->SetUsername({});
+  f->SetPassword({});
+  f->SetModifiedSince(QDateTime());
+  ApplyProxy(f, options_);
+  host_.AppendLog(SlotPrefix(slot) + "HEAD " + url + " USER-AGENT " + kUserAgent);
+  host_.SetSlotUrl(slot, url);
+  host_.SetSlotInfo(slot, "检查...");
+  host_.SetSlotProgress(slot, 0);
+  slotStates_[slot] = TSlotState::Busy;
+  (void)f->InitiateProcess();  // a failed start still reports once
+}
+
+void TLinkCheck::CheckDone(int slot, bool success) {
+  if (slot < 0 || slot >= kMaxSlots || !fetchers_[slot] || slotStates_[slot] != TSlotState::Busy)
+    return;
+  THTTPObject* f = fetchers_[slot];
+  ++checked_;
+  host_.CheckProgress(checked_, toCheck_);
+  host_.SetSlotUrl(slot, {});
+  host_.SetSlotInfo(slot, "等候...");
+  host_.SetSlotProgress(slot, 0);
+
+  const int status = f->StatusCode();
+  const bool good = success && status < 400;
+  const std::string result =
+      good ? std::string("通过") : "坏的: " + std::to_string(status) + " " + f->ReasonPhrase();
+  host_.AppendLog(SlotPrefix(slot) + result);
+  const int row = f->ListID();
+  if (row >= 0) {
+    host_.SetCollectedLinkResult(row, result);
+    ApplyResult(slot, row, good);
+  }
+  slotStates_[slot] = TSlotState::Idle;
+  if (aborted_) return;
+  if (remaining_ > 0) StartChecks();
+  // Also when the rows left were all unselected: then StartChecks started
+  // nothing and no further report would ever end the check.
+  if (!AnySlotBusy()) FinishCheck();
+}
+
+void TLinkCheck::ApplyResult(int slot, int row, bool good) {
+  bool remove = false;
+  switch (resultMode_) {
+    case lcm_MarkGood:
+      host_.SetCollectedLinkSelected(row, good);
+      break;
+    case lcm_DeleteGood:
+      remove = good;
+      break;
+    case lcm_MarkBad:
+      host_.SetCollectedLinkSelected(row, !good);
+      break;
+    case lcm_DeleteBad:
+      remove = !good;
+      break;
+    default:
+      break;
+  }
+  if (remove) {
+    host_.DeleteCollectedLink(row);
+    ShiftListIDs(slot, row);
+  }
+}
+
+void TLinkCheck::ShiftListIDs(int slot, int row) {
+  // Rows are taken from the end, so a deletion only moves rows whose checks
+  // are in flight; their slots follow them.
+  for (int s = 0; s < kMaxSlots; ++s) {
+    if (s == slot || slotStates_[s] != TSlotState::Busy || !fetchers_[s]) continue;
+    if (fetchers_[s]->ListID() > row) fetchers_[s]->SetListID(fetchers_[s]->ListID() - 1);
+  }
+  fetchers_[slot]->SetListID(-1);
+}
+
+void TLinkCheck::FinishCheck() {
+  if (finishing_) return;
+  finishing_ = true;
+  QMetaObject::invokeMethod(
+      this, [this] { Ended(); }, Qt::QueuedConnection);
+}
+
 void TLinkCheck::Ended() {
-  worker_->wait();
-  (void)worker_->Finished();
-  done_ = worker_->Checked;
-  delete worker_;
-  worker_ = nullptr;
-  const bool aborted = aborted_;
+  // No fetch object's report is running now; the slots can go.
+  DeleteSlots();
+  running_ = false;
   if (stopRequested_) host_.AppendLog("所有过程被中断");
   stopRequested_ = false;
   host_.SetSlotCount(0);
   host_.CheckDone();
-  if (OnFinished) OnFinished(aborted);
+  if (OnFinished) OnFinished(aborted_);
+}
+
+void TLinkCheck::DeleteSlots() {
+  for (auto*& f : fetchers_) {
+    if (!f) continue;
+    f->OnTransferResults = nullptr;
+    f->OnReceiveData = nullptr;
+    if (f->IsActive()) f->AbortProcess();
+    delete f;
+    f = nullptr;
+  }
+  slotStates_.fill(TSlotState::Unused);
 }
 
 }  // namespace trawlonix

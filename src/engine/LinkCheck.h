@@ -5,8 +5,8 @@
 //
 // Lives in the host's thread and must be used there; that thread needs a
 // running event loop (the desktop's modal progress window, or the command
-// line's QCoreApplication / QEventLoop), since the check's fetches and all
-// their events run on it. The crawl worker runs in check mode behind it.
+// line's QCoreApplication / QEventLoop): the check's fetch slots are its own,
+// and all their events run on that thread. No other thread is involved.
 //
 // Use from the desktop:
 //   TLinkCheck check(host, options);
@@ -17,10 +17,12 @@
 #pragma once
 
 #include <QObject>
+#include <array>
 #include <functional>
 #include <string>
 
 #include "engine/CrawlHost.h"
+#include "engine/SlotRequest.h"
 #include "engine/TrawlonixThread.h"
 #include "settings/Settings.h"
 
@@ -38,10 +40,12 @@ enum TLinkCheckMode {
 // "%d 个链接（总共 %d 个需要检查）已经处理完了。"
 std::string LinkCheckProgressText(int done, int toCheck);
 
-class TLinkCheck : public QObject, public TCrawlSink {
+class TLinkCheck : public QObject {
  public:
   TLinkCheck(CrawlHost& host, const TOptions& options);
-  ~TLinkCheck() override;  // cancels a running check and waits for its end
+  // A running check is cancelled; its slots are aborted and freed at once
+  // and no end is reported any more.
+  ~TLinkCheck() override;
 
   // The rows a check would cover: all rows, or the selected ones.
   int CountToCheck(bool onlySelected) const;
@@ -59,10 +63,10 @@ class TLinkCheck : public QObject, public TCrawlSink {
   // "所有过程被中断" when the check has ended.
   void Stop();
 
-  bool Running() const { return worker_ != nullptr; }
+  bool Running() const { return running_; }
   bool AbortRequested() const { return aborted_; }
   // Rows checked so far (of the running or last check) and rows to check.
-  int Done() const;
+  int Done() const { return checked_; }
   int ToCheck() const { return toCheck_; }
 
   // Called after host.CheckDone(); `aborted` tells whether it was cancelled.
@@ -71,20 +75,35 @@ class TLinkCheck : public QObject, public TCrawlSink {
   // Tests shorten the inactivity limit below a second.
   int TimeoutMsForTests = 0;
 
-  // TCrawlSink (host's thread).
-  QObject* Context() override { return this; }
-  void ExecuteBatch(HostBatch&) override {}
-  void CrawlDone() override {}
-  void CheckDone() override {}
-
  private:
+  // Fills the idle slots with rows taken from the end of the list.
+  void StartChecks();
+  void StartCheck(int slot, int row);
+  // A slot's fetch object reported.
+  void CheckDone(int slot, bool success);
+  // Marks or deletes the row of a finished check by the result mode.
+  void ApplyResult(int slot, int row, bool good);
+  // The row of a finished check was deleted: the checks in flight follow.
+  void ShiftListIDs(int slot, int row);
+  bool AnySlotBusy() const;
+  // No more checks: the end is reported from the event loop, outside the
+  // fetch object's report that may have led here.
+  void FinishCheck();
   void Ended();
+  // Detaches, aborts and deletes every slot.
+  void DeleteSlots();
 
   CrawlHost& host_;
   const TOptions& options_;
-  TTrawlonixThread* worker_ = nullptr;
+  std::array<THTTPObject*, kMaxSlots> fetchers_{};
+  std::array<TSlotState, kMaxSlots> slotStates_{};
+  bool onlySelected_ = false;
+  int resultMode_ = lcm_FillOnly;
+  int remaining_ = 0;  // rows not yet taken, counted from the start of the list
+  int checked_ = 0;    // checks that reported
   int toCheck_ = 0;
-  int done_ = 0;
+  bool running_ = false;
+  bool finishing_ = false;
   bool aborted_ = false;
   bool stopRequested_ = false;
 };

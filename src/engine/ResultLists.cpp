@@ -1,7 +1,8 @@
 #include "engine/ResultLists.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "base/Text.h"
 
 namespace trawlonix {
 
@@ -9,11 +10,7 @@ namespace {
 const char kUnknownReference[] = "<\?\?\?>";
 const char kNotChecked[] = "- 未检查 -";
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+using text::Lower;
 }  // namespace
 
 std::optional<std::size_t> TResultLists::OfferCollectedLink(const std::string& url,
@@ -21,8 +18,8 @@ std::optional<std::size_t> TResultLists::OfferCollectedLink(const std::string& u
   Reindex(kLinks);
   if (!keys_[kLinks].insert(url).second) return std::nullopt;
   rows_[kLinks].push_back({url, kUnknownReference, firstOccurrence, kNotChecked});
-  last_ = RowRef{kLinks, rows_[kLinks].size() - 1};
-  return last_->row;
+  waiting_[kLinks] = rows_[kLinks].size() - 1;
+  return waiting_[kLinks];
 }
 
 std::optional<std::size_t> TResultLists::OfferEMail(const std::string& address,
@@ -36,8 +33,8 @@ std::optional<std::size_t> TResultLists::OfferEMail(const std::string& address,
   rows_[kEMails].push_back({address, kUnknownReference, firstOccurrence, {}});
   keys_[kEMails].insert(Lower(address));
   keys_[kEMails].insert(address);
-  last_ = RowRef{kEMails, rows_[kEMails].size() - 1};
-  return last_->row;
+  waiting_[kEMails] = rows_[kEMails].size() - 1;
+  return waiting_[kEMails];
 }
 
 std::optional<std::size_t> TResultLists::OfferBrokenLink(const std::string& url,
@@ -49,19 +46,26 @@ std::optional<std::size_t> TResultLists::OfferBrokenLink(const std::string& url,
   return rows_[kBroken].size() - 1;
 }
 
-std::optional<TResultLists::RowRef> TResultLists::SetLastRowReference(const std::string& text) {
-  if (!last_) return std::nullopt;
-  RowRef ref = *last_;
-  last_.reset();
-  auto& rows = rows_[ref.list];
-  if (ref.row >= rows.size()) return std::nullopt;
-  rows[ref.row].Reference = text;
-  return ref;
+std::vector<TResultLists::RowRef> TResultLists::SetLastRowReference(const std::string& text) {
+  std::vector<RowRef> changed;
+  for (ListId list : {kLinks, kEMails}) {
+    const std::optional<std::size_t> row = waiting_[list];
+    waiting_[list].reset();
+    if (!row || *row >= rows_[list].size()) continue;
+    rows_[list][*row].Reference = text;
+    changed.push_back({list, *row});
+  }
+  return changed;
+}
+
+void TResultLists::ForgetLastRow() {
+  waiting_[kLinks].reset();
+  waiting_[kEMails].reset();
 }
 
 std::vector<TResultRow>& TResultLists::MutableRows(ListId list) {
   dirty_[list] = true;
-  if (last_ && last_->list == list) last_.reset();
+  if (list != kBroken) waiting_[list].reset();
   return rows_[list];
 }
 
@@ -69,7 +73,7 @@ void TResultLists::Clear(ListId list) {
   rows_[list].clear();
   keys_[list].clear();
   dirty_[list] = false;
-  if (last_ && last_->list == list) last_.reset();
+  if (list != kBroken) waiting_[list].reset();
 }
 
 void TResultLists::Reindex(ListId list) {

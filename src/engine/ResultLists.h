@@ -1,6 +1,6 @@
 // The three result lists of a project (collected links, collected e-mail
-// addresses, broken links) with their duplicate tests and the "last added
-// row" rule. Both hosts keep their rows here; the desktop window mirrors them
+// addresses, broken links) with their duplicate tests and the rows waiting
+// for an anchor text. Both hosts keep their rows here; the desktop window mirrors them
 // into its list views. Not part of the project file.
 #pragma once
 
@@ -31,14 +31,16 @@ class TResultLists {
                                         const std::string& firstOccurrence);
   std::optional<std::size_t> OfferBrokenLink(const std::string& url, const std::string& errorText,
                                              const std::string& firstOccurrence);
-  // Replaces the reference text of the last added row (links or e-mail) and
-  // forgets that row. Returns the list and row changed, if any.
+  // The last row added to the collected links and the one added to the
+  // e-mail list since the last ForgetLastRow wait for the anchor text: it
+  // replaces the reference text of each and they are forgotten. Returns the
+  // rows changed.
   struct RowRef {
     ListId list;
     std::size_t row;
   };
-  std::optional<RowRef> SetLastRowReference(const std::string& text);
-  void ForgetLastRow() { last_.reset(); }
+  std::vector<RowRef> SetLastRowReference(const std::string& text);
+  void ForgetLastRow();
 
   const std::vector<TResultRow>& Rows(ListId list) const { return rows_[list]; }
   std::vector<TResultRow>& MutableRows(ListId list);  // forgets indexes; see Reindex
@@ -48,7 +50,7 @@ class TResultLists {
   void Reindex(ListId list);
   std::vector<TResultRow> rows_[3];
   std::unordered_set<std::string> keys_[3];  // URLs exactly; e-mail lower-cased
-  std::optional<RowRef> last_;
+  std::optional<std::size_t> waiting_[2];    // per list: kLinks, kEMails
   bool dirty_[3] = {false, false, false};
 };
 

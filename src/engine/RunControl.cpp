@@ -47,7 +47,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   }
   if (c == CrawlHost::StartChoice::Cancel) return false;
 
-  const int slotCount = std::min(std::max(options_.MaxThreads, 1), kMaxSlots);
+  const int slotCount = SlotCountFor(options_);
   host_.SetSlotCount(slotCount);
   spider_.PrepareRun(true);
   abortRequested_ = false;

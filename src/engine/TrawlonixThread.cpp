@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTimer>
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -15,34 +16,31 @@
 
 namespace trawlonix {
 
+TJudgeSetup JudgeSetupFor(const TTrawlonixThread::Setup& setup) {
+  TJudgeSetup j;
+  j.SpiderList = setup.SpiderList;
+  j.RedirectList = setup.RedirectList;
+  j.Definition = setup.Definition;
+  j.LocalDir = setup.LocalDir;
+  j.IndexFileName = setup.Options.IndexFileName;
+  j.HypertextExtensions = setup.Options.HTMLRecList;
+  j.ShowLinkStructure = setup.Options.ShowLinkStructure;
+  return j;
+}
+
 TTrawlonixThread::TTrawlonixThread(const Setup& setup, TCrawlSink* sink)
-    : S(setup),
+    : s_(setup),
       sink_(sink),
+      judge_(JudgeSetupFor(setup), batch_),
       ctx_(std::make_unique<QObject>()),
       caller_(std::make_unique<THostCaller>()) {
   ctx_->moveToThread(this);
   caller_->moveToThread(sink_->Context()->thread());
-  textParser_.OnLink = [this](std::string& link, TLinkKind kind) { JudgeLink(link, kind); };
-  textParser_.OnBase = [this](const std::string& href) { SetBase(href); };
-  textParser_.OnLinkText = [this](const std::string& text) {
-    batch_.Push(HostOp::kSetReference).s1 = text;
-  };
-  textParser_.OnScript = [this](std::string& code) { ScanScriptCode(code); };
-  textParser_.OnScriptLink = [this](std::string& literal) { JudgeScriptString(literal); };
-  classParser_.OnClassRef = [this](const std::string& name) { JudgeClassLink(name); };
-  classParser_.OnMessage = [this](const std::string& text) { Log("     >JAVA> " + text); };
-  flashParser_.OnURL = [this](const std::string& url) { JudgeFlashLink(url); };
-  flashParser_.OnMessage = [this](const std::string& text) { Log("     >FLASH> " + text); };
-  if (S.CheckMode) {
-    Remaining = S.TotalRows;
-    Running = true;
-  }
 }
 
 TTrawlonixThread::~TTrawlonixThread() {
   // The owner deletes the thread only after it finished; the slots were freed
-  // on the worker thread at the end of Execute. Slots created by tests that
-  // drive the worker without starting it are freed here.
+  // on the worker thread at the end of Execute.
   for (auto*& f : fetchers_) {
     delete f;
     f = nullptr;
@@ -50,10 +48,7 @@ TTrawlonixThread::~TTrawlonixThread() {
 }
 
 void TTrawlonixThread::run() {
-  if (S.CheckMode)
-    ExecuteCheck();
-  else
-    Execute();
+  Execute();
 }
 
 void TTrawlonixThread::RequestStop() {
@@ -69,29 +64,19 @@ void TTrawlonixThread::Execute() {
   QTimer flushTimer;
   flushTimer.setInterval(250);
   QObject::connect(&flushTimer, &QTimer::timeout, [this] { Flush(); });
-  flushTimer_ = &flushTimer;
 
-  ParseURL(S.Definition.StartingUrl, S.Definition.StrictUrl, StartURL);
-  if (S.NewRun) {
-    AddEntry(StartURL, -10, -1, 0);
-    batch_.Push(HostOp::kExpandDirTree);
-  }
-  Aborting = false;
-  Running = true;
+  if (s_.NewRun) judge_.AddStartEntry();
+  aborting_ = false;
+  running_ = true;
   StartFetches();
-  bool busy = false;
-  const int slotCount = SlotCount();
-  for (int i = 0; i < slotCount; ++i)
-    busy |= slotStates_[i] == 2;
-  if (!busy) Running = false;
+  if (!AnySlotBusy()) running_ = false;
   Flush();
-  if (Running) {
+  if (running_) {
     flushTimer.start();
     loop.exec();
   }
   flushTimer.stop();
   EndRun();
-  flushTimer_ = nullptr;
   loop_ = nullptr;
 }
 
@@ -114,66 +99,50 @@ void TTrawlonixThread::DeleteSlots() {
       f = nullptr;
     }
   }
-  slotStates_.fill(0);
+  slotStates_.fill(TSlotState::Unused);
 }
 
-int TTrawlonixThread::SlotCount() const {
-  return std::min(std::max(S.Options.MaxThreads, 1), kMaxSlots);
-}
-
-std::string TTrawlonixThread::SlotPrefix(int slot) {
-  return "[" + std::to_string(slot) + "] ";
+bool TTrawlonixThread::AnySlotBusy() const {
+  for (TSlotState state : slotStates_)
+    if (state == TSlotState::Busy) return true;
+  return false;
 }
 
 void TTrawlonixThread::StartFetches() {
-  const int n = SlotCount();
+  const int n = SlotCountFor(s_.Options);
   for (int slot = 0; slot < n; ++slot) {
-    if (slotStates_[slot] == 2) continue;  // the same pending entry goes to the next slot
-    const std::int32_t index = S.SpiderList->NextToFetch();
+    if (slotStates_[slot] == TSlotState::Busy)
+      continue;  // the same pending entry goes to the next slot
+    const std::int32_t index = s_.SpiderList->NextToFetch();
     if (index < 0) return;
-    if (slotStates_[slot] == 0) {
+    if (slotStates_[slot] == TSlotState::Unused) {
       auto* f = new THTTPObject();
       f->SetThreadID(slot);
       f->OnTransferResults = [this](int tid, bool success) { FetchDone(tid, success); };
       f->OnReceiveData = [this](int tid, std::int64_t size) { SlotProgress(tid, size); };
       fetchers_[slot] = f;
-      slotStates_[slot] = 1;
+      slotStates_[slot] = TSlotState::Idle;
     }
     StartFetch(slot, index);
   }
 }
 
 void TTrawlonixThread::AbortAll() {
-  Aborting = true;
+  aborting_ = true;
   for (int slot = 0; slot < kMaxSlots; ++slot) {
-    if (slotStates_[slot] != 0 && fetchers_[slot]) fetchers_[slot]->AbortProcess();
-    if (slotStates_[slot] == 2) slotStates_[slot] = 1;
-  }
-  if (S.CheckMode) {
-    // Aborted checks report nothing; their rows keep their text.
-    FinishCheck();
-    return;
+    if (slotStates_[slot] != TSlotState::Unused && fetchers_[slot]) fetchers_[slot]->AbortProcess();
+    if (slotStates_[slot] == TSlotState::Busy) slotStates_[slot] = TSlotState::Idle;
   }
   // Aborted fetches report nothing: their entries simply become pending again.
-  if (S.SpiderList) S.SpiderList->ClearInProgress();
-  Running = false;
+  if (s_.SpiderList) s_.SpiderList->ClearInProgress();
+  running_ = false;
   if (loop_) loop_->quit();
 }
 
 void TTrawlonixThread::Flush() {
   if (batch_.Empty()) return;
   CallHost([this] { sink_->ExecuteBatch(batch_); });
-  // Handles of new entries' tree items.
-  for (std::size_t i = 0; i < batch_.ops.size() && i < batch_.results.size(); ++i) {
-    const HostOp& op = batch_.ops[i];
-    if (op.target < 0) continue;
-    const AGetEntry* e = S.SpiderList->GetEntry(op.target);
-    if (!e) continue;
-    if (op.kind == HostOp::kAddDirItem)
-      S.SpiderList->SetItems(op.target, batch_.results[i], e->LinkItem);
-    else if (op.kind == HostOp::kAddLinkItem)
-      S.SpiderList->SetItems(op.target, e->DirItem, batch_.results[i]);
-  }
+  ApplyItemHandles(batch_, *s_.SpiderList);
   batch_.Clear();
 }
 
@@ -248,24 +217,9 @@ void TTrawlonixThread::Log(std::string line) {
 }
 
 void TTrawlonixThread::ReportCounters() {
-  batch_.counters.Add(Counters);
+  batch_.counters.Add(counters_);
   batch_.countersReported = true;
-  Counters.Clear();
-}
-
-void TTrawlonixThread::SetDocument(std::int32_t index) {
-  const AGetEntry* e = S.SpiderList->GetEntry(index);
-  CurrentIndex = index;
-  if (e) {
-    CurrentURL = e->URL;
-    CurrentLevel = e->Level;
-  }
-  BaseSet = false;
-  batch_.Push(HostOp::kForgetLastRow);
-}
-
-bool TTrawlonixThread::IsHypertext(const TURL& url) const {
-  return S.Options.IsHTMLRecExtension(url.Ext);
+  counters_.Clear();
 }
 
 }  // namespace trawlonix

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/Text.h"
 #include "url/urlparser.h"
 
 namespace trawlonix {
@@ -31,24 +32,10 @@ std::string Cut(std::string_view s, std::size_t n) {
   return std::string(s.substr(0, n));
 }
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string TrimText(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-    ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-    --e;
-  return std::string(s.substr(b, e - b));
+  return std::string(text::Trim(s));
 }
 
 std::string PrepareUrlText(std::string_view trimmed) {
@@ -77,7 +64,7 @@ std::string ProposeProjectName(std::string_view host) {
       numeric = numeric && c >= '0' && c <= '9';
     if (!numeric) name.erase(last);
   }
-  if (name.size() >= 4 && LowerAscii(name.substr(0, 4)) == "www.") {
+  if (text::StartsWithNoCase(name, "www.")) {
     name.erase(0, 4);
   } else {
     for (char& c : name) {
@@ -150,7 +137,8 @@ TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::
   leave();
   if (def.ProjectName.empty()) return fail(setup_text::kNoProjectName);
   const auto scheme = def.StartingUrl.find("://");
-  if (scheme == std::string::npos || LowerAscii(def.StartingUrl.substr(0, scheme)) != "http") {
+  if (scheme == std::string::npos ||
+      !text::EqualsNoCase(std::string_view(def.StartingUrl).substr(0, scheme), "http")) {
     return fail(setup_text::kOnlyHttp);
   }
   return report;

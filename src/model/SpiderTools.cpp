@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/Text.h"
+
 namespace trawlonix {
 
 const std::array<TExtInfo, 32> TX_Ext_Info = {{
@@ -22,16 +24,8 @@ const std::array<TExtInfo, 32> TX_Ext_Info = {{
 
 namespace {
 
-char LowerByte(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    c = LowerByte(c);
-  return out;
-}
+using text::Lower;
+using text::LowerByte;
 
 bool InList(const TStringList* list, std::string_view lowerExt) {
   if (!list) return false;
@@ -154,11 +148,7 @@ std::optional<std::string> RelativeLocalName(const TURL& url, const TNamingOptio
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
-    s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
-    s.remove_suffix(1);
-  return s;
+  return text::Trim(s);
 }
 
 TFileType FileTypeOf(const TURL& url, const TStringList* htmlRecExtensions) {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/Text.h"
 #include "base/Translate.h"
 #include "platform/SettingsStore.h"
 
@@ -33,21 +34,10 @@ constexpr std::array<BuiltIn, TOptions::kBuiltInRows> kBuiltIn = {{
 }};
 
 std::string Trim(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ')
-    ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ')
-    --e;
-  return std::string(s.substr(b, e - b));
+  return std::string(text::Trim(s));
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
+using text::Lower;
 
 std::string IntText(long long v) {
   return std::to_string(v);
@@ -205,7 +195,7 @@ void TOptions::RebuildHTMLRecList() {
 }
 
 void TOptions::ClampSettings() {
-  MaxThreads = std::clamp(MaxThreads, 1, 64);
+  MaxThreads = std::clamp(MaxThreads, 1, kMaxThreads);
   LogLines = std::clamp(LogLines, 10, 500);
   TimeOut = std::clamp(TimeOut, 1, 240);
   ErrorCount = std::clamp(ErrorCount, 1, 64);

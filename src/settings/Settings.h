@@ -34,10 +34,12 @@ struct THTMLRecRow {
 struct TOptions {
   static constexpr int kBuiltInRows = 10;
   static constexpr std::int32_t kRunsCeiling = 2147483640;  // 0x7FFFFFF8
+  // The most fetches a run or link check makes at once (its fetch slots).
+  static constexpr int kMaxThreads = 64;
 
   // Group "Options", in load and save order.
   std::string IndexFileName = "index.html";
-  int MaxThreads = 10;  // 1..64
+  int MaxThreads = 10;  // 1..kMaxThreads
   bool ReferingPage = true;
   bool LogFile = true;
   bool AppendLogFile = true;

@@ -226,10 +226,10 @@ bool TTrawlonixMainForm::OfferBrokenLink(const std::string& url, const std::stri
 }
 
 void TTrawlonixMainForm::SetLastRowReference(const std::string& text) {
-  const auto ref = Results.SetLastRowReference(text);
-  if (!ref) return;
-  if (QTreeWidgetItem* item = ListView(ref->list)->topLevelItem(static_cast<int>(ref->row)))
-    item->setText(1, Q(text));
+  for (const auto& ref : Results.SetLastRowReference(text)) {
+    if (QTreeWidgetItem* item = ListView(ref.list)->topLevelItem(static_cast<int>(ref.row)))
+      item->setText(1, Q(text));
+  }
 }
 
 void TTrawlonixMainForm::ScheduleRefresh() {

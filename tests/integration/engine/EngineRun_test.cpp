@@ -3,7 +3,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include "../../unit/engine/FakeHost.h"
+#include "../../unit/judge/FakeHost.h"
 #include "CrawlFixture.h"
 #include "engine/RunControl.h"
 

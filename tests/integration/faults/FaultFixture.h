@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <optional>
 
-#include "../../unit/engine/FakeHost.h"
+#include "../../unit/judge/FakeHost.h"
 #include "../engine/CrawlFixture.h"
 #include "engine/RunControl.h"
 

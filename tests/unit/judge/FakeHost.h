@@ -1,8 +1,7 @@
-// A crawl host that records what the engine asked of it, and a worker set up
-// for driving its operations directly on the test's thread.
+// A crawl host that records what the engine asked of it, and a link judge
+// whose batches it receives directly.
 #pragma once
 
-#include <QObject>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,8 +9,8 @@
 
 #include "engine/CrawlHost.h"
 #include "engine/HostBatch.h"
+#include "engine/LinkJudge.h"
 #include "engine/ResultLists.h"
-#include "engine/TrawlonixThread.h"
 
 namespace trawlonix::test {
 
@@ -84,55 +83,60 @@ class FakeHost : public CrawlHost {
   }
 };
 
-// Executes batches directly (the test thread is the host's thread).
-class DirectSink : public TCrawlSink {
- public:
-  explicit DirectSink(FakeHost& host) : host_(host) {}
-  QObject* Context() override { return &ctx_; }
-  void ExecuteBatch(HostBatch& batch) override {
-    ++host_.batches;
-    trawlonix::ExecuteBatch(host_, batch, nullptr, host_.totals);
-  }
-  void CrawlDone() override { done = true; }
-  bool done = false;
-
- private:
-  FakeHost& host_;
-  QObject ctx_;
-};
-
-// A worker on a start URL with its own lists, for calling its operations.
-struct WorkerFixture {
+// A link judge on a start URL with its own lists; its batch goes straight to
+// the fake host.
+struct JudgeFixture {
   FakeHost host;
-  DirectSink sink{host};
   TSpiderList spider;
   TCGIRedirectList redirects;
-  TTrawlonixThread::Setup setup;
-  std::unique_ptr<TTrawlonixThread> worker;
+  HostBatch batch;
+  TJudgeSetup setup;
+  std::unique_ptr<TLinkJudge> judge;
 
-  explicit WorkerFixture(const std::string& startUrl = "http://h/a/b/x.html") {
+  explicit JudgeFixture(const std::string& startUrl = "http://h/a/b/x.html") {
     setup.SpiderList = &spider;
     setup.RedirectList = &redirects;
     setup.Definition.StartingUrl = startUrl;
     setup.Definition.actCollect = true;
     setup.LocalDir = "/nonexistent-mirror/";
+    // The settings' built-in hypertext extensions.
+    setup.HypertextExtensions = {"html", "htm",  "shtml", "phtml", "php",
+                                 "php3", "php4", "cgi",   "pl",    "asp"};
   }
-  // Creates the worker, parses the start URL and makes the start URL entry 0
-  // the current document.
-  TTrawlonixThread& Make() {
-    worker = std::make_unique<TTrawlonixThread>(setup, &sink);
-    ParseURL(setup.Definition.StartingUrl, setup.Definition.StrictUrl, worker->StartURL);
-    worker->AddEntry(worker->StartURL, -10, -1, 0);
-    worker->Flush();
-    worker->SetDocument(0);
+  // Creates the judge, enters the start URL as entry 0 and makes it the
+  // current document.
+  TLinkJudge& Make() {
+    judge = std::make_unique<TLinkJudge>(setup, batch);
+    judge->AddStartEntry();
+    Flush();
+    judge->BeginDocument(0);
     host.log.clear();
-    return *worker;
+    return *judge;
+  }
+  // A new judge with the current `setup` on the same lists, at entry 0.
+  TLinkJudge& Remake() {
+    judge = std::make_unique<TLinkJudge>(setup, batch);
+    judge->BeginDocument(0);
+    return *judge;
+  }
+  // The current document, now at `level`.
+  void AtLevel(std::int32_t level) {
+    TJudgeDocument d = judge->Document();
+    d.Level = level;
+    judge->BeginDocument(d);
+  }
+  // Runs the batch against the host, as the worker's flush does.
+  void Flush() {
+    ++host.batches;
+    ExecuteBatch(host, batch, nullptr, host.totals);
+    ApplyItemHandles(batch, spider);
+    batch.Clear();
   }
   // Judges one HTML link and returns the text the parser would write.
   std::string Link(const std::string& text, TLinkKind kind = lkHyperlink) {
     std::string t = text;
-    worker->JudgeLink(t, kind);
-    worker->Flush();
+    judge->JudgeLink(t, kind);
+    Flush();
     return t;
   }
 };

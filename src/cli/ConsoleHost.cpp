@@ -1,4 +1,4 @@
-#include "engine/ConsoleHost.h"
+#include "cli/ConsoleHost.h"
 
 #include <fcntl.h>
 #include <signal.h>

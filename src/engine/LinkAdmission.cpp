@@ -1,23 +1,11 @@
 // Link admission: which found links are fetched, collected, shown in the link
 // tree and how their text is rewritten.
-#include <cctype>
-
-#include "engine/TrawlonixThread.h"
-#include "model/SpiderTools.h"
+#include "base/Text.h"
+#include "engine/LinkJudge.h"
 
 namespace trawlonix {
 
 namespace {
-
-bool SameHost(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 bool StartsWith(const std::string& s, const std::string& prefix) {
   return s.compare(0, prefix.size(), prefix) == 0;
@@ -31,30 +19,30 @@ bool ListMatches(const TStringList* list, const std::string& linkPath,
   for (const std::string& item : *list) {
     TURL u;
     if (!ParseURL(item, false, u)) continue;
-    if (SameHost(u.Host, linkHost) && StartsWith(linkPath, u.Path)) return true;
+    if (text::EqualsNoCase(u.Host, linkHost) && StartsWith(linkPath, u.Path)) return true;
   }
   return false;
 }
 
 }  // namespace
 
-bool TTrawlonixThread::IsAdmitted(int mode, const std::string& startHost,
-                                  const std::string& startPath, const TrawlonixDefinition& def,
-                                  const std::string& linkPath, const std::string& linkHost) {
+bool TLinkJudge::IsAdmitted(int mode, const std::string& startHost, const std::string& startPath,
+                            const TrawlonixDefinition& def, const std::string& linkPath,
+                            const std::string& linkHost) {
+  const bool sameHost = text::EqualsNoCase(linkHost, startHost);
   switch (mode) {
     case lmStartDirOnly:
-      return SameHost(linkHost, startHost) && linkPath == startPath;
+      return sameHost && linkPath == startPath;
     case lmStartDirAndBelow:
-      return SameHost(linkHost, startHost) && StartsWith(linkPath, startPath);
+      return sameHost && StartsWith(linkPath, startPath);
     case lmThisServer:
-      return SameHost(linkHost, startHost);
+      return sameHost;
     case lmPositiveListOnly:
       return ListMatches(def.Positivlist.get(), linkPath, linkHost);
     case lmNotInNegativeList:
       return !ListMatches(def.Negativlist.get(), linkPath, linkHost);
     case lmThisServerNotNegative:
-      return SameHost(linkHost, startHost) &&
-             !ListMatches(def.Negativlist.get(), linkPath, linkHost);
+      return sameHost && !ListMatches(def.Negativlist.get(), linkPath, linkHost);
     case lmPositiveNotNegative:
       return ListMatches(def.Positivlist.get(), linkPath, linkHost) &&
              !ListMatches(def.Negativlist.get(), linkPath, linkHost);
@@ -65,8 +53,8 @@ bool TTrawlonixThread::IsAdmitted(int mode, const std::string& startHost,
   }
 }
 
-int TTrawlonixThread::LimitFor(int kind, const TURL& u) const {
-  const TrawlonixDefinition& d = S.Definition;
+int TLinkJudge::LimitFor(int kind, const TURL& u) const {
+  const TrawlonixDefinition& d = s_.Definition;
   const int byExt = (IsHypertext(u) || u.FileName.empty()) ? d.LimitHtDocs : d.LimitLinked;
   if (kind == lkImage) return d.LimitIlImages;
   if (kind == lkHyperlink || kind == lkFrame) return byExt;
@@ -75,29 +63,33 @@ int TTrawlonixThread::LimitFor(int kind, const TURL& u) const {
   return lmStartDirAndBelow;
 }
 
-int TTrawlonixThread::FileIcon(const TURL& url) const {
-  return static_cast<int>(FileTypeOf(url, &S.Options.HTMLRecList)) + 1;
+int TLinkJudge::FileIcon(const TURL& url) const {
+  return static_cast<int>(FileTypeOf(url, &s_.HypertextExtensions)) + 1;
 }
 
-void TTrawlonixThread::OfferCollected(const TURL& u) {
-  if (!S.Definition.actCollect) return;
-  HostOp& op = batch_.Push(HostOp::kOfferLink);
+void TLinkJudge::OfferCollected(const TURL& u) {
+  if (!s_.Definition.actCollect) return;
+  HostOp op;
+  op.kind = HostOp::kOfferLink;
   op.s1 = ComposeURL(u);
-  op.s2 = ComposeURL(CurrentURL);
+  op.s2 = ComposeURL(doc_.URL);
+  PushOffer(std::move(op));
 }
 
-void TTrawlonixThread::OfferEMail(const std::string& address) {
-  if (!S.Definition.actEMails) return;
-  HostOp& op = batch_.Push(HostOp::kOfferEMail);
+void TLinkJudge::OfferEMail(const std::string& address) {
+  if (!s_.Definition.actEMails) return;
+  HostOp op;
+  op.kind = HostOp::kOfferEMail;
   op.s1 = address;
-  op.s2 = ComposeURL(CurrentURL);
+  op.s2 = ComposeURL(doc_.URL);
+  PushOffer(std::move(op));
 }
 
-int TTrawlonixThread::AddLinkTreeItem(const std::string& text) {
-  if (!S.Options.ShowLinkStructure) return -1;
+int TLinkJudge::AddLinkTreeItem(const std::string& text) {
+  if (!s_.ShowLinkStructure) return -1;
   TItemHandle parent = 0;
-  if (CurrentIndex >= 1) {
-    if (const AGetEntry* e = S.SpiderList->GetEntry(CurrentIndex)) parent = e->LinkItem;
+  if (doc_.Index >= 1) {
+    if (const AGetEntry* e = s_.SpiderList->GetEntry(doc_.Index)) parent = e->LinkItem;
   }
   HostOp& op = batch_.Push(HostOp::kAddLinkItem);
   op.item = parent;
@@ -106,51 +98,49 @@ int TTrawlonixThread::AddLinkTreeItem(const std::string& text) {
   return static_cast<int>(batch_.ops.size()) - 1;
 }
 
-void TTrawlonixThread::SetLinkIcon(int op, int icon) {
+void TLinkJudge::SetLinkIcon(int op, int icon) {
   if (op >= 0 && op < static_cast<int>(batch_.ops.size()))
     batch_.ops[static_cast<std::size_t>(op)].num = icon;
 }
 
-bool TTrawlonixThread::AddEntry(const TURL& url, std::int32_t referrer, int linkOp,
-                                std::int32_t level) {
-  if (!S.SpiderList->AddURL(url, referrer, level)) return false;
-  const std::int32_t index = S.SpiderList->Count() - 1;
-  Log("     => ++ 添加新的链接: " + ComposeURL(url));
+bool TLinkJudge::AddEntry(const TURL& url, std::int32_t referrer, int linkOp, std::int32_t level) {
+  if (!s_.SpiderList->AddURL(url, referrer, level)) return false;
+  const std::int32_t index = s_.SpiderList->Count() - 1;
+  batch_.Log("     => ++ 添加新的链接: " + ComposeURL(url));
   HostOp& dir = batch_.Push(HostOp::kAddDirItem);
   dir.target = index;
   dir.urlIndex = static_cast<std::int32_t>(batch_.urls.size());
   batch_.urls.push_back(url);
   if (linkOp >= 0 && linkOp < static_cast<int>(batch_.ops.size()))
     batch_.ops[static_cast<std::size_t>(linkOp)].target = index;
-  ++Counters[TCounters::kQueued];
-  if (IsHypertext(url)) ++Counters[TCounters::kQueuedHt];
-  ReportCounters();
+  ++batch_.counters[TCounters::kQueued];
+  if (IsHypertext(url)) ++batch_.counters[TCounters::kQueuedHt];
+  batch_.countersReported = true;
   return true;
 }
 
-bool TTrawlonixThread::ResolveLink(const std::string& raw, bool strict, TURL& u,
-                                   std::string& fragment) const {
+bool TLinkJudge::ResolveLink(const std::string& raw, bool strict, TURL& u,
+                             std::string& fragment) const {
   TURL parsed;
   if (!ParseURL(NormalizeLink(raw), strict, parsed, fragment)) return false;
-  if (BaseSet) parsed = ResolveURL(BaseURL, parsed);
-  u = ResolveURL(CurrentURL, parsed);
+  if (baseSet_) parsed = ResolveURL(baseURL_, parsed);
+  u = ResolveURL(doc_.URL, parsed);
   if (u.Path.empty()) u.Path = "/";
   return true;
 }
 
-bool TTrawlonixThread::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collect,
-                                 IconRule icons) {
-  const TrawlonixDefinition& d = S.Definition;
-  bool admitted = IsAdmitted(mode, StartURL.Host, StartURL.Path, d, u.Path, u.Host);
+bool TLinkJudge::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collect, IconRule icons) {
+  const TrawlonixDefinition& d = s_.Definition;
+  const std::int32_t next = doc_.Level + 1;
+  bool admitted = IsAdmitted(mode, startURL_.Host, startURL_.Path, d, u.Path, u.Host);
   const bool ht = IsHypertext(u);
-  if (admitted && levelLimit && d.LevelLimit && (ht || u.Ext.empty())) {
-    admitted = CurrentLevel + 1 <= static_cast<std::int32_t>(d.MaxLevel) && CurrentLevel + 1 <= 30;
-  }
+  if (admitted && levelLimit && d.LevelLimit && (ht || u.Ext.empty()))
+    admitted = next <= static_cast<std::int32_t>(d.MaxLevel) && next <= 30;
   if (collect && d.actCollect) {
     bool take = false;
     switch (d.actColOpt) {
       case coLinksToOtherServers:
-        take = !IsAdmitted(lmThisServer, StartURL.Host, StartURL.Path, d, u.Path, u.Host);
+        take = !IsAdmitted(lmThisServer, startURL_.Host, startURL_.Path, d, u.Path, u.Host);
         break;
       case coUnprocessedLinks:
         take = !admitted;
@@ -164,29 +154,37 @@ bool TTrawlonixThread::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool 
     if (take) OfferCollected(u);
   }
   const int op =
-      AddLinkTreeItem(admitted ? RelativeLink(CurrentURL.Path, u.Path, u.FileName) : ComposeURL(u));
-  bool isNew = false;
-  if (admitted) isNew = AddEntry(u, CurrentIndex, op, CurrentLevel + 1);
+      AddLinkTreeItem(admitted ? RelativeLink(doc_.URL.Path, u.Path, u.FileName) : ComposeURL(u));
+  const bool isNew = admitted && AddEntry(u, doc_.Index, op, next);
   if (op >= 0) {
     int icon = FileIcon(u);
-    if (icons == IconRule::Html) {
-      if (!admitted)
-        icon = 17;
-      else if (!isNew && ht)
-        icon = 18;
-    } else if (!isNew && ht) {
+    if (icons == IconRule::Html && !admitted)
+      icon = 17;
+    else if (!isNew && ht)
       icon = 18;
-    }
     SetLinkIcon(op, icon);
   }
   return admitted;
 }
 
-void TTrawlonixThread::JudgeLink(std::string& text, TLinkKind kind) {
+void TLinkJudge::JudgeLink(std::string& text, TLinkKind kind) {
+  if (kind == lkHyperlink) {
+    // A new anchor (or LINK) begins: the rows of earlier links no longer
+    // wait for a text, and the rows this link adds are the ones that do.
+    ReleaseHeldOffers();
+    batch_.Push(HostOp::kForgetLastRow);
+    inAnchorLink_ = true;
+    anchorRowsWait_ = true;
+  }
+  JudgeLinkText(text, kind);
+  inAnchorLink_ = false;
+}
+
+void TLinkJudge::JudgeLinkText(std::string& text, TLinkKind kind) {
   if (text.empty() || text[0] == '#') return;
   TURL u;
   std::string fragment;
-  if (!ResolveLink(text, S.Definition.StrictUrl, u, fragment)) return;
+  if (!ResolveLink(text, s_.Definition.StrictUrl, u, fragment)) return;
 
   if (u.Protocol == "mailto") OfferEMail(u.User + "@" + u.Host);
   if (u.Protocol == "javascript") {
@@ -198,7 +196,7 @@ void TTrawlonixThread::JudgeLink(std::string& text, TLinkKind kind) {
     }
   }
   if (u.Protocol != "http") {
-    const int opt = S.Definition.actColOpt;
+    const int opt = s_.Definition.actColOpt;
     if (opt == coLinksToOtherServers || opt == coAllLinks) OfferCollected(u);
     return;
   }
@@ -207,7 +205,7 @@ void TTrawlonixThread::JudgeLink(std::string& text, TLinkKind kind) {
   const bool admitted = JudgeHttp(u, LimitFor(kind, u), true, collectKind, IconRule::Html);
   if (admitted)
     RewriteAdmitted(text, u, fragment);
-  else if (S.Definition.ChgExtLink)
+  else if (s_.Definition.ChgExtLink)
     text = ComposeURL(u) + fragment;
 }
 

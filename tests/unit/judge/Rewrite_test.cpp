@@ -1,13 +1,9 @@
 // Rewriting of admitted links in stored copies (index file, folded "//",
 // other hosts, numbered and renamed script answers, fragments), the script
-// string candidates, the BASE rule and the log file.
+// string candidates and the BASE rule.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "FakeHost.h"
-#include "engine/LogFile.h"
 
 namespace trawlonix::test {
 namespace {
@@ -19,7 +15,7 @@ struct RewriteCase {
   bool onlyScriptUrls = true;
 };
 
-TEST(ReviewRewrite, AdmittedLinksPointAtTheLocalFiles) {
+TEST(Rewrite, AdmittedLinksPointAtTheLocalFiles) {
   const RewriteCase cases[] = {
       {"c.html#frag", "c.html#frag"},
       {"/a/b/d/", "d/start.htm"},  // the index file name setting
@@ -39,21 +35,22 @@ TEST(ReviewRewrite, AdmittedLinksPointAtTheLocalFiles) {
       {"/a/b/c.html#frag", "/a/b/c.html#frag", false},  // no local rewriting: as found
       {"s.asp?x=1", "s.asp?x=1", false},
   };
-  WorkerFixture f;
-  f.setup.Options.IndexFileName = "start.htm";
+  JudgeFixture f;
+  f.setup.IndexFileName = "start.htm";
   f.setup.Definition.LimitHtDocs = lmUnlimited;
   f.setup.Definition.LimitLinked = lmUnlimited;
   f.setup.Definition.HTMLRenList->push_back("asp");
   f.Make();
   for (const auto& c : cases) {
-    f.worker->S.Definition.ChgLocLink = c.chgLocLink;
-    f.worker->S.Definition.OnlyRenameSkriptURL = c.onlyScriptUrls;
+    f.setup.Definition.ChgLocLink = c.chgLocLink;
+    f.setup.Definition.OnlyRenameSkriptURL = c.onlyScriptUrls;
+    f.Remake();  // on the same lists: the numbering goes on
     EXPECT_EQ(f.Link(c.link), c.written) << c.link;
   }
 }
 
 // Script strings: which are candidates, and what is written back.
-TEST(ReviewRewrite, ScriptStringCandidates) {
+TEST(Rewrite, ScriptStringCandidates) {
   struct Case {
     const char* text;
     const char* written;
@@ -77,18 +74,18 @@ TEST(ReviewRewrite, ScriptStringCandidates) {
       {"/a/b/p.html#sec", "p.html#sec", true},
   };
   for (const auto& c : cases) {
-    WorkerFixture f;
+    JudgeFixture f;
     f.setup.Definition.LimitLinked = lmThisServer;
     f.Make();
     std::string t = c.text;
-    f.worker->JudgeScriptString(t);
-    f.worker->Flush();
+    f.judge->JudgeScriptString(t);
+    f.Flush();
     EXPECT_EQ(t, c.written) << c.text;
     EXPECT_EQ(f.spider.Count(), c.entered ? 2 : 1) << c.text;
   }
 }
 
-TEST(ReviewRewrite, ScriptStringsRewrittenOnlyWithBothSwitches) {
+TEST(Rewrite, ScriptStringsRewrittenOnlyWithBothSwitches) {
   struct Case {
     bool chgScript;
     bool chgLoc;
@@ -99,17 +96,17 @@ TEST(ReviewRewrite, ScriptStringsRewrittenOnlyWithBothSwitches) {
       {true, false, "/a/b/p.html"},
   };
   for (const auto& c : cases) {
-    WorkerFixture f;
+    JudgeFixture f;
     f.setup.Definition.ChgJScriptLink = c.chgScript;
     f.setup.Definition.ChgLocLink = c.chgLoc;
     f.Make();
     std::string code = "go(\"/a/b/p.html\")";
-    f.worker->ScanScriptCode(code);
+    f.judge->ScanScriptCode(code);
     EXPECT_EQ(code, std::string("go(\"") + c.written + "\")");
   }
 }
 
-TEST(ReviewRewrite, BaseTakesOnlyHttpReferences) {
+TEST(Rewrite, BaseTakesOnlyHttpReferences) {
   struct Case {
     const char* base;
     bool set;
@@ -123,45 +120,16 @@ TEST(ReviewRewrite, BaseTakesOnlyHttpReferences) {
       {"", false, "http://h/a/b/z.html"},
   };
   for (const auto& c : cases) {
-    WorkerFixture f;
+    JudgeFixture f;
     f.setup.Definition.LimitHtDocs = lmUnlimited;
     f.Make();
-    f.worker->SetBase("http://h/first/");  // an earlier BASE is forgotten either way
-    f.worker->SetBase(c.base);
-    EXPECT_EQ(f.worker->BaseSet, c.set) << c.base;
+    f.judge->SetBase("http://h/first/");  // an earlier BASE is forgotten either way
+    f.judge->SetBase(c.base);
+    EXPECT_EQ(f.judge->HasBase(), c.set) << c.base;
     f.Link("z.html");
     ASSERT_EQ(f.spider.Count(), 2) << c.base;
     EXPECT_EQ(ComposeURL(f.spider[1].URL), c.resolved) << c.base;
   }
-}
-
-TEST(ReviewLogFile, OneLinePerEntryAndOverwritten) {
-  QTemporaryDir dir;
-  const std::string name = dir.path().toStdString() + "/p.log";
-  auto read = [&] {
-    QFile f(QString::fromStdString(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<missing>");
-  };
-  {
-    TLogFile log;
-    ASSERT_TRUE(log.Create(name));
-    log.WriteLine("[0] GET http://h/ REFER  USER-AGENT Morvek Trawlonix 2.7 b6");
-    log.WriteLine("     => ++ 添加新的链接: http://h/a.html");
-    log.WriteLine("");
-  }  // closed by its destructor
-  EXPECT_EQ(read(),
-            "[0] GET http://h/ REFER  USER-AGENT Morvek Trawlonix 2.7 b6\n"
-            "     => ++ 添加新的链接: http://h/a.html\n\n");
-  TLogFile again;
-  ASSERT_TRUE(again.Create(name));
-  again.WriteLine("正在中断过程...");
-  again.Close();
-  EXPECT_FALSE(again.IsOpen());
-  again.WriteLine("after close");  // ignored
-  EXPECT_EQ(read(), "正在中断过程...\n");
-  TLogFile missing;
-  EXPECT_FALSE(missing.Create(dir.path().toStdString() + "/no/such/dir/p.log"));
-  missing.WriteLine("ignored");
 }
 
 }  // namespace

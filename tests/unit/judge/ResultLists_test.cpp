@@ -1,5 +1,5 @@
 // Result lists: the duplicate test of each list, the rows written, and which
-// row takes the next anchor text.
+// rows take the next anchor text.
 #include <gtest/gtest.h>
 
 #include "engine/ResultLists.h"
@@ -13,7 +13,7 @@ struct Offer {
   bool added;
 };
 
-TEST(ReviewResults, DuplicateTestsInOfferOrder) {
+TEST(ResultLists, DuplicateTestsInOfferOrder) {
   using L = TResultLists;
   const Offer offers[] = {
       {L::kEMails, "Info@site.org", true},
@@ -54,7 +54,7 @@ TEST(ReviewResults, DuplicateTestsInOfferOrder) {
   EXPECT_TRUE(r.OfferEMail("New@site.org", "p"));
 }
 
-TEST(ReviewResults, RowsAsWritten) {
+TEST(ResultLists, RowsAsWritten) {
   TResultLists r;
   r.OfferCollectedLink("ftp://far/f.txt", "http://h/p.html");
   r.OfferEMail("a@b.org", "http://h/q.html");
@@ -73,33 +73,40 @@ TEST(ReviewResults, RowsAsWritten) {
   EXPECT_EQ(broken.FirstOccurrence, "http://h/r.html");
 }
 
-// Which row the anchor text lands in after a sequence of offers.
-TEST(ReviewResults, LastAddedRowSequences) {
+// Which rows the anchor text lands in after a sequence of offers: the last
+// row added to each of the links and e-mail lists since the last forget.
+TEST(ResultLists, WaitingRowSequences) {
+  using L = TResultLists;
   struct Step {
     char op;  // 'l' link, 'm' e-mail, 'b' broken, 'f' forget, 'e' edit links
     const char* text;
   };
   struct Case {
+    const char* name;
     std::vector<Step> steps;
-    bool changed;
-    TResultLists::ListId list;
-    std::size_t row;
+    std::vector<std::pair<L::ListId, std::size_t>> changed;
   } cases[] = {
-      {{{'l', "http://a/1"}}, true, TResultLists::kLinks, 0},
-      {{{'l', "http://a/1"}, {'l', "http://a/2"}}, true, TResultLists::kLinks, 1},
-      {{{'l', "http://a/1"}, {'m', "x@y.org"}}, true, TResultLists::kEMails, 0},
-      {{{'m', "x@y.org"}, {'l', "http://a/1"}}, true, TResultLists::kLinks, 0},
-      {{{'l', "http://a/1"}, {'l', "http://a/2"}, {'l', "http://a/1"}},
-       true,
-       TResultLists::kLinks,
-       1},  // a duplicate leaves the last row as it was
-      {{{'l', "http://a/1"}, {'b', "http://a/x"}}, true, TResultLists::kLinks, 0},
-      {{{'b', "http://a/x"}}, false, TResultLists::kBroken, 0},
-      {{{'l', "http://a/1"}, {'f', ""}}, false, TResultLists::kLinks, 0},
-      {{{'m', "x@y.org"}, {'e', ""}}, true, TResultLists::kEMails, 0},
-      {{{'l', "http://a/1"}, {'e', ""}}, false, TResultLists::kLinks, 0},
+      {"one link", {{'l', "http://a/1"}}, {{L::kLinks, 0}}},
+      {"the later link", {{'l', "http://a/1"}, {'l', "http://a/2"}}, {{L::kLinks, 1}}},
+      {"link and address",
+       {{'l', "http://a/1"}, {'m', "x@y.org"}},
+       {{L::kLinks, 0}, {L::kEMails, 0}}},
+      {"address and link",
+       {{'m', "x@y.org"}, {'l', "http://a/1"}},
+       {{L::kLinks, 0}, {L::kEMails, 0}}},
+      {"duplicate keeps the row",
+       {{'l', "http://a/1"}, {'l', "http://a/2"}, {'l', "http://a/1"}},
+       {{L::kLinks, 1}}},
+      {"broken rows never wait", {{'l', "http://a/1"}, {'b', "http://a/x"}}, {{L::kLinks, 0}}},
+      {"broken only", {{'b', "http://a/x"}}, {}},
+      {"forgotten", {{'l', "http://a/1"}, {'f', ""}}, {}},
+      {"duplicate after forget", {{'l', "http://a/1"}, {'f', ""}, {'l', "http://a/1"}}, {}},
+      {"address after forget",
+       {{'l', "http://a/1"}, {'f', ""}, {'m', "x@y.org"}},
+       {{L::kEMails, 0}}},
+      {"other list edited", {{'m', "x@y.org"}, {'e', ""}}, {{L::kEMails, 0}}},
+      {"list edited", {{'l', "http://a/1"}, {'e', ""}}, {}},
   };
-  int n = 0;
   for (const auto& c : cases) {
     TResultLists r;
     for (const auto& s : c.steps) {
@@ -121,16 +128,48 @@ TEST(ReviewResults, LastAddedRowSequences) {
           break;
       }
     }
-    const auto ref = r.SetLastRowReference("Anchor");
-    EXPECT_EQ(ref.has_value(), c.changed) << "case " << n;
-    if (ref && c.changed) {
-      EXPECT_EQ(ref->list, c.list) << "case " << n;
-      EXPECT_EQ(ref->row, c.row) << "case " << n;
-      EXPECT_EQ(r.Rows(c.list)[c.row].Reference, "Anchor") << "case " << n;
+    std::vector<std::pair<L::ListId, std::size_t>> changed;
+    for (const auto& ref : r.SetLastRowReference("Anchor")) {
+      changed.emplace_back(ref.list, ref.row);
+      EXPECT_EQ(r.Rows(ref.list)[ref.row].Reference, "Anchor") << c.name;
     }
-    EXPECT_FALSE(r.SetLastRowReference("Again")) << "case " << n;  // taken once
-    ++n;
+    EXPECT_EQ(changed, c.changed) << c.name;
+    EXPECT_TRUE(r.SetLastRowReference("Again").empty()) << c.name;  // taken once
   }
+}
+
+TEST(ResultLists, DuplicateRulesPerList) {
+  TResultLists r;
+  EXPECT_TRUE(r.OfferCollectedLink("http://a/X", "p"));
+  EXPECT_FALSE(r.OfferCollectedLink("http://a/X", "q"));
+  EXPECT_TRUE(r.OfferCollectedLink("http://a/x", "p"));  // exact comparison
+  EXPECT_TRUE(r.OfferEMail("me@a.org", "p"));
+  EXPECT_FALSE(r.OfferEMail("me@a.org", "p"));
+  // Rows are compared lower-cased with the new address as given.
+  EXPECT_TRUE(r.OfferEMail("Me@a.org", "p"));
+  EXPECT_FALSE(r.OfferEMail("me@a.org", "p"));
+  EXPECT_TRUE(r.OfferBrokenLink("http://a/b", "404 Not Found", "p"));
+  EXPECT_FALSE(r.OfferBrokenLink("http://a/b", "500", "p"));
+}
+
+TEST(ResultLists, WaitingRowsTakeTheAnchorTextOnce) {
+  TResultLists r;
+  r.OfferCollectedLink("http://a/1", "p");
+  r.OfferEMail("x@y.org", "p");
+  EXPECT_FALSE(r.OfferCollectedLink("http://a/1", "p"));  // duplicate keeps the waiting row
+  EXPECT_EQ(r.SetLastRowReference("Mail us").size(), 2u);
+  EXPECT_EQ(r.Rows(TResultLists::kEMails)[0].Reference, "Mail us");
+  EXPECT_EQ(r.Rows(TResultLists::kLinks)[0].Reference, "Mail us");
+  EXPECT_TRUE(r.SetLastRowReference("later").empty());
+  r.OfferBrokenLink("http://a/b", "404", "p");  // broken links never wait for a text
+  EXPECT_TRUE(r.SetLastRowReference("text").empty());
+}
+
+TEST(ResultLists, EditedRowsAreReindexed) {
+  TResultLists r;
+  r.OfferCollectedLink("http://a/1", "p");
+  r.MutableRows(TResultLists::kLinks).clear();
+  EXPECT_TRUE(r.OfferCollectedLink("http://a/1", "p"));
 }
 
 }  // namespace

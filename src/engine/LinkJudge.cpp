@@ -1,0 +1,252 @@
+// The judge's document side: the reader a document goes to, the parser
+// callbacks that judge and rewrite what is found in it, BASE, and local names.
+// Link admission itself is in LinkAdmission.cpp.
+#include "engine/LinkJudge.h"
+
+#include <cctype>
+
+#include "base/Text.h"
+
+namespace trawlonix {
+
+TLinkJudge::TLinkJudge(const TJudgeSetup& setup, HostBatch& batch) : s_(setup), batch_(batch) {
+  ParseURL(s_.Definition.StartingUrl, s_.Definition.StrictUrl, startURL_);
+  textParser_.OnLink = [this](std::string& link, TLinkKind kind) { JudgeLink(link, kind); };
+  textParser_.OnBase = [this](const std::string& href) { SetBase(href); };
+  textParser_.OnLinkText = [this](const std::string& text) { AnchorText(text); };
+  textParser_.OnScript = [this](std::string& code) { ScanScriptCode(code); };
+  textParser_.OnScriptLink = [this](std::string& literal) { JudgeScriptString(literal); };
+  classParser_.OnClassRef = [this](const std::string& name) { JudgeClassLink(name); };
+  classParser_.OnMessage = [this](const std::string& text) { batch_.Log("     >JAVA> " + text); };
+  flashParser_.OnURL = [this](const std::string& url) { JudgeFlashLink(url); };
+  flashParser_.OnMessage = [this](const std::string& text) { batch_.Log("     >FLASH> " + text); };
+}
+
+void TLinkJudge::AddStartEntry() {
+  AddEntry(startURL_, -10, -1, 0);
+  batch_.Push(HostOp::kExpandDirTree);
+}
+
+void TLinkJudge::BeginDocument(std::int32_t index) {
+  TJudgeDocument doc;
+  doc.Index = index;
+  if (const AGetEntry* e = s_.SpiderList->GetEntry(index)) {
+    doc.URL = e->URL;
+    doc.Level = e->Level;
+  } else {
+    doc.URL = doc_.URL;
+    doc.Level = doc_.Level;
+  }
+  BeginDocument(doc);
+}
+
+void TLinkJudge::BeginDocument(const TJudgeDocument& doc) {
+  ReleaseHeldOffers();
+  anchorRowsWait_ = false;
+  doc_ = doc;
+  baseSet_ = false;
+  batch_.Push(HostOp::kForgetLastRow);
+}
+
+bool TLinkJudge::IsHypertext(const TURL& url) const {
+  const std::string e = text::Lower(text::Trim(url.Ext));
+  for (const std::string& x : s_.HypertextExtensions)
+    if (x == e) return true;
+  return false;
+}
+
+TContentReader TLinkJudge::ReaderFor(const std::string& contentType) const {
+  const std::string c = text::Lower(text::Trim(contentType)).substr(0, 9);
+  const std::string e = text::Lower(text::Trim(doc_.URL.Ext));
+  if (c == "text/html" || e == "htc") return TContentReader::Html;
+  if (e == "class") return TContentReader::JavaClass;
+  if (e == "swf") return TContentReader::Flash;
+  if (e == "js") return TContentReader::Script;
+  if (e == "css") return TContentReader::Style;
+  return TContentReader::Other;
+}
+
+bool TLinkJudge::Read(TContentReader reader, const std::string& data, std::string* rewritten) {
+  auto runText = [&](TParseMode mode) {
+    batch_.Push(HostOp::kBeginUpdate);
+    if (rewritten) rewritten->clear();
+    textParser_.Parse(data, rewritten, mode);
+    ReleaseHeldOffers();
+    batch_.Push(HostOp::kEndUpdate);
+  };
+  switch (reader) {
+    case TContentReader::Html:
+      runText(pmHTML);
+      return true;
+    case TContentReader::Script:
+      // Strings in a script name files relative to the page that runs it.
+      if (const AGetEntry* cur = s_.SpiderList->GetEntry(doc_.Index)) {
+        if (const AGetEntry* ref = s_.SpiderList->GetEntry(cur->Referrer)) doc_.URL = ref->URL;
+      }
+      runText(pmScript);
+      return true;
+    case TContentReader::Style:
+      // A style sheet's url() references are relative to the sheet itself, so
+      // the sheet's own URL stays the current document.
+      runText(pmStyle);
+      return true;
+    case TContentReader::JavaClass: {
+      const bool ok = classParser_.Parse(data);
+      ReleaseHeldOffers();
+      return ok;
+    }
+    case TContentReader::Flash: {
+      const bool ok = flashParser_.Parse(data);
+      ReleaseHeldOffers();
+      return ok;
+    }
+    case TContentReader::Other:
+      return true;
+  }
+  return true;
+}
+
+void TLinkJudge::AnchorText(const std::string& text) {
+  batch_.Push(HostOp::kSetReference).s1 = text;
+  anchorRowsWait_ = false;
+  ReleaseHeldOffers();
+}
+
+void TLinkJudge::PushOffer(HostOp op) {
+  if (inAnchorLink_) {
+    batch_.ops.push_back(std::move(op));
+  } else if (anchorRowsWait_) {
+    heldOffers_.push_back(std::move(op));
+  } else {
+    batch_.ops.push_back(std::move(op));
+    batch_.Push(HostOp::kForgetLastRow);
+  }
+}
+
+void TLinkJudge::ReleaseHeldOffers() {
+  if (heldOffers_.empty()) return;
+  for (HostOp& op : heldOffers_)
+    batch_.ops.push_back(std::move(op));
+  heldOffers_.clear();
+  batch_.Push(HostOp::kForgetLastRow);
+}
+
+void TLinkJudge::SetBase(const std::string& text) {
+  TURL parsed;
+  if (ParseURL(text, false, parsed) && text::EqualsNoCase(parsed.Protocol, "http")) {
+    baseURL_ = ResolveURL(doc_.URL, parsed);
+    baseSet_ = true;
+    return;
+  }
+  baseSet_ = false;
+}
+
+TNamingOptions TLinkJudge::NamingOptionsFor(const TURL& url) {
+  TNamingOptions opt;
+  opt.IndexFileName = s_.IndexFileName;
+  if (HasScriptQuery(url)) opt.RedirectNumber = s_.RedirectList->NumberFor(url);
+  opt.HTMLRenList = s_.Definition.HTMLRenList.get();
+  opt.OnlyRenameSkriptURL = s_.Definition.OnlyRenameSkriptURL;
+  return opt;
+}
+
+std::string TLinkJudge::LocalNameFor(const TURL& url, std::string* display) {
+  const TNamingOptions opt = NamingOptionsFor(url);
+  std::optional<std::string> name = LocalFileName(s_.LocalDir, url, opt);
+  if (name) {
+    if (display) *display = *name;
+    return *name;
+  }
+  if (display) {
+    // The name as it would have been, for the log line that refuses it.
+    std::string file = url.FileName.empty() ? s_.IndexFileName : url.FileName;
+    *display = s_.LocalDir + url.Host + DecodeURLText(url.Path) + DecodeURLText(file);
+  }
+  return {};
+}
+
+void TLinkJudge::RewriteAdmitted(std::string& text, TURL u, const std::string& fragment) {
+  // Without local rewriting the link stays as found.
+  if (!s_.Definition.ChgLocLink) return;
+  const TNamingOptions opt = NamingOptionsFor(u);
+  std::optional<std::string> local = LocalLinkText(doc_.URL, u, opt);
+  // A target whose local name would be refused is never stored; the link
+  // then keeps pointing at the original.
+  text = local ? *local + fragment : ComposeURL(u) + fragment;
+}
+
+void TLinkJudge::ScanScriptCode(std::string& code) {
+  std::string out;
+  out.reserve(code.size());
+  std::size_t i = 0;
+  while (i < code.size()) {
+    const char ch = code[i];
+    if (ch != '\'' && ch != '"') {
+      out += ch;
+      ++i;
+      continue;
+    }
+    const std::size_t close = code.find(ch, i + 1);
+    if (close == std::string::npos) {
+      // A string still open at the end is written back unchanged.
+      out.append(code, i, std::string::npos);
+      break;
+    }
+    std::string s(TrimBlanks(std::string_view(code).substr(i + 1, close - i - 1)));
+    JudgeScriptString(s);
+    out += ch;
+    out += s;
+    out += ch;
+    i = close + 1;
+  }
+  code.swap(out);
+}
+
+void TLinkJudge::JudgeScriptString(std::string& text) {
+  if (text.size() <= 1) return;
+  if (text.find_first_of(" ()<>[]") != std::string::npos) return;
+  if (text.find_first_of("./") == std::string::npos) return;
+  if (text[0] == '.' && text.compare(0, 2, "..") != 0) return;
+  if (text.back() == '.') return;
+  TURL u;
+  std::string fragment;
+  if (!ResolveLink(text, true, u, fragment)) return;
+  if (u.Ext.empty()) return;
+  // Only web addresses can be fetched; a string naming another scheme would
+  // only become a broken link.
+  if (u.Protocol != "http") return;
+  const bool admitted = JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Script);
+  if (admitted && s_.Definition.ChgJScriptLink) RewriteAdmitted(text, u, fragment);
+}
+
+void TLinkJudge::JudgeFlashLink(const std::string& text) {
+  if (text.size() <= 1 || text.find(' ') != std::string::npos) return;
+  if (text.find_first_of("/.") == std::string::npos) return;
+  TURL u;
+  std::string fragment;
+  if (!ResolveLink(text, s_.Definition.StrictUrl, u, fragment)) return;
+  if (u.Protocol == "mailto") {
+    OfferEMail(u.User + "@" + u.Host);
+  } else if (u.Protocol == "javascript") {
+    const std::size_t colon = text.find(':');
+    std::string code = colon == std::string::npos ? std::string() : text.substr(colon + 1);
+    ScanScriptCode(code);
+  } else if (u.Protocol == "http") {
+    JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Html);
+  }
+}
+
+void TLinkJudge::JudgeClassLink(const std::string& text) {
+  if (text.compare(0, 5, "java/") == 0 || text.compare(0, 6, "javax/") == 0) return;
+  TURL u;
+  std::string fragment;
+  if (!ResolveLink(text + ".class", false, u, fragment)) return;
+  // A class name is a package path; one that carries a scheme of its own is
+  // no class and would only be requested from the wrong place.
+  if (u.Protocol != "http") return;
+  const int op = AddLinkTreeItem(RelativeLink(doc_.URL.Path, u.Path, u.FileName));
+  const bool isNew = AddEntry(u, doc_.Index, op, doc_.Level + 1);
+  if (op >= 0) SetLinkIcon(op, (!isNew && IsHypertext(u)) ? 18 : FileIcon(u));
+}
+
+}  // namespace trawlonix

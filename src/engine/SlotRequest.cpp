@@ -1,0 +1,43 @@
+#include "engine/SlotRequest.h"
+
+#include <algorithm>
+
+#include "net/HttpObject.h"
+#include "settings/Settings.h"
+
+namespace trawlonix {
+
+int SlotCountFor(const TOptions& options) {
+  return std::clamp(options.MaxThreads, 1, kMaxSlots);
+}
+
+std::string SlotPrefix(int slot) {
+  return "[" + std::to_string(slot) + "] ";
+}
+
+void BeginRequest(THTTPObject* f, const std::string& url, const TOptions& options, int timeoutMs) {
+  f->SetURL(url);
+  f->SetUserAgent(kUserAgent);
+  if (timeoutMs > 0)
+    f->SetTimeoutMs(timeoutMs);
+  else
+    f->SetTimeoutTime(options.TimeOut);
+}
+
+void ApplyProxy(THTTPObject* f, const TOptions& options) {
+  if (options.UseProxy) {
+    f->SetUseProxy(true);
+    f->SetProxyServer(options.ProxyServer);
+    f->SetProxyPort(options.ProxyPort16());
+    f->SetProxyUsername(options.ProxyUsername);
+    f->SetProxyPassword(options.ProxyPassword);
+  } else {
+    f->SetUseProxy(false);
+    f->SetProxyServer({});
+    f->SetProxyPort(80);
+    f->SetProxyUsername({});
+    f->SetProxyPassword({});
+  }
+}
+
+}  // namespace trawlonix

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of the dialogs for the documentation: every page of the
 # new-project wizard, the list-entry dialog, every tab of the project
-# properties, the export wizard's pages and the link-check progress window.
+# properties, the export wizard's pages and the link-check progress window,
+# and the wizard's first page in English (wizard-page1-en.png).
 # Runs the "pictures" function of the Qt Test programs under Xvfb (real fonts,
 # fonts-wqy-microhei for the Chinese texts); each grabs its windows into docs/.
 #
@@ -11,7 +12,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/dev}" && pwd)
 OUT=$ROOT/docs
-PROGRAMS=(tst_wizard tst_properties tst_export tst_check)
+PROGRAMS=(tst_wizard tst_properties tst_export tst_check tst_english)
 
 for p in "${PROGRAMS[@]}"; do
   [ -x "$BUILD/tests/ui/$p" ] || { echo "missing $BUILD/tests/ui/$p (build the target $p)" >&2; exit 1; }

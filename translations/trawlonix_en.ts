@@ -139,6 +139,40 @@
         <source>收集的链接: %1</source>
         <translation>Collected links: %1</translation>
     </message>
+    <message>
+        <source>方案结果
+状态: %1
+%2 KB 已接收
+%3 个文件(总共)
+%4 个是 HTML 文档
+%5 个文件被接收
+%6 个是 HTML 文档
+%7 个文件被检查
+%8 个是 HTML 文档
+</source>
+        <translation>Project results
+State: %1
+%2 KB received
+%3 files (in total)
+%4 of them HTML documents
+%5 files received
+%6 of them HTML documents
+%7 files checked
+%8 of them HTML documents
+</translation>
+    </message>
+    <message>
+        <source>收集的链接</source>
+        <translation>Collected links</translation>
+    </message>
+    <message>
+        <source>收集的电邮地址</source>
+        <translation>Collected e-mail addresses</translation>
+    </message>
+    <message>
+        <source>错误链接</source>
+        <translation>Broken links</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>
@@ -177,6 +211,137 @@
     <message>
         <source>帮助(&amp;H)</source>
         <translation>&amp;Help</translation>
+    </message>
+</context>
+<context>
+    <name>Engine</name>
+    <message>
+        <source>正在工作！</source>
+        <translation>Working!</translation>
+    </message>
+    <message>
+        <source>被报告有错误号码: %1</source>
+        <translation>reported error number %1</translation>
+    </message>
+    <message>
+        <source>等候...</source>
+        <translation>Waiting...</translation>
+    </message>
+    <message>
+        <source>已中断，有错误: %1 %2</source>
+        <translation>Stopped with an error: %1 %2</translation>
+    </message>
+    <message>
+        <source>没有修改。</source>
+        <translation>Not modified.</translation>
+    </message>
+    <message>
+        <source>成功。</source>
+        <translation>Done.</translation>
+    </message>
+    <message>
+        <source>！错误: 文件 %1 不能被创建！</source>
+        <translation>! Error: the file %1 cannot be created!</translation>
+    </message>
+    <message>
+        <source>Trawlonix 从 %1 浏览</source>
+        <translation>Browse %1 with Trawlonix</translation>
+    </message>
+    <message>
+        <source>启动标签解析器...</source>
+        <translation>Starting the tag parser...</translation>
+    </message>
+    <message>
+        <source>标签解析器完成。</source>
+        <translation>Tag parser done.</translation>
+    </message>
+    <message>
+        <source>！错误: 不能写入到文件 %1</source>
+        <translation>! Error: cannot write to the file %1</translation>
+    </message>
+    <message>
+        <source>启动 JavaScript 解析器...</source>
+        <translation>Starting the JavaScript parser...</translation>
+    </message>
+    <message>
+        <source>JavaScript 解析器完成。</source>
+        <translation>JavaScript parser done.</translation>
+    </message>
+    <message>
+        <source>启动 CSS 解析器...</source>
+        <translation>Starting the CSS parser...</translation>
+    </message>
+    <message>
+        <source>CSS 解析器完成。</source>
+        <translation>CSS parser done.</translation>
+    </message>
+    <message>
+        <source>启动 JAVA(tm)-VM 类解析器...</source>
+        <translation>Starting the JAVA(tm)-VM class parser...</translation>
+    </message>
+    <message>
+        <source>JAVA(tm)-VM 类解析器完成。</source>
+        <translation>JAVA(tm)-VM class parser done.</translation>
+    </message>
+    <message>
+        <source>！！错误！！ 类解析器失败: 未料到的文件结尾</source>
+        <translation>!! ERROR !! Class parser failed: unexpected end of file</translation>
+    </message>
+    <message>
+        <source>启动 Macromedia(C) FLASH(tm) 解析器...</source>
+        <translation>Starting the Macromedia(C) FLASH(tm) parser...</translation>
+    </message>
+    <message>
+        <source>Macromedia(C) FLASH(tm) 解析器完成。</source>
+        <translation>Macromedia(C) FLASH(tm) parser done.</translation>
+    </message>
+    <message>
+        <source>！！错误！！ FLASH(tm)-解析器失败: 未料到的文件结尾</source>
+        <translation>!! ERROR !! FLASH(tm) parser failed: unexpected end of file</translation>
+    </message>
+    <message>
+        <source>！错误: 不能创建文件 %1</source>
+        <translation>! Error: cannot create the file %1</translation>
+    </message>
+    <message>
+        <source>不是文本或者 html 文档。</source>
+        <translation>Not a text or HTML document.</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>File saved</translation>
+    </message>
+    <message>
+        <source>     =&gt; ++ 添加新的链接: %1</source>
+        <translation>     =&gt; ++ new link added: %1</translation>
+    </message>
+    <message>
+        <source>被中断</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>已结束</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>%1 KB 已接收</source>
+        <translation>%1 KB received</translation>
+    </message>
+    <message>
+        <source>%1 个文件在队列中 (其中 %2 个超文本文档)</source>
+        <translation>%1 files queued (%2 of them hypertext documents)</translation>
+    </message>
+    <message>
+        <source>%1 个文件已经检查 (其中 %2 个超文本文档)</source>
+        <translation>%1 files checked (%2 of them hypertext documents)</translation>
+    </message>
+    <message>
+        <source>%1 个文件已经接收 (其中 %2 个超文本文档)</source>
+        <translation>%1 files received (%2 of them hypertext documents)</translation>
+    </message>
+    <message>
+        <source>%1% 已完成</source>
+        <translation>%1% done</translation>
     </message>
 </context>
 <context>
@@ -524,11 +689,35 @@
     <name>LinkCheck</name>
     <message>
         <source>正在中断过程...</source>
-        <translation>Stopping the run...</translation>
+        <translation>Stopping all processes...</translation>
     </message>
     <message>
         <source>所有过程被中断</source>
         <translation>All processes stopped</translation>
+    </message>
+    <message>
+        <source>%1 个链接（总共 %2 个需要检查）已经处理完了。</source>
+        <translation>%1 of %2 links to check have been processed.</translation>
+    </message>
+    <message>
+        <source>检查...</source>
+        <translation>Checking...</translation>
+    </message>
+    <message>
+        <source>等候...</source>
+        <translation>Waiting...</translation>
+    </message>
+    <message>
+        <source>坏的: %1</source>
+        <translation>Broken: %1</translation>
+    </message>
+    <message>
+        <source>通过</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>- 未检查 -</source>
+        <translation>- not checked -</translation>
     </message>
 </context>
 <context>

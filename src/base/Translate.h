@@ -49,22 +49,6 @@ inline std::string TrText(const char* context, const char* text) {
 
 // Replaces %1..%9 in one pass by the values, so that a value holding "%2" is
 // not expanded again; a place without a value stays as it is.
-inline std::string TrArgs(std::string_view text, std::initializer_list<std::string_view> values) {
-  std::string out;
-  out.reserve(text.size() + 32);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
-      const auto n = static_cast<std::size_t>(text[i + 1] - '1');
-      if (n < values.size()) {
-        out += *(values.begin() + n);
-        ++i;
-        continue;
-      }
-    }
-    out += c;
-  }
-  return out;
-}
+std::string TrArgs(std::string_view text, std::initializer_list<std::string_view> values);
 
 }  // namespace trawlonix

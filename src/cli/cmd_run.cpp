@@ -12,6 +12,7 @@
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "engine/LinkCheck.h"
+#include "engine/ResultLists.h"
 #include "engine/export/ExportWriter.h"
 #include "settings/Settings.h"
 
@@ -239,7 +240,7 @@ int AfterCrawl(const TAfterRun& after, bool quiet, TConsoleHost& host, const TOp
       Out(translate("Cli", "所有链接的检查已经完成。") + "\n");
       Out(TrArgs(translate("Cli", "收集的链接: %1"), {std::to_string(rows.size())}) + "\n");
       for (const TResultRow& r : rows) {
-        std::string result = r.TestResult;  // error texts may hold line breaks
+        std::string result = ShownTestResult(r.TestResult);  // may hold line breaks
         for (char& c : result)
           if (c == '\r' || c == '\n') c = ' ';
         Out("  " + r.Text + "\t" + result + (r.Selected ? "\t*" : "") + "\n");

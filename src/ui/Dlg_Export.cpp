@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "engine/ResultLists.h"
 #include "engine/export/ExportWriter.h"
 #include "settings/Language.h"
 #include "ui/Dlg_NewSpider.h"
@@ -389,6 +390,9 @@ std::vector<TExportRow> TExportDlg::RowsOf(const QTreeWidget* listView) {
     TExportRow row;
     for (int c = 0; c < listView->columnCount(); ++c)
       row.Columns.push_back(S(item->text(c)));
+    // The check result column shows the result in the interface language;
+    // the export holds it as stored.
+    if (row.Columns.size() == 4) row.Columns[3] = StoredTestResult(row.Columns[3]);
     row.Selected = item->isSelected();
     rows.push_back(std::move(row));
   }

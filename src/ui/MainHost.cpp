@@ -204,7 +204,8 @@ bool TTrawlonixMainForm::OfferCollectedLink(const std::string& url,
   const auto row = Results.OfferCollectedLink(url, firstOccurrence);
   if (!row) return false;
   const TResultRow& r = Results.Rows(TResultLists::kLinks)[*row];
-  AddResultRow(0, {Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence), Q(r.TestResult)});
+  AddResultRow(0,
+               {Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence), Q(ShownTestResult(r.TestResult))});
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The interface language: how it is chosen, and the window, a dialog and the
 // help topics in English; switching back gives the Chinese texts again.
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -7,9 +8,11 @@
 
 #include "base/Translate.h"
 #include "settings/Language.h"
+#include "ui/Dlg_NewSpider.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Frm_TrawlonixMain.h"
 #include "ui/TxHelp.h"
+#include "ui_test_support.h"
 
 using namespace trawlonix;
 
@@ -114,6 +117,19 @@ class TstEnglish : public QObject {
     QCOMPARE(MenuTitles(w).first(), QStringLiteral("文件(&D)"));
     QCOMPARE(ui::HelpTopicPath(2088), QStringLiteral(":/help/2088.html"));
     QCOMPARE(translate("LinkCheck", "所有过程被中断"), std::string("所有过程被中断"));
+  }
+
+  // The wizard's first page in English for the README
+  // (scripts/screenshots-dialogs.sh).
+  void pictures() {
+    if (uitest::ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    InstallLanguage(UiLanguage::English);
+    TOptions options;
+    TNewSpiderDlg w(&options);
+    w.show();
+    w.Edit_StartingUrl->setText(QStringLiteral("www.example.com/docs/"));
+    w.Edit_StartingUrlExit();
+    uitest::Shoot(&w, QStringLiteral("wizard-page1-en.png"));
   }
 };
 

@@ -989,6 +989,12 @@ State: %1
         <source>正在重新建立目录结构 ...        100% 已完成</source>
         <translation>Rebuilding the folder structure ...        100% done</translation>
     </message>
+    <message>
+        <source>恢复文件 %1 比方案更新 (上次运行没有正常结束)。
+您想要恢复它吗？</source>
+        <translation>The recovery file %1 is newer than the project (the last run did not end normally).
+Do you want to restore it?</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1818,6 +1824,10 @@ State: %1
     <message>
         <source>请指定一个 URL！</source>
         <translation>Please give a URL!</translation>
+    </message>
+    <message>
+        <source>所指定的端口 %s 无效：端口必须在 1 到 65535 之间！</source>
+        <translation>The port %s is not valid: a port must be between 1 and 65535!</translation>
     </message>
 </context>
 <context>

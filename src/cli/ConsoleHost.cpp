@@ -12,6 +12,7 @@
 #include "engine/LinkCheck.h"
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
+#include "model/sidecar.h"
 
 namespace trawlonix {
 
@@ -168,6 +169,36 @@ void TConsoleHost::CheckDone() {
 // ---- The whole console run ----------------------------------------------
 
 namespace {
+// The causes named under the results (one sentence each, whole).
+const char kCauseSaveFailed[] = "原因: 方案文件不能被保存。";
+const char kCauseStartPage[] = "原因: 起始页面不能被获取。";
+const char kCauseNotStored[] = "原因: %d 个文件不能被写入。";
+}  // namespace
+
+int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored) {
+  if (saveFailed) return 1;
+  if (interrupted) return kExitInterrupted;
+  if (!startPageFetched) return kExitStartPageFailed;
+  if (notStored > 0) return kExitNotStored;
+  return 0;
+}
+
+std::string ExitCauseLine(int exitCode, int notStored) {
+  char buf[160];
+  switch (exitCode) {
+    case 1:
+      return kCauseSaveFailed;
+    case kExitStartPageFailed:
+      return kCauseStartPage;
+    case kExitNotStored:
+      std::snprintf(buf, sizeof buf, kCauseNotStored, notStored);
+      return buf;
+    default:
+      return {};
+  }
+}
+
+namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -178,7 +209,8 @@ void OnSignal(int) {
   errno = saved;
 }
 
-// While it lives, SIGINT and SIGTERM call `onSignal` from the event loop of
+// While it lives, SIGINT, SIGTERM and SIGHUP (a closed terminal or ssh
+// session) call `onSignal` from the event loop of
 // the creating thread (through a pipe, so the handler itself stays safe).
 class TSignalStop {
  public:
@@ -196,6 +228,7 @@ class TSignalStop {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, &oldInt_);
     sigaction(SIGTERM, &sa, &oldTerm_);
+    sigaction(SIGHUP, &sa, &oldHup_);
     ok_ = true;
   }
   ~TSignalStop() {
@@ -208,9 +241,11 @@ class TSignalStop {
       sigemptyset(&ign.sa_mask);
       sigaction(SIGINT, &ign, nullptr);
       sigaction(SIGTERM, &ign, nullptr);
+      sigaction(SIGHUP, &ign, nullptr);
     } else {
       sigaction(SIGINT, &oldInt_, nullptr);
       sigaction(SIGTERM, &oldTerm_, nullptr);
+      sigaction(SIGHUP, &oldHup_, nullptr);
     }
     notifier_.reset();
     ::close(g_signalPipe[0]);
@@ -225,6 +260,7 @@ class TSignalStop {
   std::unique_ptr<QSocketNotifier> notifier_;
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
+  struct sigaction oldHup_ {};
   bool ok_ = false;
 };
 
@@ -248,6 +284,21 @@ bool CheckLinksFromConsole(TConsoleHost& host, const TOptions& options, bool onl
   return !aborted;
 }
 
+bool SaveProjectAndLists(const std::string& projectFile, TOpenedProject& p,
+                         const TResultLists& results) {
+  // The lists go first: killed between the two saves, the project then
+  // still has pending what the newer lists already hold (found again, and
+  // taken as a duplicate), while the other order would lose rows for good.
+  TSidecar sidecar;
+  results.CopyTo(sidecar);
+  const TSidecarResult s =
+      SaveSidecar(SidecarPathFor(projectFile), sidecar, !p.Definition.Password.empty());
+  if (!s.ok) std::fprintf(stderr, "%s\n", s.message.c_str());
+  const TSaveResult r = SaveProject(projectFile, p.Definition, p.Spider, p.Redirects);
+  if (!r.ok) std::fprintf(stderr, "%s\n", r.message.c_str());
+  return s.ok && r.ok;
+}
+
 int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
                           TOpenedProject* preloaded) {
   std::unique_ptr<TOpenedProject> own;
@@ -265,16 +316,28 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
   options.ClampSettings();
 
   TConsoleHost host(stdout, stderr, args.Quiet);
+  // The result lists of earlier runs, kept beside the project file.
+  const std::string sidecarFile = SidecarPathFor(args.ProjectFile);
+  if (!preloaded || args.LoadSidecar) {
+    TSidecar sidecar;
+    const TSidecarResult loaded = LoadSidecar(sidecarFile, sidecar);
+    if (!loaded.ok) {
+      std::fprintf(stderr, "%s\n", loaded.message.c_str());
+      return 1;
+    }
+    host.Results.Assign(sidecar);
+  }
   bool saveFailed = false;
   host.Saver = [&] {
-    TSaveResult r = SaveProject(args.ProjectFile, p->Definition, p->Spider, p->Redirects);
-    if (!r.ok) {
-      std::fprintf(stderr, "%s\n", r.message.c_str());
-      saveFailed = true;
-    }
-    return r.ok;
+    saveFailed = !SaveProjectAndLists(args.ProjectFile, *p, host.Results);
+    return !saveFailed;
   };
   TRunControl control(host, p->Definition, p->Spider, p->Redirects, options);
+  if (!args.NoSave) {
+    // Checkpoints go to the project file itself: a killed run continues
+    // from the last one.
+    control.OnCheckpoint = [&] { host.SaveProject(); };
+  }
   control.RecountTotals();
   const CrawlHost::StartChoice choice = args.Choice ? *args.Choice : control.DefaultChoice();
   host.UpdateRun = choice == CrawlHost::StartChoice::Update;
@@ -292,7 +355,12 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
       if (wasInterrupted) stopOnSignal.IgnoreFromNowOn();
       host.PrintResultLists();
       if (!args.NoSave) host.SaveProject();
-      exitCode = saveFailed ? 1 : (wasInterrupted ? 130 : 0);
+      const auto& outcome = control.LastOutcome();
+      exitCode =
+          ExitCodeOf(wasInterrupted, saveFailed, outcome.StartPageFetched, outcome.NotStored);
+      const std::string cause = ExitCauseLine(exitCode, outcome.NotStored);
+      if (!cause.empty()) std::fprintf(stdout, "%s\n", cause.c_str());
+      std::fflush(stdout);
       QCoreApplication::exit(exitCode);
     };
     if (control.Start(choice)) {
@@ -303,6 +371,16 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
   if (ran && args.AfterRun) {
     const int after = args.AfterRun(host, options, interrupted);
     if (after != 0 && exitCode == 0) exitCode = after;
+    // A check changed the collected links (results, selection, deletions).
+    if (!args.NoSave) {
+      TSidecar sidecar;
+      host.Results.CopyTo(sidecar);
+      const TSidecarResult s = SaveSidecar(sidecarFile, sidecar, !p->Definition.Password.empty());
+      if (!s.ok) {
+        std::fprintf(stderr, "%s\n", s.message.c_str());
+        if (exitCode == 0) exitCode = 1;
+      }
+    }
   }
   return exitCode;
 }

@@ -79,12 +79,26 @@ class TConsoleHost : public CrawlHost {
   TItemHandle nextItem_ = 1;
 };
 
+// The exit status of a console run, besides 0 (the start page is fetched and
+// every received document is stored), 1 (failure, such as a project that
+// could not be opened or saved), 2 (usage error) and 130 (interrupted).
+inline constexpr int kExitNotStored = 3;        // documents could not be written
+inline constexpr int kExitStartPageFailed = 4;  // the start page could not be fetched
+inline constexpr int kExitInterrupted = 130;
+
+// The exit status of a run that ended as `outcome` tells, and the one-line
+// cause printed with the results (empty for 0 and for an interruption).
+int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored);
+std::string ExitCauseLine(int exitCode, int notStored);
+
 struct TConsoleRunArgs {
   std::string ProjectFile;
   std::optional<CrawlHost::StartChoice> Choice;  // unset: what the resume prompt preselects
   std::optional<int> Threads;
   bool Quiet = false;
   bool NoSave = false;
+  // With a preloaded project: also load the result lists saved beside it.
+  bool LoadSidecar = false;
   // Runs after the crawl ended and the project was saved, with the host that
   // holds the result lists; its result, when not 0, becomes the exit code.
   std::function<int(TConsoleHost& host, const TOptions& options, bool interrupted)> AfterRun;
@@ -107,5 +121,9 @@ struct TOpenedProject {
 };
 int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
                           TOpenedProject* preloaded = nullptr);
+// Saves the project file and the result lists beside it, each atomically;
+// false (the message printed) when either could not be saved.
+bool SaveProjectAndLists(const std::string& projectFile, TOpenedProject& p,
+                         const TResultLists& results);
 
 }  // namespace trawlonix

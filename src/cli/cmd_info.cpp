@@ -15,13 +15,17 @@ namespace trawlonix::cli {
 
 namespace {
 
-enum { kHelp, kJson };
+enum { kHelp, kJson, kShowPassword };
+
+// What info prints for a password unless --show-password is given.
+const char kMaskedPassword[] = "********";
 
 const char* const kUsage =
-    "Usage: trawlonix-cli info [--json] PROJECT.txp\n\n"
+    "Usage: trawlonix-cli info [--json] [--show-password] PROJECT.txp\n\n"
     "Show the project settings and the crawl state stored in a project file.\n\n"
     "  --json      print one JSON object (strings are the file's bytes; bytes that\n"
     "              are not UTF-8 appear as \\u00XX)\n"
+    "  --show-password  print the site password (masked otherwise)\n"
     "  -h, --help  show this help\n";
 
 struct CrawlState {
@@ -56,7 +60,7 @@ void ListJson(JsonWriter& j, const char* key, const TStringListRef& list) {
 }
 
 std::string Json(const TOpenResult& r, const TrawlonixDefinition& d, const TSpiderList& spider,
-                 const TCGIRedirectList& redirects) {
+                 const TCGIRedirectList& redirects, bool showPassword) {
   JsonWriter j;
   j.BeginObject();
   j.Key("version").String(VersionText(r.version));
@@ -67,7 +71,8 @@ std::string Json(const TOpenResult& r, const TrawlonixDefinition& d, const TSpid
   j.Key("MaxLevel").Number(d.MaxLevel);
   j.Key("UsePwd").Bool(d.UsePwd);
   j.Key("Username").String(d.Username.str());
-  j.Key("Password").String(d.Password.str());
+  j.Key("Password")
+      .String(d.Password.empty() || showPassword ? d.Password.str() : std::string(kMaskedPassword));
   j.Key("actSaveFiles").Bool(d.actSaveFiles);
   j.Key("actEMails").Bool(d.actEMails);
   j.Key("actBLinks").Bool(d.actBLinks);
@@ -130,7 +135,7 @@ std::string ListText(const TStringListRef& list) {
 }
 
 std::string Text(const std::string& file, const TOpenResult& r, const TrawlonixDefinition& d,
-                 const TSpiderList& spider, const TCGIRedirectList& redirects) {
+                 const TSpiderList& spider, const TCGIRedirectList& redirects, bool showPassword) {
   const CrawlState st = StateOf(spider);
   std::string s;
   s += Line("Project file", file + " (version " + VersionText(r.version) + ")");
@@ -139,7 +144,7 @@ std::string Text(const std::string& file, const TOpenResult& r, const TrawlonixD
   s += Line("LevelLimit", YesNo(d.LevelLimit) + ", MaxLevel " + std::to_string(d.MaxLevel));
   s += Line("UsePwd", YesNo(d.UsePwd));
   s += Line("Username", d.Username.str());
-  s += Line("Password", d.Password.empty() ? "" : "(set)");
+  s += Line("Password", d.Password.empty() || showPassword ? d.Password.str() : kMaskedPassword);
   s += Line("actSaveFiles", YesNo(d.actSaveFiles));
   s += Line("actEMails", YesNo(d.actEMails));
   s += Line("actBLinks", YesNo(d.actBLinks));
@@ -176,15 +181,19 @@ std::string Text(const std::string& file, const TOpenResult& r, const TrawlonixD
 }  // namespace
 
 int RunInfo(const Args& args) {
-  const ParsedArgs p = ParseOptions(args, {{"help", 'h', false, kHelp}, {"json", 0, false, kJson}});
+  const ParsedArgs p = ParseOptions(args, {{"help", 'h', false, kHelp},
+                                           {"json", 0, false, kJson},
+                                           {"show-password", 0, false, kShowPassword}});
   if (!p.error.empty()) return UsageError("info", p.error);
   bool json = false;
+  bool showPassword = false;
   for (const auto& o : p.options) {
     if (o.id == kHelp) {
       Out(kUsage);
       return kExitOk;
     }
     json = json || o.id == kJson;
+    showPassword = showPassword || o.id == kShowPassword;
   }
   if (p.positionals.size() != 1) {
     return UsageError("info",
@@ -199,7 +208,8 @@ int RunInfo(const Args& args) {
     Err(MessageLines(r.message) + "\n");
     return kExitFailure;
   }
-  Out(json ? Json(r, def, spider, redirects) : Text(file, r, def, spider, redirects));
+  Out(json ? Json(r, def, spider, redirects, showPassword)
+           : Text(file, r, def, spider, redirects, showPassword));
   return kExitOk;
 }
 

@@ -1,5 +1,6 @@
 // trawlonix-cli mirror: `new` and `run` in one step.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -30,7 +31,28 @@ const char* const kUsage =
     "OPTIONS are those of 'trawlonix-cli new' (limits, actions, --name, ...;\n"
     "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save).\n"
     "\n"
-    "Exit status: 0 finished, 130 interrupted, 1 failure, 2 usage error.\n";
+    "When DIR already holds the project of that name, mirror continues it (or\n"
+    "updates it when it is complete) with its own settings and result lists:\n"
+    "      --restart     start it anew with the options given here instead\n"
+    "      --force       replace a project whose start URL is a different one\n"
+    "                    (refused otherwise)\n"
+    "\n"
+    "Exit status:\n"
+    "    0  the start page was fetched and every received file was stored\n"
+    "    1  failure (the project could not be opened or saved, a failed export)\n"
+    "    2  usage error\n"
+    "    3  files could not be written (a later --continue fetches them again)\n"
+    "    4  the start page could not be fetched\n"
+    "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
+
+const char kOtherStartUrl[] = "方案文件 %s 属于另一个起始 URL。使用 --force 替换它。";
+const char kUnreadableProject[] = "方案文件 %s 不能被读取。使用 --force 替换它。";
+
+std::string WithFile(const char* text, const std::string& file) {
+  std::string s = text;
+  s.replace(s.find("%s"), 2, file);
+  return s;
+}
 
 // Runs `new` with its messages on standard error and its success line
 // dropped (the project is saved under its own name after the run).
@@ -47,6 +69,35 @@ int CreateProject(const Args& newArgs) {
   }
   if (null >= 0) ::close(null);
   return rc;
+}
+
+// The project of that name is already in the directory: it is continued
+// (its own record, lists and crawl state), restarted with the new record
+// (--restart), or replaced when it belongs to another start URL (only with
+// --force). Returns an exit code when the run must not go on, else -1 with
+// `project` and `run` set up.
+int TakeExistingProject(TConsoleRunArgs& run, TOpenedProject& project, bool restart, bool force) {
+  TOpenedProject old;
+  const TOpenResult opened =
+      OpenProject(run.ProjectFile, old.Definition, old.Spider, old.Redirects);
+  if (!opened.ok) {
+    if (force) return -1;
+    Fail(kExitFailure, MessageLines(opened.message));
+    return Fail(kExitFailure, WithFile(kUnreadableProject, run.ProjectFile));
+  }
+  if (old.Definition.StartingUrl != project.Definition.StartingUrl) {
+    if (force) return -1;  // a new project in its place, without the old lists
+    return Fail(kExitFailure, WithFile(kOtherStartUrl, run.ProjectFile) + " (" +
+                                  old.Definition.StartingUrl + ")");
+  }
+  run.LoadSidecar = true;
+  if (restart) return -1;
+  const int maxErrors = project.Spider.MaxErrors;
+  if (!OpenProject(run.ProjectFile, project.Definition, project.Spider, project.Redirects).ok)
+    return Fail(kExitFailure, WithFile(kUnreadableProject, run.ProjectFile));
+  project.Spider.MaxErrors = maxErrors;
+  run.Choice.reset();  // continue while entries are pending, else update
+  return -1;
 }
 
 }  // namespace
@@ -71,9 +122,18 @@ int RunMirror(const Args& args) {
     dir = rest[0];
     rest.erase(rest.begin());
   }
-  for (const std::string& a : rest) {
+  bool restart = false;
+  bool force = false;
+  for (auto it = rest.begin(); it != rest.end();) {
+    const std::string& a = *it;
     if (a == "-o" || a.rfind("--output", 0) == 0 || a == "--dir" || a == "-d")
       return UsageError("mirror", "'" + a + "' is not an option of mirror (use DIR)");
+    if (a == "--restart" || a == "--force" || a == "-f") {
+      (a == "--restart" ? restart : force) = true;
+      it = rest.erase(it);
+    } else {
+      ++it;
+    }
   }
   if (!QDir().mkpath(QString::fromStdString(dir)))
     return Fail(kExitFailure, "cannot create the directory '" + dir + "'");
@@ -95,6 +155,11 @@ int RunMirror(const Args& args) {
   project.Spider.MaxErrors = options.ErrorCount;
   run.ProjectFile = absDir + "/" + project.Definition.ProjectName.str() + ".txp";
   run.Choice = CrawlHost::StartChoice::Restart;
+  struct stat st {};
+  if (::stat(run.ProjectFile.c_str(), &st) == 0) {
+    const int rc = TakeExistingProject(run, project, restart, force);
+    if (rc >= 0) return rc;
+  }
   if (!run.Quiet) Out("Project file: " + run.ProjectFile + "\n");
   return RunProjectFromConsole(run, options, &project);
 }

@@ -1,8 +1,13 @@
 // trawlonix-cli new: a project file from a start URL and options, checked as
 // the new-project wizard checks its pages.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "base/Text.h"
@@ -17,6 +22,39 @@
 namespace trawlonix::cli {
 
 namespace {
+
+const char kPasswordPrompt[] = "密码: ";
+const char kPasswordNotRead[] = "没有读到密码。";
+
+// Reads one line from the terminal (standard input when there is none)
+// with echo off; nullopt when nothing could be read.
+std::optional<std::string> AskPassword(const char* prompt) {
+  int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+  const bool own = fd >= 0;
+  if (!own) fd = 0;
+  termios saved{};
+  const bool tty = ::tcgetattr(fd, &saved) == 0;
+  if (tty) {
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    ::tcsetattr(fd, TCSAFLUSH, &quiet);
+  }
+  Err(prompt);
+  std::string line;
+  char c = 0;
+  bool any = false;
+  while (::read(fd, &c, 1) == 1) {
+    any = true;
+    if (c == '\n') break;
+    line += c;
+  }
+  if (tty) ::tcsetattr(fd, TCSAFLUSH, &saved);
+  Err("\n");
+  if (own) ::close(fd);
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (!any) return std::nullopt;
+  return line;
+}
 
 enum {
   kHelp,
@@ -49,6 +87,7 @@ enum {
   kNoRewriteScripts,
   kUser,
   kPassword,
+  kAskPassword,
   kStrictUrl,
   kNoStrictUrl,
   kRenameExt,
@@ -88,6 +127,7 @@ const std::vector<OptionSpec> kSpecs = {
     {"no-rewrite-scripts", 0, false, kNoRewriteScripts},
     {"user", 'u', true, kUser},
     {"password", 0, true, kPassword},
+    {"ask-password", 0, false, kAskPassword},
     {"strict-url", 0, false, kStrictUrl},
     {"no-strict-url", 0, false, kNoStrictUrl},
     {"rename-ext", 0, true, kRenameExt},
@@ -108,7 +148,10 @@ const char* const kUsage =
     "                             setting DefaultLocalPath); must exist\n"
     "  -n, --name NAME            project name (default: proposed from the host)\n"
     "  -u, --user USER            user name for the site (turns on UsePwd)\n"
-    "      --password PASS        password for the site (turns on UsePwd)\n"
+    "      --password PASS        password for the site (turns on UsePwd); without\n"
+    "                             it the environment variable TRAWLONIX_PASSWORD\n"
+    "                             is taken when set\n"
+    "      --ask-password         ask for the password on the terminal (no echo)\n"
     "\n"
     "Actions:\n"
     "      --[no-]save-files      save the fetched files (default: on)\n"
@@ -196,6 +239,8 @@ int RunNew(const Args& args) {
   std::string name;
   bool force = false;
   bool renameGiven = false;
+  bool passwordGiven = false;
+  bool askPassword = false;
   for (const ParsedOption& o : p.options) {
     const std::string& v = o.value;
     auto badValue = [&] { return UsageError("new", "invalid value '" + v + "' for " + o.spelled); };
@@ -300,6 +345,10 @@ int RunNew(const Args& args) {
       case kPassword:
         def.Password = v;
         def.UsePwd = true;
+        passwordGiven = true;
+        break;
+      case kAskPassword:
+        askPassword = true;
         break;
       case kStrictUrl:
         def.StrictUrl = true;
@@ -334,6 +383,20 @@ int RunNew(const Args& args) {
   if (p.positionals.size() > 1) return UsageError("new", "too many arguments");
   if (output.empty()) return UsageError("new", "missing --output FILE");
 
+  if (!passwordGiven) {
+    // Kept off the command line, where every user of the machine can read it.
+    std::optional<std::string> secret;
+    if (askPassword) {
+      secret = AskPassword(kPasswordPrompt);
+      if (!secret) return Fail(kExitFailure, kPasswordNotRead);
+    } else if (const char* env = std::getenv("TRAWLONIX_PASSWORD"); env && *env) {
+      secret = env;
+    }
+    if (secret) {
+      def.Password = *secret;
+      def.UsePwd = true;
+    }
+  }
   TOptions options;
   options.LoadSettings();
   def.StartingUrl = p.positionals.front();

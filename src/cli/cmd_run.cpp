@@ -120,8 +120,13 @@ const char* const kUsage =
     "The format options apply to every export of the run. An export of an empty\n"
     "list writes no file and is reported as a failure.\n"
     "\n"
-    "Exit status: 0 finished, 130 interrupted, 1 failure (also a failed export),\n"
-    "2 usage error.\n";
+    "Exit status:\n"
+    "    0  the start page was fetched and every received file was stored\n"
+    "    1  failure (the project could not be opened or saved, a failed export)\n"
+    "    2  usage error\n"
+    "    3  files could not be written (a later --continue fetches them again)\n"
+    "    4  the start page could not be fetched\n"
+    "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
 std::size_t CharacterCount(const std::string& s) {
   std::size_t n = 0;

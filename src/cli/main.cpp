@@ -1,6 +1,7 @@
 // trawlonix-cli: the command-line host of the program's core.
 #include <QCoreApplication>
 #include <algorithm>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,18 @@ void PrintUsage() {
       "--heading, --background, --highlight, --selected-only).\n");
   text += std::string("\nRun '") + kProgram +
           " COMMAND --help' for the options of a command.\n"
-          "Exit status: 0 success, 1 failure, 2 usage error.\n";
+          "Exit status: 0 success, 1 failure, 2 usage error; 'run' and 'mirror' also\n"
+          "3 files could not be written, 4 the start page could not be fetched,\n"
+          "130 interrupted.\n";
   Out(text);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Output to a closed pipe ("... | head -1") is dropped: the run goes on and
+  // saves its project instead of dying in the middle.
+  std::signal(SIGPIPE, SIG_IGN);
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("trawlonix-cli");
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -135,6 +135,17 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
         TrArgs(translate("Engine", "已中断，有错误: %1 %2"), {std::to_string(r.Status), r.Reason}));
     if (s_.Options.RetryAll || aborting_ || IsRetriedStatus(r.Status)) {
       s_.SpiderList->MarkFailed(index);
+      // A start page that used up its retries (a server that never answers)
+      // is a broken link like one the server refused; it stays pending, so
+      // that a later run tries it again.
+      const AGetEntry* now = s_.SpiderList->GetEntry(index);
+      if (index == 0 && !aborting_ && now && now->Failures > s_.SpiderList->MaxErrors &&
+          s_.Definition.actBLinks) {
+        HostOp& op = batch_.Push(HostOp::kOfferBroken);
+        op.s1 = ComposeURL(url);
+        op.s2 = std::to_string(r.Status) + " " + r.Reason;
+        op.s3 = refText;
+      }
     } else {
       s_.SpiderList->MarkBroken(index);
       if (s_.Definition.actBLinks) {
@@ -147,8 +158,10 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     return;
   }
 
-  s_.SpiderList->MarkFetched(index);
-  if (e->DirItem) batch_.Push(HostOp::kMarkLoaded).item = e->DirItem;
+  // The entry counts as fetched only once its copy is stored (below); until
+  // then it stays in progress, so a checkpoint taken meanwhile keeps it
+  // pending.
+  bool stored = true;
   Log(prefix +
       (r.Status == 304 ? translate("Engine", "没有修改。") : translate("Engine", "成功。")));
   const bool ht = judge_.IsHypertext(url);
@@ -176,10 +189,24 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     std::string type = r.ContentType;
     if (r.Status >= 300 && r.Status < 400 && r.Status != 304) type = "text/html";
     Dispatch(slot, r.Data, type, out.IsOpen() ? &out : nullptr);
-    if (index == 0 && !out.Name().empty())
-      WriteShortcut(s_.LocalDir + TrArgs(translate("Engine", "Trawlonix 从 %1 浏览"), {url.Host}),
+    stored = !s_.Definition.actSaveFiles || out.Committed();
+    if (index == 0 && stored && !out.Name().empty())
+      WriteShortcut(s_.LocalDir + TrArgs(translate("Engine", "Trawlonix 从 %1 浏览"),
+                                         {LocalHostDir(url.Host)}),
                     out.Name());
     out.Discard();
+  }
+  if (stored) {
+    s_.SpiderList->MarkFetched(index);
+    if (const AGetEntry* done = s_.SpiderList->GetEntry(index); done && done->DirItem)
+      batch_.Push(HostOp::kMarkLoaded).item = done->DirItem;
+  } else {
+    // Not retried in this run (the disk that refused it will likely refuse
+    // again) but not fetched either: the next run fetches it again.
+    ++notStored_;
+    startPageNotStored_ |= index == 0;
+    if (AGetEntry* w = s_.SpiderList->GetEntry(index)) w->Failures = s_.SpiderList->MaxErrors;
+    s_.SpiderList->MarkFailed(index);
   }
   ReportCounters();
 }

@@ -178,7 +178,7 @@ void TLinkJudge::JudgeLink(std::string& text, TLinkKind kind) {
     // A new anchor (or LINK) begins: the rows of earlier links no longer
     // wait for a text, and the rows this link adds are the ones that do.
     ReleaseHeldOffers();
-    batch_.Push(HostOp::kForgetLastRow);
+    ForgetWaitingRows();
     inAnchorLink_ = true;
     anchorRowsWait_ = true;
   }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QMetaObject>
+#include <cctype>
 #include <cstdio>
 
 #include "base/Translate.h"
@@ -14,6 +15,28 @@ std::string LinkCheckProgressText(int done, int toCheck) {
   return TrArgs(translate("LinkCheck", "%1 个链接（总共 %2 个需要检查）已经处理完了。"),
                 {std::to_string(done), std::to_string(toCheck)});
 }
+
+namespace {
+
+// True unless the row names a scheme other than http or https ("mailto:",
+// "ftp://", ...); a row without a scheme is requested as before.
+bool IsWebAddress(const std::string& url) {
+  const std::size_t colon = url.find(':');
+  if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0])))
+    return true;
+  std::string scheme;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const unsigned char c = static_cast<unsigned char>(url[i]);
+    if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return true;
+    scheme += static_cast<char>(std::tolower(c));
+  }
+  // "host:port/..." written without a scheme: the port follows in digits.
+  if (colon + 1 < url.size() && std::isdigit(static_cast<unsigned char>(url[colon + 1])))
+    return true;
+  return scheme == "http" || scheme == "https";
+}
+
+}  // namespace
 
 TLinkCheck::TLinkCheck(CrawlHost& host, const TOptions& options) : host_(host), options_(options) {}
 
@@ -78,6 +101,14 @@ void TLinkCheck::StartChecks() {
     if (remaining_ < 1) return;
     if (onlySelected_ && !host_.CollectedLinkSelected(remaining_ - 1)) {
       --remaining_;
+      continue;
+    }
+    // A mail address or another scheme is not a web address: it is never
+    // looked up nor requested, and is neither good nor broken.
+    if (!IsWebAddress(host_.CollectedLinkUrl(remaining_ - 1))) {
+      --remaining_;
+      host_.SetCollectedLinkResult(remaining_, kNotAWebAddress);
+      host_.CheckProgress(++checked_, toCheck_);
       continue;
     }
     if (slotStates_[slot] == TSlotState::Unused) {

@@ -37,6 +37,9 @@ enum TLinkCheckMode {
   lcm_DeleteBad = 4,   // "从列表中删除无效的链接"
 };
 
+// The result of a row whose address is not http or https (never requested).
+inline constexpr const char* kNotAWebAddress = "未检查: 不是网址";
+
 // "%d 个链接（总共 %d 个需要检查）已经处理完了。"
 std::string LinkCheckProgressText(int done, int toCheck);
 

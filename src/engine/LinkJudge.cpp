@@ -46,6 +46,7 @@ void TLinkJudge::BeginDocument(const TJudgeDocument& doc) {
   doc_ = doc;
   baseSet_ = false;
   batch_.Push(HostOp::kForgetLastRow);
+  hostRowsWait_ = false;
 }
 
 bool TLinkJudge::IsHypertext(const TURL& url) const {
@@ -107,7 +108,8 @@ bool TLinkJudge::Read(TContentReader reader, const std::string& data, std::strin
 }
 
 void TLinkJudge::AnchorText(const std::string& text) {
-  batch_.Push(HostOp::kSetReference).s1 = text;
+  // Only rows this anchor added can take its text; most anchors add none.
+  if (hostRowsWait_) batch_.Push(HostOp::kSetReference).s1 = text;
   anchorRowsWait_ = false;
   ReleaseHeldOffers();
 }
@@ -115,11 +117,13 @@ void TLinkJudge::AnchorText(const std::string& text) {
 void TLinkJudge::PushOffer(HostOp op) {
   if (inAnchorLink_) {
     batch_.ops.push_back(std::move(op));
+    hostRowsWait_ = true;
   } else if (anchorRowsWait_) {
     heldOffers_.push_back(std::move(op));
   } else {
     batch_.ops.push_back(std::move(op));
-    batch_.Push(HostOp::kForgetLastRow);
+    hostRowsWait_ = true;
+    ForgetWaitingRows();
   }
 }
 
@@ -128,7 +132,16 @@ void TLinkJudge::ReleaseHeldOffers() {
   for (HostOp& op : heldOffers_)
     batch_.ops.push_back(std::move(op));
   heldOffers_.clear();
+  hostRowsWait_ = true;
+  ForgetWaitingRows();
+}
+
+void TLinkJudge::ForgetWaitingRows() {
+  // Sent only when the host holds rows that wait: one operation per link of
+  // every page would otherwise cross to the host's thread for nothing.
+  if (!hostRowsWait_) return;
   batch_.Push(HostOp::kForgetLastRow);
+  hostRowsWait_ = false;
 }
 
 void TLinkJudge::SetBase(const std::string& text) {
@@ -160,7 +173,7 @@ std::string TLinkJudge::LocalNameFor(const TURL& url, std::string* display) {
   if (display) {
     // The name as it would have been, for the log line that refuses it.
     std::string file = url.FileName.empty() ? s_.IndexFileName : url.FileName;
-    *display = s_.LocalDir + url.Host + DecodeURLText(url.Path) + DecodeURLText(file);
+    *display = s_.LocalDir + LocalHostDir(url.Host) + DecodeURLText(url.Path) + DecodeURLText(file);
   }
   return {};
 }

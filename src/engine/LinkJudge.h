@@ -127,6 +127,7 @@ class TLinkJudge {
   // the next anchor begins or the document ends.
   void PushOffer(HostOp op);
   void ReleaseHeldOffers();
+  void ForgetWaitingRows();
 
   TJudgeSetup s_;
   HostBatch& batch_;
@@ -137,6 +138,7 @@ class TLinkJudge {
   bool inAnchorLink_ = false;    // judging the link of an A HREF or LINK
   bool anchorRowsWait_ = false;  // that link's rows wait for the anchor text
   std::vector<HostOp> heldOffers_;
+  bool hostRowsWait_ = false;  // rows offered to the host since its last forget
   THTMLParser textParser_;
   TJavaClassParser classParser_;
   TFlashParser flashParser_;

@@ -8,6 +8,22 @@ bool TLogFile::Create(const std::string& path) {
   return file_ != nullptr;
 }
 
+bool TLogFile::Append(const std::string& path, const std::string& startTime) {
+  Close();
+  file_ = std::fopen(path.c_str(), "ab");
+  if (!file_) return false;
+  if (std::ftell(file_) > 0) WriteLine(SeparatorLine(startTime));
+  return true;
+}
+
+std::string TLogFile::SeparatorLine(const std::string& startTime) {
+  // One sentence with its time in place, for a later translation pass.
+  static const char kSeparator[] = "========== 运行开始于 %s ==========";
+  char buf[200];
+  std::snprintf(buf, sizeof buf, kSeparator, startTime.c_str());
+  return buf;
+}
+
 void TLogFile::WriteLine(const std::string& line) {
   if (!file_) return;
   std::fwrite(line.data(), 1, line.size(), file_);

@@ -15,6 +15,12 @@ class TLogFile {
 
   // Creates (or overwrites) the file; false when it cannot be created.
   bool Create(const std::string& path);
+  // AppendLogFile on: opens the file for appending (creating it when
+  // missing); when it already holds lines, a separator line naming
+  // `startTime` comes first, so that the runs of one project stay apart.
+  bool Append(const std::string& path, const std::string& startTime);
+  // The separator line written before an appended run.
+  static std::string SeparatorLine(const std::string& startTime);
   bool IsOpen() const { return file_ != nullptr; }
   void WriteLine(const std::string& line);
   void Close();

@@ -77,6 +77,16 @@ void TResultLists::Clear(ListId list) {
   if (list != kBroken) waiting_[list].reset();
 }
 
+void TResultLists::CopyTo(TSidecar& sidecar) const {
+  for (int l = 0; l < 3; ++l)
+    sidecar.Lists[static_cast<std::size_t>(l)] = rows_[l];
+}
+
+void TResultLists::Assign(const TSidecar& sidecar) {
+  for (int l = 0; l < 3; ++l)
+    MutableRows(static_cast<ListId>(l)) = sidecar.Lists[static_cast<std::size_t>(l)];
+}
+
 void TResultLists::Reindex(ListId list) {
   if (!dirty_[list]) return;
   dirty_[list] = false;

@@ -1,7 +1,7 @@
 // The three result lists of a project (collected links, collected e-mail
 // addresses, broken links) with their duplicate tests and the rows waiting
 // for an anchor text. Both hosts keep their rows here; the desktop window mirrors them
-// into its list views. Not part of the project file.
+// into its list views. Saved beside the project file (model/sidecar.h).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Translate.h"
+#include "model/sidecar.h"  // TResultRow, and the lists as saved beside the project
 
 namespace trawlonix {
 
@@ -23,14 +24,6 @@ inline constexpr const char* kTestNotChecked = QT_TRANSLATE_NOOP("LinkCheck", "-
 std::string ShownTestResult(const std::string& stored);
 // The way back, for exports of what a list view shows.
 std::string StoredTestResult(const std::string& shown);
-
-struct TResultRow {
-  std::string Text;       // URL or e-mail address
-  std::string Reference;  // reference text, or error text for a broken link
-  std::string FirstOccurrence;
-  std::string TestResult;  // collected links only
-  bool Selected = false;   // marked by a link check (the command line's rows)
-};
 
 class TResultLists {
  public:
@@ -57,6 +50,10 @@ class TResultLists {
   const std::vector<TResultRow>& Rows(ListId list) const { return rows_[list]; }
   std::vector<TResultRow>& MutableRows(ListId list);  // forgets indexes; see Reindex
   void Clear(ListId list);
+
+  // The lists as the sidecar holds them, and back.
+  void CopyTo(TSidecar& sidecar) const;
+  void Assign(const TSidecar& sidecar);
 
  private:
   void Reindex(ListId list);

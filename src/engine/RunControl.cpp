@@ -1,6 +1,7 @@
 #include "engine/RunControl.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QString>
 #include <cstdio>
@@ -53,6 +54,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   spider_.PrepareRun(true);
   abortRequested_ = false;
   updateRun_ = false;
+  outcome_ = Outcome{};
   host_.ClearLog();
   spider_.MaxErrors = options_.ErrorCount;
   localDir_ = LocalRootOf(def_.LocalPath.str());
@@ -60,7 +62,13 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   if (options_.LogFile && def_.actSaveFiles) {
     // The mirror directory may not exist before the first file is stored.
     if (!localDir_.empty()) QDir().mkpath(QString::fromStdString(localDir_));
-    logFile_.Create(localDir_ + def_.ProjectName.str() + ".log");
+    const std::string logName = localDir_ + def_.ProjectName.str() + ".log";
+    if (options_.AppendLogFile)
+      logFile_.Append(logName, QDateTime::currentDateTime()
+                                   .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                   .toStdString());
+    else
+      logFile_.Create(logName);
   }
   switch (c) {
     case CrawlHost::StartChoice::Restart:
@@ -97,11 +105,15 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
     const bool interrupted = abortRequested_;
     worker_->wait();
     (void)worker_->Finished();  // orders the worker's last changes before ours
+    outcome_.NotStored = worker_->NotStored();
+    outcome_.StartPageFetched =
+        (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored();
     delete worker_;
     worker_ = nullptr;
     if (OnRunEnded) OnRunEnded(interrupted);
   });
   running_ = true;
+  checkpointClock_.start();
   host_.RunStateChanged(true);
   worker_->start();
   return true;
@@ -121,6 +133,15 @@ void TRunControl::AppendLog(const std::string& line) {
 
 void TRunControl::ExecuteBatch(HostBatch& batch) {
   trawlonix::ExecuteBatch(host_, batch, &logFile_, totals_);
+  // The worker waits for this call: the spider list, the redirect list and
+  // the result lists agree with each other now, which makes it the moment
+  // for a checkpoint.
+  const int every = options_.CheckpointSeconds;
+  if (OnCheckpoint && every > 0 && checkpointClock_.isValid() &&
+      checkpointClock_.elapsed() >= static_cast<qint64>(every) * 1000) {
+    OnCheckpoint();
+    checkpointClock_.restart();
+  }
 }
 
 void TRunControl::CrawlDone() {

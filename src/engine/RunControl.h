@@ -8,6 +8,7 @@
 // the project record, the spider list or the redirect list.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <array>
@@ -54,6 +55,20 @@ class TRunControl : public QObject, public TCrawlSink {
   // whether the user stopped it.
   std::function<void(bool interrupted)> OnRunEnded;
 
+  // What the last run achieved, known once OnRunEnded is called: whether the
+  // start page was received (in this or an earlier run; stored or not) and
+  // how many received documents could not be stored.
+  struct Outcome {
+    bool StartPageFetched = false;
+    int NotStored = 0;
+  };
+  const Outcome& LastOutcome() const { return outcome_; }
+
+  // Called every CheckpointSeconds of the options (0: never) while a run is
+  // active, at a moment when the worker waits and the project may be read,
+  // so that the host can save a checkpoint of it.
+  std::function<void()> OnCheckpoint;
+
   // Tests shorten the fetch time-out below a second.
   int TimeoutMsForTests = 0;
 
@@ -81,6 +96,8 @@ class TRunControl : public QObject, public TCrawlSink {
   bool running_ = false;
   bool abortRequested_ = false;
   bool updateRun_ = false;
+  Outcome outcome_;
+  QElapsedTimer checkpointClock_;
 };
 
 }  // namespace trawlonix

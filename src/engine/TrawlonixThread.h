@@ -75,6 +75,10 @@ class TTrawlonixThread : public QThread {
   // True once the worker handed over its end (acquire: its changes to the
   // lists are visible to the caller).
   bool Finished() const { return finished_.load(std::memory_order_acquire); }
+  // Documents received whose copy could not be stored, and whether the start
+  // page is among them (read by the host once Finished()).
+  int NotStored() const { return notStored_; }
+  bool StartPageNotStored() const { return startPageNotStored_; }
 
   // The handling of a finished fetch, with the result already taken from the
   // fetch object: the entry's marks, counters, the stored copy and the
@@ -120,6 +124,8 @@ class TTrawlonixThread : public QThread {
   TCounters counters_;
   bool aborting_ = false;
   bool running_ = false;
+  int notStored_ = 0;
+  bool startPageNotStored_ = false;
   std::unique_ptr<QObject> ctx_;         // lives in the worker thread; receives stop requests
   std::unique_ptr<THostCaller> caller_;  // lives in the host's thread
   QEventLoop* loop_ = nullptr;

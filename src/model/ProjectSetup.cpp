@@ -53,6 +53,12 @@ std::string PrepareUrlText(std::string_view trimmed) {
 
 std::string ProposeProjectName(std::string_view host) {
   std::string name(host);
+  if (!name.empty() && name.front() == '[') {
+    // An IPv6 literal: the colons would not do in a file name.
+    for (char& c : name)
+      if (c == ':') c = '_';
+    return name;
+  }
   std::size_t dots = 0;
   for (char c : name)
     dots += c == '.' ? 1 : 0;
@@ -94,6 +100,13 @@ TStartUrlChange NormaliseStartUrl(std::string_view urlField, std::string_view na
   if (!url.Port.empty() && !IsDecimal(url.Port)) {
     change.messages.push_back(
         {TSetupMessageKind::Error, WithText(setup_text::kBadPortName, url.Port)});
+    change.badPort = true;
+    url.Port.clear();
+  } else if (!url.Port.empty() &&
+             (url.Port.size() > 5 || std::stoul(url.Port) < 1 || std::stoul(url.Port) > 65535)) {
+    change.messages.push_back(
+        {TSetupMessageKind::Error, WithText(setup_text::kPortOutOfRange, url.Port)});
+    change.badPort = true;
     url.Port.clear();
   }
   if (TrimText(nameField).empty() && !url.Host.empty()) {
@@ -112,8 +125,10 @@ void ApplyCredentials(const TStartUrlChange& change, TrawlonixDefinition& def) {
 
 TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::string& nameField) {
   TSetupReport report;
+  bool badPort = false;
   auto exitField = [&] {
     TStartUrlChange change = NormaliseStartUrl(urlField, nameField);
+    badPort = badPort || change.badPort;
     if (!TrimText(urlField).empty()) urlField = change.url;
     nameField = change.projectName;
     ApplyCredentials(change, def);
@@ -133,6 +148,10 @@ TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::
   exitField();
   leave();
   if (def.StartingUrl.empty()) return fail(setup_text::kNoStartPage);
+  if (badPort) {  // refused, not run on a port the user did not ask for
+    report.ok = false;
+    return report;
+  }
   exitField();  // the check runs the normalisation once more, as the wizard does
   leave();
   if (def.ProjectName.empty()) return fail(setup_text::kNoProjectName);

@@ -27,6 +27,8 @@ inline constexpr const char* kCredentialsMoved = QT_TRANSLATE_NOOP(
     "ProjectSetup", "请不要在这里指定用户名或者密码。\r您的输入将被复制到第二页(用户数据)。");
 inline constexpr const char* kBadPortName =
     QT_TRANSLATE_NOOP("ProjectSetup", "所指定的端口名称 %s 无效！");
+inline constexpr const char* kPortOutOfRange =
+    QT_TRANSLATE_NOOP("ProjectSetup", "所指定的端口 %s 无效：端口必须在 1 到 65535 之间！");
 inline constexpr const char* kNoStartPage =
     QT_TRANSLATE_NOOP("ProjectSetup", "请指定一个起始页面！");
 inline constexpr const char* kNoProjectName =
@@ -68,6 +70,7 @@ struct TStartUrlChange {
   bool credentialsMoved = false;
   std::string username;  // cut to 128 bytes
   std::string password;  // cut to 128 bytes
+  bool badPort = false;  // the port is not a number from 1 to 65535
   std::vector<TSetupMessage> messages;
 };
 TStartUrlChange NormaliseStartUrl(std::string_view urlField, std::string_view nameField);

@@ -228,6 +228,15 @@ bool HasScriptQuery(const TURL& url) {
   return !TrimBlanks(url.Query).empty();
 }
 
+std::string LocalHostDir(std::string_view host) {
+  std::string dir(host);
+  if (!dir.empty() && dir.front() == '[') {
+    for (char& c : dir)
+      if (c == ':') c = '_';
+  }
+  return dir;
+}
+
 bool IsSafeHostName(std::string_view host) {
   if (host.empty() || host == "." || host == "..") return false;
   return host.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
@@ -250,7 +259,7 @@ std::optional<std::string> LocalFileName(std::string_view localDir, const TURL& 
   if (localDir.find('\0') != std::string_view::npos) return std::nullopt;
   std::optional<std::string> rel = RelativeLocalName(url, opt);
   if (!rel) return std::nullopt;
-  return WithTrailingSlash(localDir) + url.Host + *rel;
+  return WithTrailingSlash(localDir) + LocalHostDir(url.Host) + *rel;
 }
 
 namespace {
@@ -287,7 +296,7 @@ std::optional<std::string> LocalLinkText(const TURL& current, const TURL& target
   // decodes escapes in a link (and takes "%2e%2e" for ".."): its "%" is
   // escaped so that the link reaches that directory and no other.
   std::string host;
-  for (char c : target.Host)
+  for (char c : LocalHostDir(target.Host))
     host.append(c == '%' ? "%25" : std::string_view(&c, 1));
   std::string text = target.Host != current.Host ? CrossHostLink(from.dir, host, to.dir, to.name)
                                                  : RelativeLink(from.dir, to.dir, to.name);
@@ -307,7 +316,7 @@ bool ForceLocalDirs(std::string_view localDir, std::string_view host,
   std::string dir(localDir);
   if (!dir.empty()) fs::create_directories(dir, ec);
   dir = WithTrailingSlash(dir);
-  dir.append(host);
+  dir.append(LocalHostDir(host));
   fs::create_directory(dir, ec);
   std::size_t start = 0;
   while (start < decodedPath.size()) {
@@ -329,7 +338,7 @@ std::int64_t LocalFileDate(std::string_view localDir, const TURL& url) {
   TNamingOptions plain;  // no index file, numbering or renaming
   std::optional<std::string> rel = RelativeLocalName(url, plain);
   if (!rel) return 0;
-  return LocalFileDate(WithTrailingSlash(localDir) + url.Host + *rel);
+  return LocalFileDate(WithTrailingSlash(localDir) + LocalHostDir(url.Host) + *rel);
 }
 
 std::int64_t LocalFileDate(const std::string& fileName) {

@@ -59,6 +59,11 @@ std::string NumberedName(std::string_view name, std::int32_t number);
 // gets a numbered name.
 bool HasScriptQuery(const TURL& url);
 
+// The directory name of a host in the mirror: the host as it is, except
+// that the colons of an IPv6 literal ("[::1]") become "_" ("[__1]"), which
+// no host name can be.
+std::string LocalHostDir(std::string_view host);
+
 // A host usable as a directory name: not empty, not "." or "..", no "/",
 // "\" or NUL.
 bool IsSafeHostName(std::string_view host);

@@ -604,6 +604,8 @@ TSaveResult SaveProject(const std::string& fileName, TrawlonixDefinition& def, T
   if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
     ::fchmod(fd, st.st_mode & 07777);  // keep the permissions of the file we replace
   }
+  // A project that holds a password is readable by its owner only.
+  if (!def.Password.empty()) ::fchmod(fd, 0600);
 
   bool written = false;
   try {

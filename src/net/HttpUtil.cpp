@@ -55,6 +55,10 @@ THttpURLParts ParseHttpURL(std::string_view text) {
 
   std::size_t colon = authority.rfind(':');
   std::size_t at = authority.rfind('@');
+  // The colons of an IPv6 literal ("[::1]") are not the port's.
+  if (const std::size_t close = authority.rfind(']');
+      close != std::string_view::npos && colon != std::string_view::npos && colon < close)
+    colon = std::string_view::npos;
   if (colon == std::string_view::npos && at == std::string_view::npos) {
     p.Host = authority;
   } else if (at == std::string_view::npos || (colon != std::string_view::npos && colon > at)) {

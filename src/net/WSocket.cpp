@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "base/Translate.h"
 
@@ -20,6 +21,15 @@ namespace {
 bool IsDottedAddress(const std::string& host) {
   in_addr a4{};
   return inet_pton(AF_INET, host.c_str(), &a4) == 1;
+}
+
+// "[::1]" as a URL writes it, or "::1": the address without its brackets.
+std::optional<std::string> IPv6Literal(const std::string& host) {
+  const bool bracketed = host.size() > 2 && host.front() == '[' && host.back() == ']';
+  const std::string bare = bracketed ? host.substr(1, host.size() - 2) : host;
+  in6_addr a6{};
+  if (inet_pton(AF_INET6, bare.c_str(), &a6) != 1) return std::nullopt;
+  return bare;
 }
 
 }  // namespace
@@ -72,6 +82,11 @@ void TWSocket::LookupHost(const std::string& host) {
   if (host.empty()) RaiseError(wsaEINVAL, translate("Net", "DNS 搜寻: 无效的主机名。").c_str());
   if (IsDottedAddress(host)) {
     dnsResult_ = host;
+    if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
+    return;
+  }
+  if (const auto v6 = IPv6Literal(host)) {  // connected as AF_INET6 (see Connect)
+    dnsResult_ = *v6;
     if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
     return;
   }

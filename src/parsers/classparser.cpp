@@ -1,4 +1,5 @@
 #include "parsers/classparser.h"
+#include "parsers/messagecap.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -113,9 +114,7 @@ std::string DecodeModifiedUtf8(std::string_view bytes) {
 }  // namespace
 
 bool TJavaClassParser::Parse(std::string_view data) {
-  auto message = [this](const std::string& text) {
-    if (OnMessage && !text.empty()) OnMessage(text);
-  };
+  TMessageCap message(OnMessage);
   BigEndianReader in(data);
 
   // Header.

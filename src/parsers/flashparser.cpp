@@ -1,4 +1,5 @@
 #include "parsers/flashparser.h"
+#include "parsers/messagecap.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -181,9 +182,7 @@ class TagWalker {
 }  // namespace
 
 bool TFlashParser::Parse(std::string_view data) {
-  auto message = [this](const std::string& text) {
-    if (OnMessage && !text.empty()) OnMessage(text);
-  };
+  TMessageCap message(OnMessage);
   char buf[160];
   MovieReader in(data);
 

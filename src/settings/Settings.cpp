@@ -56,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 18> kFields = {{
+constexpr std::array<Field, 19> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -74,6 +74,7 @@ constexpr std::array<Field, 18> kFields = {{
     {"ProxyPort", Kind::Int, nullptr, &TOptions::ProxyPort, nullptr},
     {"ProxyUsername", Kind::Text, &TOptions::ProxyUsername, nullptr, nullptr},
     {"ProxyPassword", Kind::Password, &TOptions::ProxyPassword, nullptr, nullptr},
+    {"CheckpointSeconds", Kind::Int, nullptr, &TOptions::CheckpointSeconds, nullptr},
     {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
 }};
 
@@ -199,6 +200,7 @@ void TOptions::ClampSettings() {
   LogLines = std::clamp(LogLines, 10, 500);
   TimeOut = std::clamp(TimeOut, 1, 240);
   ErrorCount = std::clamp(ErrorCount, 1, 64);
+  CheckpointSeconds = std::clamp(CheckpointSeconds, 0, 3600);
 }
 
 void TOptions::LoadSettings(SettingsStore& store) {

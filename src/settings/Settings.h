@@ -55,7 +55,9 @@ struct TOptions {
   int ProxyPort = 80;  // not clamped; the HTTP client takes it as 16 bits (ProxyPort16)
   std::string ProxyUsername;
   std::string ProxyPassword;  // plain in memory, scrambled in the store
-  std::string Language;       // interface language: "en", "zh", or empty for the locale's
+  // Seconds between the checkpoints of a running crawl (0: none), 0..3600.
+  int CheckpointSeconds = 30;
+  std::string Language;  // interface language: "en", "zh", or empty for the locale's
 
   // Group "HTMLRec": ten built-in rows, then the user rows.
   std::vector<THTMLRecRow> HTMLRecRows = BuiltInRows();

@@ -208,6 +208,16 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void RestorePlacement();
   void SavePlacement();
   void AddResultRow(int list, const QStringList& columns);
+  // The result lists beside the project file (MainProject.cpp).
+  bool LoadResultLists(const std::string& projectFile);
+  bool SaveResultLists(const std::string& projectFile);
+  void ShowResultLists();
+  // Checkpoints of a running crawl go to the recovery file beside the
+  // project; the user's own file is written only when they save.
+  void InstallCheckpoints();
+  void SaveRecoveryCheckpoint();
+  bool OfferRecovery(const QString& fileName);
+  QString projectFile_;  // opened from or last saved to; empty for a new project
   TItemHandle Remember(std::vector<QTreeWidgetItem*>& items, QTreeWidgetItem* item);
 
   void ScheduleRefresh();

@@ -10,10 +10,12 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/RunControl.h"
 #include "model/SpiderTools.h"
 #include "model/projectfile.h"
+#include "model/sidecar.h"
 #include "settings/Language.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Frm_TrawlonixMain.h"
@@ -27,7 +29,13 @@ using ui::S;
 
 namespace {
 
-const QString kProjectFilter = qtr("MainWindow", "Trawlonix 方案 (*.txp);;所有文件 (*.*)");
+QString RestoreQuestion() {
+  return qtr("MainWindow", "恢复文件 %1 比方案更新 (上次运行没有正常结束)。\n您想要恢复它吗？");
+}
+
+QString ProjectFilter() {
+  return qtr("MainWindow", "Trawlonix 方案 (*.txp);;所有文件 (*.*)");
+}
 
 // Shows the hourglass for as long as it lives.
 struct BusyCursor {
@@ -50,7 +58,7 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
   QFileDialog dlg(this);
   dlg.setObjectName(QStringLiteral("TxFileDialog"));
   dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-  dlg.setNameFilter(kProjectFilter);
+  dlg.setNameFilter(ProjectFilter());
   dlg.setDefaultSuffix(QStringLiteral("txp"));
   const QString dir = Q(OptionsDlg->Options.DefaultProjectPath);
   if (!dir.isEmpty()) dlg.setDirectory(dir);
@@ -92,12 +100,17 @@ void TTrawlonixMainForm::OpenProject() {
 
 void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
   if (running_) return;
+  // The checkpoints of a run that did not end normally, when the user takes
+  // them, are read instead of the project file (which stays as it is until
+  // they save).
+  const bool restore = OfferRecovery(fileName);
+  const std::string source = restore ? RecoveryPathFor(S(fileName)) : S(fileName);
   TOpenResult res;
   {
     BusyCursor busy;
     Status->SetSimpleText(QtrText("ProjectFile", txp_text::kLoading));
     res =
-        trawlonix::OpenProject(S(fileName), Definition, SpiderList, RedirectList,
+        trawlonix::OpenProject(source, Definition, SpiderList, RedirectList,
                                [this](const std::string& text) { Status->SetSimpleText(Q(text)); });
     if (res.discarded) {
       Loaded = false;
@@ -106,6 +119,10 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     }
     if (res.ok) {
       Loaded = true;
+      projectFile_ = fileName;
+      if (restore) Definition.Modified = true;
+      InstallCheckpoints();
+      LoadResultLists(source);
       UpdateCommands();
       Status->SetSimpleText(qtr("MainWindow", "正在重新建立目录结构..."));
       RebuildTrees();
@@ -140,8 +157,91 @@ bool TTrawlonixMainForm::SaveProject() {
     // A project that was not saved still has its changes to offer.
     Definition.Modified = wasModified;
     ui::ErrorBox(this, Q(res.message));
+    return false;
   }
-  return res.ok;
+  projectFile_ = file;
+  InstallCheckpoints();
+  if (!SaveResultLists(S(file))) return false;
+  // The checkpoints are in the user's own file now.
+  const std::string recovery = RecoveryPathFor(S(file));
+  std::remove(recovery.c_str());
+  std::remove(SidecarPathFor(recovery).c_str());
+  return true;
+}
+
+bool TTrawlonixMainForm::LoadResultLists(const std::string& projectFile) {
+  TSidecar sidecar;
+  const TSidecarResult r = LoadSidecar(SidecarPathFor(projectFile), sidecar);
+  if (r.missing) return true;  // a project saved without its lists opens as before
+  if (!r.ok) {
+    ui::ErrorBox(this, Q(r.message));
+    return false;
+  }
+  Results.Assign(sidecar);
+  ShowResultLists();
+  return true;
+}
+
+void TTrawlonixMainForm::ShowResultLists() {
+  for (int l = 0; l < 3; ++l) {
+    QTreeWidget* lv = ListView(l);
+    lv->setUpdatesEnabled(false);
+    lv->clear();
+    for (const TResultRow& r : Results.Rows(static_cast<TResultLists::ListId>(l))) {
+      QStringList columns{Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence)};
+      if (l == 0) columns << Q(r.TestResult);
+      auto* item = new QTreeWidgetItem(columns);
+      lv->addTopLevelItem(item);
+      item->setSelected(r.Selected);
+    }
+    lv->setUpdatesEnabled(true);
+  }
+}
+
+bool TTrawlonixMainForm::SaveResultLists(const std::string& projectFile) {
+  TSidecar sidecar;
+  Results.CopyTo(sidecar);
+  // The selection is the list views' own.
+  for (int l = 0; l < 3; ++l) {
+    auto& rows = sidecar.Lists[static_cast<std::size_t>(l)];
+    const QTreeWidget* lv = ListView(l);
+    for (int i = 0; i < lv->topLevelItemCount() && static_cast<std::size_t>(i) < rows.size(); ++i)
+      rows[static_cast<std::size_t>(i)].Selected = lv->topLevelItem(i)->isSelected();
+  }
+  const TSidecarResult r =
+      SaveSidecar(SidecarPathFor(projectFile), sidecar, !Definition.Password.empty());
+  if (!r.ok) ui::ErrorBox(this, Q(r.message));
+  return r.ok;
+}
+
+void TTrawlonixMainForm::InstallCheckpoints() {
+  if (!run_->OnCheckpoint) run_->OnCheckpoint = [this] { SaveRecoveryCheckpoint(); };
+}
+
+void TTrawlonixMainForm::SaveRecoveryCheckpoint() {
+  if (projectFile_.isEmpty()) return;  // a new project has no place for one yet
+  const std::string recovery = RecoveryPathFor(S(projectFile_));
+  // Only the user's own save clears the changed mark.
+  // The lists first, as on the command line: a project never holds more
+  // than its lists.
+  TSidecar sidecar;
+  Results.CopyTo(sidecar);
+  if (!SaveSidecar(SidecarPathFor(recovery), sidecar, !Definition.Password.empty()).ok) return;
+  const bool modified = Definition.Modified;
+  trawlonix::SaveProject(recovery, Definition, SpiderList, RedirectList);
+  Definition.Modified = modified;  // a failed checkpoint is tried again by the next one
+}
+
+bool TTrawlonixMainForm::OfferRecovery(const QString& fileName) {
+  const std::string recovery = RecoveryPathFor(S(fileName));
+  const QFileInfo saved(fileName);
+  const QFileInfo checkpoint(Q(recovery));
+  if (!checkpoint.isFile() || checkpoint.lastModified() <= saved.lastModified()) return false;
+  if (ui::ConfirmYesNo(this, RestoreQuestion().arg(checkpoint.fileName()))) return true;
+  // Declined: the checkpoints are not offered again.
+  std::remove(recovery.c_str());
+  std::remove(SidecarPathFor(recovery).c_str());
+  return false;
 }
 
 void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
@@ -176,6 +276,8 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
   RedirectList.Clear();
   SpiderList.MaxErrors = OptionsDlg->Options.ErrorCount;
   Loaded = true;
+  projectFile_.clear();
+  InstallCheckpoints();
   run_->MutableTotals().Clear();
   ShowCounters();
   d.Modified = true;

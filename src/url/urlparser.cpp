@@ -89,7 +89,10 @@ void ParseAuthority(std::string_view authority, TURL& url) {
       url.User.assign(userInfo);
     }
   }
-  const auto colon = authority.find(':');
+  // An IPv6 literal keeps its brackets in Host ("[::1]"), so that composing
+  // writes it back as it must be written; its colons are not the port's.
+  const auto close = authority.size() > 1 && authority[0] == '[' ? authority.find(']') : npos;
+  const auto colon = authority.find(':', close == npos ? 0 : close);
   if (colon != npos) {
     url.Port.assign(authority.substr(colon + 1));
     authority = authority.substr(0, colon);
@@ -257,8 +260,42 @@ std::string ComposeURL(const TURL& url) {
   return out;
 }
 
+// Removes "." and ".." segments from a directory path that starts at the
+// root of a server, the way browsers do before requesting it: "/a/./b/../c/"
+// becomes "/a/c/", and ".." never climbs above "/". Without this a server
+// is asked for "/sub/../x.html", and the same document gets two entries.
+void RemoveDotSegments(std::string& path) {
+  if (path.empty() || path[0] != '/') return;
+  if (path.find("/.") == npos) return;
+  std::string out;
+  out.reserve(path.size());
+  std::string_view rest = std::string_view(path).substr(1);
+  out.push_back('/');
+  while (!rest.empty()) {
+    const auto slash = rest.find('/');
+    const std::string_view segment = rest.substr(0, slash);
+    rest.remove_prefix(slash == npos ? rest.size() : slash + 1);
+    if (segment == ".") continue;
+    if (segment == "..") {
+      if (out.size() > 1) out.resize(out.rfind('/', out.size() - 2) + 1);
+      continue;
+    }
+    out.append(segment);
+    if (slash != npos) out.push_back('/');
+  }
+  path.swap(out);
+}
+
+namespace {
+TURL WithoutDotSegments(TURL url) {
+  if (!url.Host.empty()) RemoveDotSegments(url.Path);
+  return url;
+}
+}  // namespace
+
 TURL ResolveURL(const TURL& base, const TURL& reference) {
-  if (!IsBlankOnly(reference.Protocol) && reference.Protocol != base.Protocol) return reference;
+  if (!IsBlankOnly(reference.Protocol) && reference.Protocol != base.Protocol)
+    return WithoutDotSegments(reference);
 
   TURL result;
   result.Query = reference.Query;
@@ -272,7 +309,7 @@ TURL ResolveURL(const TURL& base, const TURL& reference) {
     result.Host = reference.Host;
     result.Port = reference.Port;
     result.Path = reference.Path;
-    return result;
+    return WithoutDotSegments(std::move(result));
   }
 
   result.Protocol = base.Protocol;
@@ -307,7 +344,7 @@ TURL ResolveURL(const TURL& base, const TURL& reference) {
       }
     }
   }
-  return result;
+  return WithoutDotSegments(std::move(result));
 }
 
 bool SameURL(const TURL& a, const TURL& b) {

@@ -32,7 +32,11 @@ bool ParseURL(std::string_view text, bool namesWithoutDotAreFiles, TURL& url,
 bool ParseURL(std::string_view text, bool namesWithoutDotAreFiles, TURL& url);
 
 std::string ComposeURL(const TURL& url);
+// The reference resolved against `base`. Whenever the result names a server,
+// its Path is free of "." and ".." segments.
 TURL ResolveURL(const TURL& base, const TURL& reference);
+// Removes "." and ".." segments from a Path that starts with "/".
+void RemoveDotSegments(std::string& path);
 
 // Protocol to Query compared as byte strings; Ext ignored.
 bool SameURL(const TURL& a, const TURL& b);

@@ -134,6 +134,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseURL(composed, flag, reparsed, fragment);
     CheckParsed(reparsed, fragment);
     if (baseOk && refOk) CheckRoundTrip(resolved);
+    if (!resolved.Host.empty() && !resolved.Path.empty() && resolved.Path[0] == '/')
+      Check(IsPlainDirectory(resolved.Path));
 
     CheckLinks(base.Path, resolved);
     CheckLinks(reparsed.Path, base);

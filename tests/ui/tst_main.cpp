@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
+#include "model/sidecar.h"
 #include "platform/SettingsStore.h"
 #include "tst_main_modal.h"
 #include "ui/Dlg_NewSpider.h"
@@ -426,6 +427,10 @@ class TstMain : public QObject {
     w->SpiderList.MarkFetched(0);
     w->SpiderList.MarkFetched(2);
     QCOMPARE(w->SpiderList.Count(), 3);
+    // Result lists, saved beside the project.
+    QVERIFY(w->OfferEMail("a@site.invalid", "http://127.0.0.1:9/"));
+    w->SetLastRowReference("mail");
+    QVERIFY(w->OfferBrokenLink("http://127.0.0.1:9/gone", "404 Not Found", "http://127.0.0.1:9/"));
     const QString file = temp_.filePath("round.txp");
     tst::ModalAnswerer a;
     a.ChooseFile(file);
@@ -457,6 +462,35 @@ class TstMain : public QObject {
     QCOMPARE(w2->Status->PanelText(2), QStringLiteral("2 个文件已经接收 (其中 0 个超文本文档)"));
     for (std::int32_t i = 0; i < 3; ++i)
       QVERIFY(w2->DirItem(w2->SpiderList[i].DirItem));
+    QCOMPARE(w2->LV_CollectedEMails->topLevelItemCount(), 1);
+    QCOMPARE(w2->LV_CollectedEMails->topLevelItem(0)->text(1), QStringLiteral("mail"));
+    QCOMPARE(w2->LV_BrokenLinks->topLevelItemCount(), 1);
+    QCOMPARE(w2->Results.Rows(TResultLists::kBroken)[0].Reference, "404 Not Found");
+
+    // A newer recovery file (the checkpoint of a run that did not end) is
+    // offered when the project is opened, and dropped by the next save.
+    const std::string recovery = RecoveryPathFor(file.toStdString());
+    w2->SpiderList.AddURL(U("http://127.0.0.1:9/b.html"), 0, 1);
+    QVERIFY(trawlonix::SaveProject(recovery, w2->Definition, w2->SpiderList, w2->RedirectList).ok);
+    QFile rf(QString::fromStdString(recovery));
+    QVERIFY(rf.open(QIODevice::ReadWrite));
+    QVERIFY(rf.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                           QFileDevice::FileModificationTime));
+    rf.close();
+    auto w3 = MakeWindow();
+    a.Press(QMessageBox::Yes);  // restore
+    a.Press(QMessageBox::Ok);   // the resume information
+    w3->OpenProjectFile(file);
+    QVERIFY(a.Done());
+    QCOMPARE(w3->SpiderList.Count(), 4);
+    QVERIFY(w3->Modified());
+    auto w4 = MakeWindow();
+    a.Press(QMessageBox::No);  // declined: the project file as saved, the recovery file gone
+    a.Press(QMessageBox::Ok);
+    w4->OpenProjectFile(file);
+    QVERIFY(a.Done());
+    QCOMPARE(w4->SpiderList.Count(), 3);
+    QVERIFY(!QFile::exists(QString::fromStdString(recovery)));
   }
 
   void browserCommandWithoutStartPage() {

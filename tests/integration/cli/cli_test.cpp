@@ -1,6 +1,8 @@
 // Runs the built trawlonix-cli: project creation, project inspection (text and
 // JSON) and the settings store.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -35,15 +37,22 @@ class CliTest : public ::testing::Test {
     return (dir_.path() + "/").toStdString() + name;
   }
 
-  CliRun Cli(const std::vector<std::string>& args) const {
+  // `input` goes to standard input; the child has no controlling terminal.
+  CliRun Cli(const std::vector<std::string>& args, const std::string& input = {},
+             const QString& password = {}) const {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TRAWLONIX_SETTINGS", QString::fromStdString(settings_));
+    env.remove("TRAWLONIX_PASSWORD");
+    if (!password.isEmpty()) env.insert("TRAWLONIX_PASSWORD", password);
     p.setProcessEnvironment(env);
+    p.setChildProcessModifier([] { ::setsid(); });
     QStringList list;
     for (const auto& a : args)
       list << QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size()));
     p.start(TX_BINARY_DIR "/src/cli/trawlonix-cli", list);
+    p.write(input.data(), static_cast<qint64>(input.size()));
+    p.closeWriteChannel();
     CliRun r;
     if (!p.waitForFinished(30000)) {
       p.kill();
@@ -154,7 +163,14 @@ TEST_F(CliTest, NewThenInfoJson) {
   EXPECT_EQ(o["MaxLevel"].toInt(), 3);
   EXPECT_TRUE(o["UsePwd"].toBool());
   EXPECT_EQ(o["Username"].toString(), "u");
-  EXPECT_EQ(o["Password"].toString(), "secret");
+  // The password is masked unless asked for, and the file is its owner's only.
+  EXPECT_EQ(o["Password"].toString(), "********");
+  EXPECT_EQ(ParseJson(Cli({"info", "--json", "--show-password", project}).out)["Password"],
+            "secret");
+  EXPECT_EQ(Cli({"info", project}).out.find("secret"), std::string::npos);
+  struct stat st {};
+  ASSERT_EQ(::stat(project.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_TRUE(o["actSaveFiles"].toBool());
   EXPECT_FALSE(o["actEMails"].toBool());
   EXPECT_TRUE(o["actBLinks"].toBool());
@@ -184,6 +200,33 @@ TEST_F(CliTest, NewThenInfoJson) {
            "--name", "Other"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(ParseJson(Cli({"info", "--json", project}).out)["ProjectName"].toString(), "Other");
+}
+
+// The password need not appear on the command line: it is asked for (no
+// echo) or taken from the environment; an explicit --password wins.
+TEST_F(CliTest, PasswordFromPromptOrEnvironment) {
+  const std::string d = dir_.path().toStdString();
+  const struct {
+    std::vector<std::string> extra;
+    std::string input;
+    QString env;
+    std::string expected;
+  } cases[] = {
+      {{"--ask-password"}, "typed\n", "from-env", "typed"},
+      {{}, "", "from-env", "from-env"},
+      {{"--password", "given"}, "", "from-env", "given"},
+      {{}, "", "", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"new", "127.0.0.1", "--dir", d, "-o", Path("p.txp"), "--force"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const CliRun r = Cli(args, c.input, c.env);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const CliRun info = Cli({"info", "--json", "--show-password", Path("p.txp")});
+    EXPECT_EQ(ParseJson(info.out)["Password"].toString().toStdString(), c.expected);
+    EXPECT_EQ(r.out.find(c.expected.empty() ? "\x01" : c.expected), std::string::npos);
+  }
+  EXPECT_EQ(Cli({"new", "127.0.0.1", "--dir", d, "-o", Path("q.txp"), "--ask-password"}).code, 1);
 }
 
 TEST_F(CliTest, NewRefusesWhatTheWizardRefuses) {

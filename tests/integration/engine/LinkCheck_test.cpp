@@ -9,6 +9,7 @@
 #include "../../unit/judge/FakeHost.h"
 #include "CrawlFixture.h"
 #include "engine/LinkCheck.h"
+#include "net/WSocket.h"
 
 namespace trawlonix::test {
 namespace {
@@ -272,6 +273,34 @@ TEST_F(LinkCheckTest, AbortWithoutLogLinesAndAnEmptyList) {
 
 TEST(LinkCheckText, Progress) {
   EXPECT_EQ(LinkCheckProgressText(2, 7), "2 个链接（总共 7 个需要检查）已经处理完了。");
+}
+
+// Rows that are not web addresses are never looked up nor requested; they
+// get their own result and are neither marked nor deleted as bad.
+TEST_F(LinkCheckTest, RowsThatAreNotWebAddressesAreNeverRequested) {
+  struct FailingResolver : THostResolver {
+    int Start(const std::string& host, QObject*, Done, std::uint16_t& error) override {
+      ADD_FAILURE() << "looked up " << host;
+      error = 11001;
+      return 0;
+    }
+    void Cancel(int) override {}
+  };
+  SetDefaultResolver(std::make_shared<FailingResolver>());
+  ASSERT_TRUE(StartServer());
+  for (const char* url : {"mailto://info@demo.invalid/", "mailto:info@demo.invalid",
+                          "ftp://files.invalid/x", "news:comp.invalid"})
+    host_.Add(url, true);
+  host_.Add(Base() + "missing");
+  ASSERT_TRUE(RunCheck(false, lcm_DeleteBad));
+  SetDefaultResolver(nullptr);
+  EXPECT_EQ(done_, 5);
+  ASSERT_EQ(host_.rows.size(), 4u);
+  for (const auto& r : host_.rows) {
+    EXPECT_EQ(r.TestResult, kNotAWebAddress) << r.Text;
+    EXPECT_TRUE(r.Selected) << r.Text;
+  }
+  EXPECT_EQ(HeadPaths(), std::vector<std::string>{"/missing"});
 }
 
 }  // namespace

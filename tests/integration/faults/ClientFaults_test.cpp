@@ -8,6 +8,7 @@
 #include <set>
 
 #include "FaultFixture.h"
+#include "model/sidecar.h"
 
 namespace trawlonix::test {
 namespace {
@@ -96,7 +97,8 @@ TEST_F(ClientFault, FullMirrorDiskIsLoggedAndTheRunGoesOn) {
   WriteSettings("MaxThreads=1\n");
   const std::string project = MakeProject(Base());
   const CliResult r = Cli({"run", project});
-  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  // The run goes on, and its exit status tells that files are missing.
+  ASSERT_EQ(r.code, 3) << r.out << r.err;
   // Every file was fetched; what did not fit is named in a log line, and
   // nothing is stored cut.
   int failed = 0;
@@ -113,12 +115,19 @@ TEST_F(ClientFault, FullMirrorDiskIsLoggedAndTheRunGoesOn) {
   }
   EXPECT_GT(failed, 3) << r.out;
   EXPECT_GE(Count(r.out, "！错误: "), failed);
+  EXPECT_NE(r.out.find("原因: " + std::to_string(failed) + " 个文件不能被写入。"),
+            std::string::npos);
   // The project, saved beside the mirror, holds the whole run.
   TrawlonixDefinition def;
   TSpiderList spider;
   TCGIRedirectList redirects;
   ASSERT_TRUE(OpenProject(project, def, spider, redirects).ok);
   EXPECT_EQ(spider.Count(), 13);
+  // What could not be stored is not recorded as fetched: --continue takes it.
+  int fetched = 0;
+  for (std::int32_t i = 0; i < spider.Count(); ++i)
+    fetched += spider[i].Fetched;
+  EXPECT_EQ(fetched, 13 - failed);
 }
 
 TEST_F(ClientFault, SavingOntoAFullDiskKeepsThePreviousProjectFile) {
@@ -151,9 +160,22 @@ TEST_F(ClientFault, SavingOntoAFullDiskKeepsThePreviousProjectFile) {
 
 // Stops the run by SIGINT or SIGKILL at seeded random moments (TX_FAULT_SEED
 // overrides the seed), continues it each time, and compares the end with an
-// uninterrupted run: the mirror byte for byte, the project's spider states.
+// uninterrupted run: the mirror byte for byte, the project's spider states
+// and its result lists. Checkpoints every second let a killed run continue
+// from the last one.
 class KilledRuns : public ClientFault {
  protected:
+  // Every row of the lists beside the project, as "list text reference first".
+  static std::set<std::string> Lists(const std::string& project) {
+    TSidecar sidecar;
+    EXPECT_TRUE(LoadSidecar(SidecarPathFor(project), sidecar).ok);
+    std::set<std::string> s;
+    for (std::size_t l = 0; l < 3; ++l)
+      for (const TResultRow& r : sidecar.Lists[l])
+        s.insert(std::to_string(l) + " " + r.Text + " " + r.Reference + " " + r.FirstOccurrence);
+    return s;
+  }
+
   void KillAndContinue(int threads, bool queries) {
     std::map<std::string, std::string> files;
     std::string index;
@@ -168,19 +190,25 @@ class KilledRuns : public ClientFault {
     for (int i = 0; i < 6; ++i)
       files["i" + std::to_string(i) + ".gif"] = "GIF" + std::string(20000, static_cast<char>(i));
     files["q.html"] = "query";
-    files["index.html"] = index;
+    files["index.html"] =
+        index + "<A HREF=\"mailto:kill@site.invalid\">mail</A>" + "<A HREF=\"gone.html\">gone</A>";
     WriteSite(files);
-    ASSERT_TRUE(StartServer(R"({"*": {"header_delay_ms": 15, "drip_bytes": 4000, "drip_ms": 5}})"));
-    WriteSettings("MaxThreads=" + std::to_string(threads) + "\n");
+    ASSERT_TRUE(StartServer(R"({"*": {"header_delay_ms": 40, "drip_bytes": 4000, "drip_ms": 5}})"));
+    WriteSettings("MaxThreads=" + std::to_string(threads) + "\nCheckpointSeconds=1\n");
 
     const std::string full = MakeProject(Base(), [&](TrawlonixDefinition& d) {
       d.LocalPath = Path("full");
       d.ProjectName = "full";
     });
     QDir().mkpath(QString::fromStdString(Path("full")));
+    QElapsedTimer clock;
+    clock.start();
     ASSERT_EQ(Cli({"run", full, "--quiet"}).code, 0);
+    const int fullMs = static_cast<int>(clock.elapsed());
     const auto fullTree = Tree(Path("full/127.0.0.1"));
     const auto fullState = State(full);
+    const auto fullLists = Lists(full);
+    ASSERT_EQ(fullLists.size(), 2u);  // the e-mail address and the broken link
     ASSERT_EQ(fullTree.size(), queries ? 41u : 37u);
 
     const char* seedText = std::getenv("TX_FAULT_SEED");
@@ -190,12 +218,13 @@ class KilledRuns : public ClientFault {
       SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
       QDir(QString::fromStdString(Path("mirror"))).removeRecursively();
       QDir().mkpath(QString::fromStdString(Path("mirror")));
+      QFile::remove(QString::fromStdString(Path("p.txs")));  // lists of the run before
       const std::string project = MakeProject(Base());
       std::string history;
       bool finished = false;
       for (int i = 0; i < 8 && !finished; ++i) {
         QProcess* p = StartCli({"run", project, "--continue", "--quiet"});
-        const int delay = std::uniform_int_distribution<int>(5, 600)(rng);
+        const int delay = std::uniform_int_distribution<int>(5, std::max(fullMs, 600))(rng);
         const bool hard = std::uniform_int_distribution<int>(0, 1)(rng) == 1;
         const pid_t pid = static_cast<pid_t>(p->processId());
         ASSERT_GT(pid, 0);
@@ -210,8 +239,13 @@ class KilledRuns : public ClientFault {
         ::kill(pid, hard ? SIGKILL : SIGINT);
         const CliResult r = Finish(p);
         finished = r.code == 0;
+        // The entries the next run starts from (a checkpoint's, after a kill).
+        TrawlonixDefinition def;
+        TSpiderList spider;
+        TCGIRedirectList redirects;
+        OpenProject(project, def, spider, redirects);
         history += std::string(hard ? " KILL@" : " INT@") + std::to_string(delay) + "=" +
-                   std::to_string(r.code);
+                   std::to_string(r.code) + "/" + std::to_string(spider.Count());
         if (!hard && !finished) {
           // 130 once the handler is in place; a signal in the first
           // milliseconds ends the process before it has done anything.
@@ -226,6 +260,7 @@ class KilledRuns : public ClientFault {
       std::printf("[ stops    ] seed %u round %d:%s\n", seed, round, history.c_str());
       EXPECT_EQ(Tree(Path("mirror/127.0.0.1")), fullTree);
       EXPECT_EQ(State(project), fullState);
+      EXPECT_EQ(Lists(project), fullLists);
     }
   }
 };

@@ -161,7 +161,10 @@ TEST(FetchResult, FileThatCannotBeCreatedIsLoggedAndCounted) {
   f.Receive(0, 200, "text/html", "<A HREF=\"n.html\">n</A>");
   EXPECT_TRUE(f.host.Logged("！错误: 文件 " + f.Local("h/taken.html") + " 不能被创建！"));
   EXPECT_EQ(f.spider.Count(), 2);  // still parsed
-  EXPECT_TRUE(f.spider[0].Fetched);
+  // Not recorded as fetched, and not tried again in this run: the next run
+  // fetches it again.
+  EXPECT_FALSE(f.spider[0].Fetched);
+  EXPECT_EQ(f.spider.NextToFetch(), 1);
   EXPECT_EQ(f.host.totals[TCounters::kReceived], 1);
   EXPECT_TRUE(QFileInfo(QString::fromStdString(f.Local("h/taken.html"))).isDir());
 }

@@ -72,6 +72,35 @@ TEST(ProjectSetup, BadPortIsReportedAndRemoved) {
   EXPECT_EQ(ch.messages[0].kind, K::Error);
   EXPECT_EQ(ch.messages[0].text, "所指定的端口名称 abc 无效！");
   EXPECT_TRUE(NormaliseStartUrl("http://host:8080/", "n").messages.empty());
+  // A new project is refused (not created on another port) for a port that
+  // is no number from 1 to 65535; an IPv6 literal keeps its own colons.
+  const struct {
+    const char* url;
+    bool ok;
+    const char* url2;
+    const char* name;
+  } cases[] = {
+      {"http://host:99999/", false, "", ""},
+      {"http://host:0/", false, "", ""},
+      {"http://host:x1/", false, "", ""},
+      {"http://host:65535/", true, "http://host:65535/", "host"},
+      {"http://[::1]:8701/", true, "http://[::1]:8701/", "[__1]"},
+      {"http://[::1]:70000/", false, "", ""},
+  };
+  for (const auto& c : cases) {
+    TrawlonixDefinition def;
+    std::string url = c.url;
+    std::string name;
+    const TSetupReport r = SetupGeneral(def, url, name);
+    EXPECT_EQ(r.ok, c.ok) << c.url;
+    if (!c.ok) {
+      ASSERT_FALSE(r.messages.empty()) << c.url;
+      EXPECT_EQ(r.messages.back().kind, K::Error) << c.url;
+      continue;
+    }
+    EXPECT_EQ(def.StartingUrl, c.url2);
+    EXPECT_EQ(def.ProjectName, c.name);
+  }
 }
 
 TEST(ProjectSetup, GeneralPageValidation) {

@@ -171,6 +171,7 @@ TEST(LocalName, BuildsTheMirrorName) {
       {Url("http://127.0.0.1/x.cgi?q=1"), 0, true, "/m/127.0.0.1/x_0.cgi"},
       {Url("http://127.0.0.1/x.ASP?q"), 1, true, "/m/127.0.0.1/x_1.ASP.html"},
       {Parts("127.0.0.1", "", "f.htm"), {}, true, "/m/127.0.0.1/f.htm"},
+      {Url("http://[::1]:8701/a/"), {}, true, "/m/[__1]/a/index.html"},
   };
   for (const Case& c : cases) {
     TNamingOptions opt;

@@ -70,6 +70,10 @@ TEST(ParseURL, SplitsIntoTheNineFields) {
       // Case is kept everywhere but in Protocol and Host.
       {"http://H/P/F.X?Q", false, true, Make("http", "", "", "h", "", "/P/", "F.X", "Q", "X"), ""},
       {"http://host:80/", false, true, Make("http", "", "", "host", "80", "/", "", "", ""), ""},
+      {"http://[::1]:8701/a", true, true, Make("http", "", "", "[::1]", "8701", "/", "a", "", ""),
+       ""},
+      {"http://[FE80::1]/", false, true, Make("http", "", "", "[fe80::1]", "", "/", "", "", ""),
+       ""},
       // Query and fragment straight after the host stay out of Host.
       {"http://host?q=1", false, true, Make("http", "", "", "host", "", "/", "", "q=1", ""), ""},
       {"http://host#top", false, true, Make("http", "", "", "host", "", "/", "", "", ""), "#top"},
@@ -175,8 +179,9 @@ TEST(ComposeURL, WritesFieldsBack) {
     EXPECT_EQ(ComposeURL(c.url), c.text);
 
   // Round trip: composing a parsed absolute URL and parsing again gives the same record.
-  for (const char* text : {"HTTP://User:Pw@Host:8080/a/b/Page.Html?x=1#top", "http://host",
-                           "http://h/a/b/", "https://h:443/x?q?r"}) {
+  for (const char* text :
+       {"HTTP://User:Pw@Host:8080/a/b/Page.Html?x=1#top", "http://host", "http://h/a/b/",
+        "https://h:443/x?q?r", "http://[::1]:8701/", "http://[::1]/x"}) {
     TURL first, second;
     ASSERT_TRUE(ParseURL(text, false, first));
     ASSERT_TRUE(ParseURL(ComposeURL(first), false, second));
@@ -194,7 +199,13 @@ TEST(ResolveURL, AgainstABase) {
       {"http://h/a/b/c.html", "d.html", "http://h/a/b/d.html"},
       {"http://h/a/b/c.html", "../img/logo.gif", "http://h/a/img/logo.gif"},
       {"http://h/a/", "../../x.html", "http://h/x.html"},
-      {"http://h/a/", "sub/./x.html", "http://h/a/sub/./x.html"},
+      // Dot segments never reach a request, whatever form the link takes.
+      {"http://h/a/", "sub/./x.html", "http://h/a/sub/x.html"},
+      {"http://h/a/", "/b/../c/./x.html", "http://h/c/x.html"},
+      {"http://h/a/", "/../../x.html", "http://h/x.html"},
+      {"http://h/a/", "http://o/p/q/../../../r/", "http://o/r/"},
+      {"http://h/a/", "https://o/./p/..", "https://o/"},
+      {"http://h/a/", "//o/p/.././q.html", "http://o/q.html"},
       {"http://h/a/", "a//b/x.html", "http://h/a/a//b/x.html"},
       {"http://h/a/", "/root/x.html", "http://h/root/x.html"},
       {"http://u:p@h:81/a/c.html?old", "?new", "http://u:p@h:81/a/?new"},

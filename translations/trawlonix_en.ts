@@ -173,6 +173,42 @@ State: %1
         <source>错误链接</source>
         <translation>Broken links</translation>
     </message>
+    <message>
+        <source>方案文件 %s 属于另一个起始 URL。使用 --force 替换它。</source>
+        <translation>The project file %s belongs to another start URL. Use --force to replace it.</translation>
+    </message>
+    <message>
+        <source>方案文件 %s 不能被读取。使用 --force 替换它。</source>
+        <translation>The project file %s cannot be read. Use --force to replace it.</translation>
+    </message>
+    <message>
+        <source>密码: </source>
+        <translation>Password: </translation>
+    </message>
+    <message>
+        <source>没有读到密码。</source>
+        <translation>No password was read.</translation>
+    </message>
+    <message>
+        <source>原因: 方案文件不能被保存。</source>
+        <translation>Cause: the project file could not be saved.</translation>
+    </message>
+    <message>
+        <source>原因: 起始页面不能被获取。</source>
+        <translation>Cause: the start page could not be fetched.</translation>
+    </message>
+    <message>
+        <source>原因: %d 个文件不能被写入。</source>
+        <translation>Cause: %d files could not be written.</translation>
+    </message>
+    <message>
+        <source>已完成 %lld/%lld 文件</source>
+        <translation>%lld/%lld files done</translation>
+    </message>
+    <message>
+        <source>%s 文件/秒</source>
+        <translation>%s files/s</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>
@@ -342,6 +378,10 @@ State: %1
     <message>
         <source>%1% 已完成</source>
         <translation>%1% done</translation>
+    </message>
+    <message>
+        <source>========== 运行开始于 %1 ==========</source>
+        <translation>========== Run started at %1 ==========</translation>
     </message>
 </context>
 <context>
@@ -718,6 +758,10 @@ State: %1
     <message>
         <source>- 未检查 -</source>
         <translation>- not checked -</translation>
+    </message>
+    <message>
+        <source>未检查: 不是网址</source>
+        <translation>Not checked: not a web address</translation>
     </message>
 </context>
 <context>
@@ -1894,6 +1938,21 @@ Do you want to restore it?</translation>
     <message>
         <source>活动服务器页面</source>
         <translation>Active Server Page</translation>
+    </message>
+</context>
+<context>
+    <name>Sidecar</name>
+    <message>
+        <source>结果列表文件 %s 不能被读取。</source>
+        <translation>The result list file %s cannot be read.</translation>
+    </message>
+    <message>
+        <source>文件 %s 不是 Trawlonix 结果列表文件。</source>
+        <translation>The file %s is not a Trawlonix result list file.</translation>
+    </message>
+    <message>
+        <source>结果列表文件 %s 不能被保存。</source>
+        <translation>The result list file %s cannot be saved.</translation>
     </message>
 </context>
 <context>

@@ -170,9 +170,9 @@ void TConsoleHost::CheckDone() {
 
 namespace {
 // The causes named under the results (one sentence each, whole).
-const char kCauseSaveFailed[] = "原因: 方案文件不能被保存。";
-const char kCauseStartPage[] = "原因: 起始页面不能被获取。";
-const char kCauseNotStored[] = "原因: %d 个文件不能被写入。";
+const char kCauseSaveFailed[] = QT_TRANSLATE_NOOP("Cli", "原因: 方案文件不能被保存。");
+const char kCauseStartPage[] = QT_TRANSLATE_NOOP("Cli", "原因: 起始页面不能被获取。");
+const char kCauseNotStored[] = QT_TRANSLATE_NOOP("Cli", "原因: %d 个文件不能被写入。");
 }  // namespace
 
 int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored) {
@@ -187,11 +187,11 @@ std::string ExitCauseLine(int exitCode, int notStored) {
   char buf[160];
   switch (exitCode) {
     case 1:
-      return kCauseSaveFailed;
+      return TrText("Cli", kCauseSaveFailed);
     case kExitStartPageFailed:
-      return kCauseStartPage;
+      return TrText("Cli", kCauseStartPage);
     case kExitNotStored:
-      std::snprintf(buf, sizeof buf, kCauseNotStored, notStored);
+      std::snprintf(buf, sizeof buf, TrText("Cli", kCauseNotStored).c_str(), notStored);
       return buf;
     default:
       return {};

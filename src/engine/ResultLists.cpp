@@ -98,8 +98,8 @@ void TResultLists::Reindex(ListId list) {
 }
 
 std::string ShownTestResult(const std::string& stored) {
-  if (stored == kTestPassed) return TrText("LinkCheck", kTestPassed);
-  if (stored == kTestNotChecked) return TrText("LinkCheck", kTestNotChecked);
+  // Passed, not checked, not a web address: whole texts of the catalog.
+  if (std::string shown = TrText("LinkCheck", stored.c_str()); shown != stored) return shown;
   const std::string_view bad = kTestBadPrefix;
   if (stored.compare(0, bad.size(), bad) == 0)
     return TrArgs(translate("LinkCheck", "坏的: %1"),

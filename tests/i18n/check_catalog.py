@@ -30,22 +30,7 @@ ALLOWED = {
     ('src/engine/ResultLists.h', '"坏的: "'),
     ('src/cli/cmd_check.cpp', '"result (\\"通过\\" or \\"坏的: \\" with the status and reason). On a terminal a\\n"'),
     ('src/cli/cmd_check.cpp', '"flight; URLs not checked are printed with \\"- 未检查 -\\".\\n"'),
-    # Not yet translated: texts that arrived with the last merge of main
-    # (sidecar, log separator, console causes, mirror and new, progress line).
-    ('src/model/sidecar.h', '"结果列表文件 %s 不能被读取。"'),
-    ('src/model/sidecar.h', '"文件 %s 不是 Trawlonix 结果列表文件。"'),
-    ('src/model/sidecar.h', '"结果列表文件 %s 不能被保存。"'),
-    ('src/engine/LinkCheck.h', '"未检查: 不是网址"'),
-    ('src/engine/LogFile.cpp', '"========== 运行开始于 %s =========="'),
-    ('src/cli/ConsoleHost.cpp', '"原因: 方案文件不能被保存。"'),
-    ('src/cli/ConsoleHost.cpp', '"原因: 起始页面不能被获取。"'),
-    ('src/cli/ConsoleHost.cpp', '"原因: %d 个文件不能被写入。"'),
-    ('src/cli/cmd_mirror.cpp', '"方案文件 %s 属于另一个起始 URL。使用 --force 替换它。"'),
-    ('src/cli/cmd_mirror.cpp', '"方案文件 %s 不能被读取。使用 --force 替换它。"'),
-    ('src/cli/cmd_new.cpp', '"密码: "'),
-    ('src/cli/cmd_new.cpp', '"没有读到密码。"'),
-    ('src/polite/ProgressLine.h', '"已完成 %lld/%lld 文件"'),
-    ('src/polite/ProgressLine.h', '"%s 文件/秒"'),
+    # A separator between the fields of the progress line, not a word.
     ('src/polite/ProgressLine.h', '" · "'),
     # The page stored in the mirror in place of a redirect: mirror contents
     # are the same in every interface language.

@@ -31,5 +31,8 @@ function(tx_gtest name dir)
   target_compile_definitions(${name} PRIVATE TX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                              TX_BINARY_DIR="${PROJECT_BINARY_DIR}")
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+  # The tests pin the Chinese texts (the source language): they run under a
+  # Chinese locale whatever the caller's is; English tests say --lang en.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}"
+                       ENVIRONMENT "LC_ALL=zh_CN.UTF-8")
 endfunction()

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PKGS=(
   build-essential g++ cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6network6 libqt6test6 libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-l10n-tools libqt6network6 libqt6test6 libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-16 libclang-rt-16-dev clang-format
   fonts-wqy-microhei xvfb xauth x11-utils imagemagick

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of the dialogs for the documentation: every page of the
 # new-project wizard, the list-entry dialog, every tab of the project
-# properties, the export wizard's pages, the link-check progress window and
-# the five tabs of the settings dialog.
+# properties, the export wizard's pages, the link-check progress window,
+# the five tabs of the settings dialog and the wizard's first page in
+# English (wizard-page1-en.png).
 # Runs the "pictures" function of the Qt Test programs under Xvfb (real fonts,
 # fonts-wqy-microhei for the Chinese texts); each grabs its windows into docs/.
 #
@@ -12,7 +13,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$(cd "${1:-$ROOT/build/dev}" && pwd)
 OUT=$ROOT/docs
-PROGRAMS=(tst_wizard tst_properties tst_export tst_check tst_options)
+PROGRAMS=(tst_wizard tst_properties tst_export tst_check tst_options tst_english)
 
 for p in "${PROGRAMS[@]}"; do
   [ -x "$BUILD/tests/ui/$p" ] || { echo "missing $BUILD/tests/ui/$p (build the target $p)" >&2; exit 1; }

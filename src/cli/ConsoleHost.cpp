@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QSocketNotifier>
 
+#include "base/Translate.h"
 #include "engine/LinkCheck.h"
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
@@ -85,20 +86,25 @@ void TConsoleHost::RunStateChanged(bool running) {
 
 void TConsoleHost::ShowResults(const std::string& status, const TCounters& t) {
   ClearProgress();
-  std::fprintf(out_,
-               "方案结果\n状态: %s\n%d KB 已接收\n%d 个文件(总共)\n%d 个是 HTML 文档\n"
-               "%d 个文件被接收\n%d 个是 HTML 文档\n%d 个文件被检查\n%d 个是 HTML 文档\n",
-               status.c_str(), t[TCounters::kKiloBytes], t[TCounters::kQueued],
-               t[TCounters::kQueuedHt], t[TCounters::kReceived], t[TCounters::kReceivedHt],
-               t[TCounters::kChecked], t[TCounters::kCheckedHt]);
+  auto n = [&t](int counter) { return std::to_string(t[counter]); };
+  const std::string text =
+      TrArgs(translate("Cli",
+                       "方案结果\n状态: %1\n%2 KB 已接收\n%3 个文件(总共)\n%4 个是 HTML 文档\n"
+                       "%5 个文件被接收\n%6 个是 HTML 文档\n%7 个文件被检查\n%8 个是 HTML 文档\n"),
+             {status, n(TCounters::kKiloBytes), n(TCounters::kQueued), n(TCounters::kQueuedHt),
+              n(TCounters::kReceived), n(TCounters::kReceivedHt), n(TCounters::kChecked),
+              n(TCounters::kCheckedHt)});
+  std::fputs(text.c_str(), out_);
   std::fflush(out_);
 }
 
 void TConsoleHost::PrintResultLists() {
-  static const char* const kTitles[3] = {"收集的链接", "收集的电邮地址", "错误链接"};
+  static const char* const kTitles[3] = {QT_TRANSLATE_NOOP("Cli", "收集的链接"),
+                                         QT_TRANSLATE_NOOP("Cli", "收集的电邮地址"),
+                                         QT_TRANSLATE_NOOP("Cli", "错误链接")};
   for (int l = 0; l < 3; ++l) {
     const auto& rows = Results.Rows(static_cast<TResultLists::ListId>(l));
-    std::fprintf(out_, "%s: %zu\n", kTitles[l], rows.size());
+    std::fprintf(out_, "%s: %zu\n", TrText("Cli", kTitles[l]).c_str(), rows.size());
     for (const auto& r : rows) {
       std::fprintf(out_, "  %s\t%s\t%s\n", r.Text.c_str(), r.Reference.c_str(),
                    r.FirstOccurrence.c_str());
@@ -164,9 +170,9 @@ void TConsoleHost::CheckDone() {
 
 namespace {
 // The causes named under the results (one sentence each, whole).
-const char kCauseSaveFailed[] = "原因: 方案文件不能被保存。";
-const char kCauseStartPage[] = "原因: 起始页面不能被获取。";
-const char kCauseNotStored[] = "原因: %d 个文件不能被写入。";
+const char kCauseSaveFailed[] = QT_TRANSLATE_NOOP("Cli", "原因: 方案文件不能被保存。");
+const char kCauseStartPage[] = QT_TRANSLATE_NOOP("Cli", "原因: 起始页面不能被获取。");
+const char kCauseNotStored[] = QT_TRANSLATE_NOOP("Cli", "原因: %d 个文件不能被写入。");
 }  // namespace
 
 int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored) {
@@ -181,11 +187,11 @@ std::string ExitCauseLine(int exitCode, int notStored) {
   char buf[160];
   switch (exitCode) {
     case 1:
-      return kCauseSaveFailed;
+      return TrText("Cli", kCauseSaveFailed);
     case kExitStartPageFailed:
-      return kCauseStartPage;
+      return TrText("Cli", kCauseStartPage);
     case kExitNotStored:
-      std::snprintf(buf, sizeof buf, kCauseNotStored, notStored);
+      std::snprintf(buf, sizeof buf, TrText("Cli", kCauseNotStored).c_str(), notStored);
       return buf;
     default:
       return {};

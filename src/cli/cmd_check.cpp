@@ -7,6 +7,7 @@
 #include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
+#include "engine/ResultLists.h"
 #include "engine/SlotRequest.h"
 #include "settings/Settings.h"
 
@@ -145,7 +146,7 @@ int RunCheck(const Args& givenArgs) {
   while (!file.atEnd()) {
     const QByteArray line = file.readLine();
     std::string url = CheckListUrl(std::string_view(line.constData(), line.size()), separator);
-    if (!url.empty()) rows.push_back({url, {}, {}, "- 未检查 -", false});
+    if (!url.empty()) rows.push_back({url, {}, {}, kTestNotChecked, false});
   }
   if (file.error() != QFileDevice::NoError) return Fail(kExitFailure, "cannot read '" + name + "'");
 
@@ -153,7 +154,7 @@ int RunCheck(const Args& givenArgs) {
   bool anyBad = false;
   for (const TResultRow& r : host.Results.Rows(TResultLists::kLinks)) {
     Out(OneLine(r.Text) + "\t" + OneLine(r.TestResult) + "\n");
-    anyBad |= r.TestResult.rfind("坏的: ", 0) == 0;
+    anyBad |= r.TestResult.rfind(kTestBadPrefix, 0) == 0;
   }
   std::fflush(stdout);
   if (!finished) return 130;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/Translate.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "cli/json.h"
@@ -166,7 +167,14 @@ std::string Text(const std::string& file, const TOpenResult& r, const TrawlonixD
                                std::to_string(st.pending) + " pending");
   s += Line("Redirect list", std::to_string(redirects.Count()) + " entries");
   s += Line("Resume", YesNo(r.resume));
-  if (!r.info.empty()) s += MessageLines(r.info) + "\n";
+  // The model's resume note speaks of the window's Start button; here the
+  // command that resumes is named instead.
+  if (r.resume) {
+    s += MessageLines(translate("Cli",
+                                "方案中包含有再继续的信息。用 \"trawlonix-cli run --continue\" "
+                                "可以再继续被中断了的过程。")) +
+         "\n";
+  }
   return s;
 }
 

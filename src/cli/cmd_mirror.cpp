@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Translate.h"
 #include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
@@ -47,10 +48,14 @@ const char* const kUsage =
     "    4  the start page could not be fetched\n"
     "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
-const char kOtherStartUrl[] = "方案文件 %s 属于另一个起始 URL。使用 --force 替换它。";
-const char kUnreadableProject[] = "方案文件 %s 不能被读取。使用 --force 替换它。";
+const char kOtherStartUrl[] =
+    QT_TRANSLATE_NOOP("Cli", "方案文件 %s 属于另一个起始 URL。使用 --force 替换它。");
+const char kUnreadableProject[] =
+    QT_TRANSLATE_NOOP("Cli", "方案文件 %s 不能被读取。使用 --force 替换它。");
 
-std::string WithFile(const char* text, const std::string& file) {
+std::string WithFile(const char* untranslated, const std::string& file) {
+  const std::string translated = TrText("Cli", untranslated);
+  const char* text = translated.c_str();
   std::string s = text;
   s.replace(s.find("%s"), 2, file);
   return s;

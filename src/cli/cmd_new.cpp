@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "model/ProjectSetup.h"
@@ -23,8 +24,8 @@ namespace trawlonix::cli {
 
 namespace {
 
-const char kPasswordPrompt[] = "密码: ";
-const char kPasswordNotRead[] = "没有读到密码。";
+const char kPasswordPrompt[] = QT_TRANSLATE_NOOP("Cli", "密码: ");
+const char kPasswordNotRead[] = QT_TRANSLATE_NOOP("Cli", "没有读到密码。");
 
 // Reads one line from the terminal (standard input when there is none)
 // with echo off; nullopt when nothing could be read.
@@ -388,8 +389,8 @@ int RunNew(const Args& args) {
     // Kept off the command line, where every user of the machine can read it.
     std::optional<std::string> secret;
     if (askPassword) {
-      secret = AskPassword(kPasswordPrompt);
-      if (!secret) return Fail(kExitFailure, kPasswordNotRead);
+      secret = AskPassword(TrText("Cli", kPasswordPrompt).c_str());
+      if (!secret) return Fail(kExitFailure, TrText("Cli", kPasswordNotRead));
     } else if (const char* env = std::getenv("TRAWLONIX_PASSWORD"); env && *env) {
       secret = env;
     }

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 #include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "engine/LinkCheck.h"
+#include "engine/ResultLists.h"
 #include "engine/export/ExportWriter.h"
 #include "settings/Settings.h"
 
@@ -243,10 +245,10 @@ int AfterCrawl(const TAfterRun& after, bool quiet, TConsoleHost& host, const TOp
     const bool finished = CheckLinksFromConsole(host, options, false, *after.CheckMode);
     if (!quiet) {
       const auto& rows = host.Results.Rows(TResultLists::kLinks);
-      Out("所有链接的检查已经完成。\n");
-      Out("收集的链接: " + std::to_string(rows.size()) + "\n");
+      Out(translate("Cli", "所有链接的检查已经完成。") + "\n");
+      Out(TrArgs(translate("Cli", "收集的链接: %1"), {std::to_string(rows.size())}) + "\n");
       for (const TResultRow& r : rows) {
-        std::string result = r.TestResult;  // error texts may hold line breaks
+        std::string result = ShownTestResult(r.TestResult);  // may hold line breaks
         for (char& c : result)
           if (c == '\r' || c == '\n') c = ' ';
         Out("  " + r.Text + "\t" + result + (r.Selected ? "\t*" : "") + "\n");

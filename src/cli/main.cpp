@@ -7,6 +7,8 @@
 
 #include "cli/cli_util.h"
 #include "cli/commands.h"
+#include "settings/Language.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ using namespace trawlonix::cli;
 
 void PrintUsage() {
   std::string text = std::string("Usage: ") + kProgram +
-                     " [--help] [--version] COMMAND [ARGS...]\n\n"
+                     " [--help] [--version] [--lang en|zh] COMMAND [ARGS...]\n\n"
                      "Mirror web sites and inspect Trawlonix projects from the command line.\n\n"
                      "Commands:\n";
   for (const Command& c : kCommands) {
@@ -45,6 +47,13 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("trawlonix-cli");
   std::vector<std::string> args(argv + 1, argv + argc);
+  const std::string lang = trawlonix::TakeLanguageArgument(args);
+  if (!lang.empty() && !trawlonix::ParseLanguage(lang)) {
+    return UsageError("", "--lang takes 'en' or 'zh'");
+  }
+  trawlonix::TOptions options;
+  options.LoadSettings();
+  trawlonix::InstallLanguage(trawlonix::ChooseLanguage(lang, options.Language));
   if (args.empty()) return UsageError("", "missing command");
   const std::string& first = args.front();
   if (first == "--help" || first == "-h") {

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/Translate.h"
 #include "engine/TrawlonixThread.h"
 #include "model/SpiderTools.h"
 #include "net/HttpObject.h"
@@ -70,13 +71,15 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
   ApplyProxy(f, s_.Options);
 
   Log(SlotPrefix(slot) + "GET " + url + " REFER " + referer + " USER-AGENT " + kUserAgent);
-  ShowSlot(slot, url, "正在工作！");
+  ShowSlot(slot, url, translate("Engine", "正在工作！"));
 
   slotStates_[slot] = TSlotState::Busy;
   const int rc = f->InitiateProcess();
   // A failed start still ends in one (posted) report, so the slot stays busy
   // until then and the entry is finished like any failed fetch.
-  if (rc != 0) Log(SlotPrefix(slot) + "被报告有错误号码: " + std::to_string(rc));
+  if (rc != 0)
+    Log(SlotPrefix(slot) +
+        TrArgs(translate("Engine", "被报告有错误号码: %1"), {std::to_string(rc)}));
 }
 
 void TTrawlonixThread::SlotProgress(int slot, std::int64_t bytes) {
@@ -95,7 +98,7 @@ void TTrawlonixThread::SlotProgress(int slot, std::int64_t bytes) {
 void TTrawlonixThread::FetchDone(int slot, bool success) {
   if (slot < 0 || slot >= kMaxSlots || !fetchers_[slot]) return;
   THTTPObject* f = fetchers_[slot];
-  ShowSlot(slot, {}, "等候...");
+  ShowSlot(slot, {}, translate("Engine", "等候..."));
   slotStates_[slot] = TSlotState::Idle;
 
   FetchResult r;
@@ -128,7 +131,8 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
   const std::string prefix = SlotPrefix(slot);
 
   if (!success || r.Status >= 400) {
-    Log(prefix + "已中断，有错误: " + std::to_string(r.Status) + " " + r.Reason);
+    Log(prefix +
+        TrArgs(translate("Engine", "已中断，有错误: %1 %2"), {std::to_string(r.Status), r.Reason}));
     if (s_.Options.RetryAll || aborting_ || IsRetriedStatus(r.Status)) {
       s_.SpiderList->MarkFailed(index);
       // A start page that used up its retries (a server that never answers)
@@ -158,7 +162,8 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
   // then it stays in progress, so a checkpoint taken meanwhile keeps it
   // pending.
   bool stored = true;
-  Log(prefix + (r.Status == 304 ? "没有修改。" : "成功。"));
+  Log(prefix +
+      (r.Status == 304 ? translate("Engine", "没有修改。") : translate("Engine", "成功。")));
   const bool ht = judge_.IsHypertext(url);
   if (s_.UpdateMode) {
     ++counters_[TCounters::kChecked];
@@ -175,7 +180,7 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
       const std::string localName = judge_.LocalNameFor(url, &display);
       if (!localName.empty()) ForceLocalDirs(s_.LocalDir, url.Host, DecodeURLText(url.Path));
       if (localName.empty() || !out.Create(localName))
-        Log("！错误: 文件 " + display + " 不能被创建！");
+        Log(TrArgs(translate("Engine", "！错误: 文件 %1 不能被创建！"), {display}));
     }
     judge_.BeginDocument(index);
     // A relocation answer holds the generated page that links to the new
@@ -186,7 +191,9 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     Dispatch(slot, r.Data, type, out.IsOpen() ? &out : nullptr);
     stored = !s_.Definition.actSaveFiles || out.Committed();
     if (index == 0 && stored && !out.Name().empty())
-      WriteShortcut(s_.LocalDir + "Trawlonix 从 " + LocalHostDir(url.Host) + " 浏览", out.Name());
+      WriteShortcut(s_.LocalDir + TrArgs(translate("Engine", "Trawlonix 从 %1 浏览"),
+                                         {LocalHostDir(url.Host)}),
+                    out.Name());
     out.Discard();
   }
   if (stored) {
@@ -210,24 +217,32 @@ struct TReaderLines {
   const char* start;
   const char* end;
   const char* failed;     // the reader ran into the end of the data; none: never fails
-  const char* saveError;  // the copy could not be written
+  const char* saveError;  // the copy could not be written; %1 is the file name
 };
 
 const TReaderLines& LinesFor(TContentReader reader) {
-  static const TReaderLines kHtml{"启动标签解析器...", "标签解析器完成。", nullptr,
-                                  "！错误: 不能写入到文件 "};
-  static const TReaderLines kScript{"启动 JavaScript 解析器...", "JavaScript 解析器完成。", nullptr,
-                                    "！错误: 不能写入到文件 "};
-  static const TReaderLines kStyle{"启动 CSS 解析器...", "CSS 解析器完成。", nullptr,
-                                   "！错误: 不能写入到文件 "};
-  static const TReaderLines kClass{"启动 JAVA(tm)-VM 类解析器...", "JAVA(tm)-VM 类解析器完成。",
-                                   "！！错误！！ 类解析器失败: 未料到的文件结尾",
-                                   "！错误: 不能写入到文件 "};
+  static const TReaderLines kHtml{QT_TRANSLATE_NOOP("Engine", "启动标签解析器..."),
+                                  QT_TRANSLATE_NOOP("Engine", "标签解析器完成。"), nullptr,
+                                  QT_TRANSLATE_NOOP("Engine", "！错误: 不能写入到文件 %1")};
+  static const TReaderLines kScript{QT_TRANSLATE_NOOP("Engine", "启动 JavaScript 解析器..."),
+                                    QT_TRANSLATE_NOOP("Engine", "JavaScript 解析器完成。"), nullptr,
+                                    QT_TRANSLATE_NOOP("Engine", "！错误: 不能写入到文件 %1")};
+  static const TReaderLines kStyle{QT_TRANSLATE_NOOP("Engine", "启动 CSS 解析器..."),
+                                   QT_TRANSLATE_NOOP("Engine", "CSS 解析器完成。"), nullptr,
+                                   QT_TRANSLATE_NOOP("Engine", "！错误: 不能写入到文件 %1")};
+  static const TReaderLines kClass{
+      QT_TRANSLATE_NOOP("Engine", "启动 JAVA(tm)-VM 类解析器..."),
+      QT_TRANSLATE_NOOP("Engine", "JAVA(tm)-VM 类解析器完成。"),
+      QT_TRANSLATE_NOOP("Engine", "！！错误！！ 类解析器失败: 未料到的文件结尾"),
+      QT_TRANSLATE_NOOP("Engine", "！错误: 不能写入到文件 %1")};
   static const TReaderLines kFlash{
-      "启动 Macromedia(C) FLASH(tm) 解析器...", "Macromedia(C) FLASH(tm) 解析器完成。",
-      "！！错误！！ FLASH(tm)-解析器失败: 未料到的文件结尾", "！错误: 不能创建文件 "};
-  static const TReaderLines kOther{"不是文本或者 html 文档。", nullptr, nullptr,
-                                   "！错误: 不能写入到文件 "};
+      QT_TRANSLATE_NOOP("Engine", "启动 Macromedia(C) FLASH(tm) 解析器..."),
+      QT_TRANSLATE_NOOP("Engine", "Macromedia(C) FLASH(tm) 解析器完成。"),
+      QT_TRANSLATE_NOOP("Engine", "！！错误！！ FLASH(tm)-解析器失败: 未料到的文件结尾"),
+      QT_TRANSLATE_NOOP("Engine", "！错误: 不能创建文件 %1")};
+  static const TReaderLines kOther{QT_TRANSLATE_NOOP("Engine", "不是文本或者 html 文档。"), nullptr,
+                                   nullptr,
+                                   QT_TRANSLATE_NOOP("Engine", "！错误: 不能写入到文件 %1")};
   switch (reader) {
     case TContentReader::Html:
       return kHtml;
@@ -257,25 +272,25 @@ void TTrawlonixThread::Dispatch(int slot, const std::string& data, const std::st
   const std::string p = SlotPrefix(slot);
   const TContentReader reader = judge_.ReaderFor(contentType);
   const TReaderLines& lines = LinesFor(reader);
-  Log(p + lines.start);
+  Log(p + TrText("Engine", lines.start));
   if (IsTextReader(reader)) {
     // The stored copy is the rewritten text; a failed write still ends with
     // the save line.
     judge_.Read(reader, data, out ? &rewriteBuf_ : nullptr);
     if (out) {
-      if (!out->Commit(rewriteBuf_)) Log(lines.saveError + out->Name());
-      Log(p + "保存文件");
+      if (!out->Commit(rewriteBuf_)) Log(TrArgs(TrText("Engine", lines.saveError), {out->Name()}));
+      Log(p + translate("Engine", "保存文件"));
     }
   } else {
-    if (!judge_.Read(reader, data, nullptr)) Log(p + lines.failed);
+    if (!judge_.Read(reader, data, nullptr)) Log(p + TrText("Engine", lines.failed));
     if (out) {
       if (out->Commit(data))
-        Log(p + "保存文件");
+        Log(p + translate("Engine", "保存文件"));
       else
-        Log(lines.saveError + out->Name());
+        Log(TrArgs(TrText("Engine", lines.saveError), {out->Name()}));
     }
   }
-  if (lines.end) Log(p + lines.end);
+  if (lines.end) Log(p + TrText("Engine", lines.end));
 }
 
 }  // namespace trawlonix

@@ -1,6 +1,7 @@
 // Link admission: which found links are fetched, collected, shown in the link
 // tree and how their text is rewritten.
 #include "base/Text.h"
+#include "base/Translate.h"
 #include "engine/LinkJudge.h"
 #include "url/urlscheme.h"
 
@@ -107,7 +108,12 @@ void TLinkJudge::SetLinkIcon(int op, int icon) {
 bool TLinkJudge::AddEntry(const TURL& url, std::int32_t referrer, int linkOp, std::int32_t level) {
   if (!s_.SpiderList->AddURL(url, referrer, level)) return false;
   const std::int32_t index = s_.SpiderList->Count() - 1;
-  batch_.Log("     => ++ 添加新的链接: " + ComposeURL(url));
+  // Filled in place: with TrArgs here GCC 12 reports a false -Wrestrict in
+  // ResolveLink's inlined string copies.
+  std::string line = translate("Engine", "     => ++ 添加新的链接: %1");
+  if (const auto at = line.find("%1"); at != std::string::npos)
+    line.replace(at, 2, ComposeURL(url));
+  batch_.Log(line);
   HostOp& dir = batch_.Push(HostOp::kAddDirItem);
   dir.target = index;
   dir.urlIndex = static_cast<std::int32_t>(batch_.urls.size());

@@ -5,14 +5,15 @@
 #include <cctype>
 #include <cstdio>
 
+#include "base/Translate.h"
+#include "engine/ResultLists.h"
 #include "net/HttpObject.h"
 
 namespace trawlonix {
 
 std::string LinkCheckProgressText(int done, int toCheck) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, "%d 个链接（总共 %d 个需要检查）已经处理完了。", done, toCheck);
-  return buf;
+  return TrArgs(translate("LinkCheck", "%1 个链接（总共 %2 个需要检查）已经处理完了。"),
+                {std::to_string(done), std::to_string(toCheck)});
 }
 
 namespace {
@@ -83,7 +84,7 @@ void TLinkCheck::AbortAll() {
 
 void TLinkCheck::Stop() {
   if (!running_ || stopRequested_) return;
-  host_.AppendLog("正在中断过程...");
+  host_.AppendLog(translate("LinkCheck", "正在中断过程..."));
   stopRequested_ = true;
   AbortAll();
 }
@@ -141,7 +142,7 @@ void TLinkCheck::StartCheck(int slot, int row) {
   ApplyProxy(f, options_);
   host_.AppendLog(SlotPrefix(slot) + "HEAD " + url + " USER-AGENT " + kUserAgent);
   host_.SetSlotUrl(slot, url);
-  host_.SetSlotInfo(slot, "检查...");
+  host_.SetSlotInfo(slot, translate("LinkCheck", "检查..."));
   host_.SetSlotProgress(slot, 0);
   slotStates_[slot] = TSlotState::Busy;
   (void)f->InitiateProcess();  // a failed start still reports once
@@ -154,14 +155,15 @@ void TLinkCheck::CheckDone(int slot, bool success) {
   ++checked_;
   host_.CheckProgress(checked_, toCheck_);
   host_.SetSlotUrl(slot, {});
-  host_.SetSlotInfo(slot, "等候...");
+  host_.SetSlotInfo(slot, translate("LinkCheck", "等候..."));
   host_.SetSlotProgress(slot, 0);
 
   const int status = f->StatusCode();
   const bool good = success && status < 400;
   const std::string result =
-      good ? std::string("通过") : "坏的: " + std::to_string(status) + " " + f->ReasonPhrase();
-  host_.AppendLog(SlotPrefix(slot) + result);
+      good ? std::string(kTestPassed)
+           : kTestBadPrefix + std::to_string(status) + " " + f->ReasonPhrase();
+  host_.AppendLog(SlotPrefix(slot) + ShownTestResult(result));
   const int row = f->ListID();
   if (row >= 0) {
     host_.SetCollectedLinkResult(row, result);
@@ -220,7 +222,7 @@ void TLinkCheck::Ended() {
   // No fetch object's report is running now; the slots can go.
   DeleteSlots();
   running_ = false;
-  if (stopRequested_) host_.AppendLog("所有过程被中断");
+  if (stopRequested_) host_.AppendLog(translate("LinkCheck", "所有过程被中断"));
   stopRequested_ = false;
   host_.SetSlotCount(0);
   host_.CheckDone();

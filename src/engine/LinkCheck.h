@@ -21,6 +21,7 @@
 #include <functional>
 #include <string>
 
+#include "base/Translate.h"
 #include "engine/CrawlHost.h"
 #include "engine/SlotRequest.h"
 #include "engine/TrawlonixThread.h"
@@ -38,7 +39,7 @@ enum TLinkCheckMode {
 };
 
 // The result of a row whose address is not http or https (never requested).
-inline constexpr const char* kNotAWebAddress = "未检查: 不是网址";
+inline constexpr const char* kNotAWebAddress = QT_TRANSLATE_NOOP("LinkCheck", "未检查: 不是网址");
 
 // "%d 个链接（总共 %d 个需要检查）已经处理完了。"
 std::string LinkCheckProgressText(int done, int toCheck);

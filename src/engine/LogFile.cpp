@@ -1,5 +1,7 @@
 #include "engine/LogFile.h"
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 bool TLogFile::Create(const std::string& path) {
@@ -18,10 +20,8 @@ bool TLogFile::Append(const std::string& path, const std::string& startTime) {
 
 std::string TLogFile::SeparatorLine(const std::string& startTime) {
   // One sentence with its time in place, for a later translation pass.
-  static const char kSeparator[] = "========== 运行开始于 %s ==========";
-  char buf[200];
-  std::snprintf(buf, sizeof buf, kSeparator, startTime.c_str());
-  return buf;
+  return TrArgs(translate("Engine", "========== 运行开始于 %1 =========="),
+                {startTime.substr(0, 100)});
 }
 
 void TLogFile::WriteLine(const std::string& line) {

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 
 namespace trawlonix {
 
 namespace {
 const char kUnknownReference[] = "<\?\?\?>";
-const char kNotChecked[] = "- 未检查 -";
+const char* const kNotChecked = kTestNotChecked;
 
 using text::Lower;
 }  // namespace
@@ -94,6 +95,26 @@ void TResultLists::Reindex(ListId list) {
     keys_[list].insert(row.Text);
     if (list == kEMails) keys_[list].insert(Lower(row.Text));
   }
+}
+
+std::string ShownTestResult(const std::string& stored) {
+  // Passed, not checked, not a web address: whole texts of the catalog.
+  if (std::string shown = TrText("LinkCheck", stored.c_str()); shown != stored) return shown;
+  const std::string_view bad = kTestBadPrefix;
+  if (stored.compare(0, bad.size(), bad) == 0)
+    return TrArgs(translate("LinkCheck", "坏的: %1"),
+                  {std::string_view(stored).substr(bad.size())});
+  return stored;
+}
+
+std::string StoredTestResult(const std::string& shown) {
+  if (shown == TrText("LinkCheck", kTestPassed)) return kTestPassed;
+  if (shown == TrText("LinkCheck", kTestNotChecked)) return kTestNotChecked;
+  const std::string form = translate("LinkCheck", "坏的: %1");
+  const std::string prefix = form.substr(0, form.find("%1"));
+  if (shown.compare(0, prefix.size(), prefix) == 0)
+    return kTestBadPrefix + shown.substr(prefix.size());
+  return shown;
 }
 
 }  // namespace trawlonix

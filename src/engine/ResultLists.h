@@ -10,9 +10,20 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/Translate.h"
 #include "model/sidecar.h"  // TResultRow, and the lists as saved beside the project
 
 namespace trawlonix {
+
+// The check results as the rows hold them (and exports and the command-line
+// check write them): the same in every interface language.
+inline constexpr const char* kTestPassed = QT_TRANSLATE_NOOP("LinkCheck", "通过");
+inline constexpr const char* kTestBadPrefix = "坏的: ";  // then status and reason
+inline constexpr const char* kTestNotChecked = QT_TRANSLATE_NOOP("LinkCheck", "- 未检查 -");
+// A stored result as shown to people, in the interface language.
+std::string ShownTestResult(const std::string& stored);
+// The way back, for exports of what a list view shows.
+std::string StoredTestResult(const std::string& shown);
 
 class TResultLists {
  public:

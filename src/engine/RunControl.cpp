@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdio>
 
+#include "base/Translate.h"
 #include "model/SpiderTools.h"
 #include "model/projectfile.h"
 
@@ -120,7 +121,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
 
 void TRunControl::Stop() {
   if (!running_ || abortRequested_ || !worker_) return;
-  AppendLog("正在中断过程...");
+  AppendLog(translate("LinkCheck", "正在中断过程..."));
   abortRequested_ = true;
   worker_->RequestStop();
 }
@@ -144,12 +145,13 @@ void TRunControl::ExecuteBatch(HostBatch& batch) {
 }
 
 void TRunControl::CrawlDone() {
-  if (abortRequested_) AppendLog("所有过程被中断");
+  if (abortRequested_) AppendLog(translate("LinkCheck", "所有过程被中断"));
   running_ = false;
   host_.SetSlotCount(0);
   logFile_.Close();
   host_.RunStateChanged(false);
-  host_.ShowResults(abortRequested_ ? "被中断" : "已结束", totals_);
+  host_.ShowResults(abortRequested_ ? translate("Engine", "被中断") : translate("Engine", "已结束"),
+                    totals_);
   if (abortRequested_ && host_.AskSaveAfterInterrupt()) host_.SaveProject();
 }
 
@@ -168,25 +170,23 @@ void TRunControl::RecountTotals() {
 }
 
 std::array<std::string, 4> TRunControl::StatusTexts(const TCounters& t, bool updateRun) {
-  char buf[160];
+  auto n = [&t](int counter) { return std::to_string(t[counter]); };
+  char buf[64];
   std::array<std::string, 4> out;
-  std::snprintf(buf, sizeof buf, "%d KB 已接收", t[TCounters::kKiloBytes]);
-  out[0] = buf;
-  std::snprintf(buf, sizeof buf, "%d 个文件在队列中 (其中 %d 个超文本文档)", t[TCounters::kQueued],
-                t[TCounters::kQueuedHt]);
-  out[1] = buf;
+  out[0] = TrArgs(translate("Engine", "%1 KB 已接收"), {n(TCounters::kKiloBytes)});
+  out[1] = TrArgs(translate("Engine", "%1 个文件在队列中 (其中 %2 个超文本文档)"),
+                  {n(TCounters::kQueued), n(TCounters::kQueuedHt)});
   if (updateRun)
-    std::snprintf(buf, sizeof buf, "%d 个文件已经检查 (其中 %d 个超文本文档)",
-                  t[TCounters::kChecked], t[TCounters::kCheckedHt]);
+    out[2] = TrArgs(translate("Engine", "%1 个文件已经检查 (其中 %2 个超文本文档)"),
+                    {n(TCounters::kChecked), n(TCounters::kCheckedHt)});
   else
-    std::snprintf(buf, sizeof buf, "%d 个文件已经接收 (其中 %d 个超文本文档)",
-                  t[TCounters::kReceived], t[TCounters::kReceivedHt]);
-  out[2] = buf;
+    out[2] = TrArgs(translate("Engine", "%1 个文件已经接收 (其中 %2 个超文本文档)"),
+                    {n(TCounters::kReceived), n(TCounters::kReceivedHt)});
   const double done = updateRun ? t[TCounters::kChecked] : t[TCounters::kReceived];
   const double q = t[TCounters::kQueued] > 0 ? t[TCounters::kQueued] : 0;
   const double pct = q > 0 ? 100.0 * done / q : 100.0;
-  std::snprintf(buf, sizeof buf, "%.2f%% 已完成", pct);
-  out[3] = buf;
+  std::snprintf(buf, sizeof buf, "%.2f", pct);
+  out[3] = TrArgs(translate("Engine", "%1% 已完成"), {buf});
   return out;
 }
 

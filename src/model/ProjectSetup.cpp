@@ -15,7 +15,7 @@ constexpr std::size_t kMaxNameBytes = 128;
 constexpr std::size_t kMaxUserBytes = 128;
 
 std::string WithText(const char* format, std::string_view value) {
-  std::string s = format;
+  std::string s = TrText("ProjectSetup", format);
   const auto at = s.find("%s");
   if (at != std::string::npos) s.replace(at, 2, value);
   return s;
@@ -90,7 +90,8 @@ TStartUrlChange NormaliseStartUrl(std::string_view urlField, std::string_view na
   TURL url;
   ParseURL(PrepareUrlText(trimmed), true, url);
   if (!url.User.empty() || !url.Password.empty()) {
-    change.messages.push_back({TSetupMessageKind::Information, setup_text::kCredentialsMoved});
+    change.messages.push_back(
+        {TSetupMessageKind::Information, TrText("ProjectSetup", setup_text::kCredentialsMoved)});
     change.credentialsMoved = true;
     change.username = Cut(url.User, kMaxUserBytes);
     change.password = Cut(url.Password, kMaxUserBytes);
@@ -141,7 +142,7 @@ TSetupReport SetupGeneral(TrawlonixDefinition& def, std::string& urlField, std::
   };
   auto fail = [&](const char* text) {
     report.ok = false;
-    report.messages.push_back({TSetupMessageKind::Error, text});
+    report.messages.push_back({TSetupMessageKind::Error, TrText("ProjectSetup", text)});
     return report;
   };
 
@@ -176,12 +177,15 @@ std::string NormaliseLocalPath(std::string_view text) {
 }
 
 std::optional<TSetupMessage> CheckLocalPath(std::string_view localPath) {
-  if (localPath.empty()) return TSetupMessage{TSetupMessageKind::Error, setup_text::kNoLocalPath};
+  if (localPath.empty())
+    return TSetupMessage{TSetupMessageKind::Error,
+                         TrText("ProjectSetup", setup_text::kNoLocalPath)};
   // "Can be made the current directory": a directory we may enter.
   const std::string path(localPath);
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(path.c_str(), X_OK) != 0) {
-    return TSetupMessage{TSetupMessageKind::Error, setup_text::kLocalPathMissing};
+    return TSetupMessage{TSetupMessageKind::Error,
+                         TrText("ProjectSetup", setup_text::kLocalPathMissing)};
   }
   return std::nullopt;
 }
@@ -200,7 +204,8 @@ TPrefixChange NormaliseListPrefix(std::string_view text) {
     url.Port.clear();
   }
   if (!url.FileName.empty()) {
-    change.messages.push_back({TSetupMessageKind::Information, setup_text::kNoFileName});
+    change.messages.push_back(
+        {TSetupMessageKind::Information, TrText("ProjectSetup", setup_text::kNoFileName)});
     url.FileName.clear();
     url.Ext.clear();
   }
@@ -215,7 +220,8 @@ TSetupReport CheckListEntry(std::string_view text, std::string& normalised) {
   normalised = std::move(change.url);
   if (normalised.empty()) {
     report.ok = false;
-    report.messages.push_back({TSetupMessageKind::Error, setup_text::kNoUrl});
+    report.messages.push_back(
+        {TSetupMessageKind::Error, TrText("ProjectSetup", setup_text::kNoUrl)});
   }
   return report;
 }
@@ -223,7 +229,8 @@ TSetupReport CheckListEntry(std::string_view text, std::string& normalised) {
 std::optional<TSetupMessage> CheckPrefixList(const TStringList& list, bool positive) {
   if (!list.empty()) return std::nullopt;
   return TSetupMessage{TSetupMessageKind::Error,
-                       positive ? setup_text::kPositiveListEmpty : setup_text::kNegativeListEmpty};
+                       TrText("ProjectSetup", positive ? setup_text::kPositiveListEmpty
+                                                       : setup_text::kNegativeListEmpty)};
 }
 
 int NextWizardPage(int page, const TrawlonixDefinition& def) {

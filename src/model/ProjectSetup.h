@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Translate.h"
 #include "model/tx_types.h"
 
 namespace trawlonix {
@@ -22,24 +23,34 @@ struct TSetupMessage {
 };
 
 namespace setup_text {
-inline constexpr const char* kCredentialsMoved =
-    "请不要在这里指定用户名或者密码。\r您的输入将被复制到第二页(用户数据)。";
-inline constexpr const char* kBadPortName = "所指定的端口名称 %s 无效！";
-inline constexpr const char* kPortOutOfRange = "所指定的端口 %s 无效：端口必须在 1 到 65535 之间！";
-inline constexpr const char* kNoStartPage = "请指定一个起始页面！";
-inline constexpr const char* kNoProjectName = "请指定一个方案名称！";
-inline constexpr const char* kOnlyHttp = "只支持 HTML 日志文件！";
+inline constexpr const char* kCredentialsMoved = QT_TRANSLATE_NOOP(
+    "ProjectSetup", "请不要在这里指定用户名或者密码。\r您的输入将被复制到第二页(用户数据)。");
+inline constexpr const char* kBadPortName =
+    QT_TRANSLATE_NOOP("ProjectSetup", "所指定的端口名称 %s 无效！");
+inline constexpr const char* kPortOutOfRange =
+    QT_TRANSLATE_NOOP("ProjectSetup", "所指定的端口 %s 无效：端口必须在 1 到 65535 之间！");
+inline constexpr const char* kNoStartPage =
+    QT_TRANSLATE_NOOP("ProjectSetup", "请指定一个起始页面！");
+inline constexpr const char* kNoProjectName =
+    QT_TRANSLATE_NOOP("ProjectSetup", "请指定一个方案名称！");
+inline constexpr const char* kOnlyHttp =
+    QT_TRANSLATE_NOOP("ProjectSetup", "只支持 HTML 日志文件！");
+inline constexpr const char* kNoLocalPath =
+    QT_TRANSLATE_NOOP("ProjectSetup", "请指定一个本地路径！");
+inline constexpr const char* kLocalPathMissing =
+    QT_TRANSLATE_NOOP("ProjectSetup", "指定的本地路径不存在！");
+inline constexpr const char* kPositiveListEmpty =
+    QT_TRANSLATE_NOOP("ProjectSetup", "正列表不允许是空的！");
+inline constexpr const char* kNegativeListEmpty =
+    QT_TRANSLATE_NOOP("ProjectSetup", "负列表不允许是空的！");
+inline constexpr const char* kBadPort = QT_TRANSLATE_NOOP("ProjectSetup", "所指定的端口 %s 无效！");
+inline constexpr const char* kNoFileName = QT_TRANSLATE_NOOP(
+    "ProjectSetup", "在这里您只能指定主机和目录，不能指定文件名！\r将会自动更正。");
+inline constexpr const char* kNoUrl = QT_TRANSLATE_NOOP("ProjectSetup", "请指定一个 URL！");
 // The start URL must be an http or https address with a host.
-inline constexpr const char* kOnlyWebAddress = "只支持 HTTP 和 HTTPS 地址！";
-inline constexpr const char* kNoHost = "地址中缺少主机名！";
-inline constexpr const char* kNoLocalPath = "请指定一个本地路径！";
-inline constexpr const char* kLocalPathMissing = "指定的本地路径不存在！";
-inline constexpr const char* kPositiveListEmpty = "正列表不允许是空的！";
-inline constexpr const char* kNegativeListEmpty = "负列表不允许是空的！";
-inline constexpr const char* kBadPort = "所指定的端口 %s 无效！";
-inline constexpr const char* kNoFileName =
-    "在这里您只能指定主机和目录，不能指定文件名！\r将会自动更正。";
-inline constexpr const char* kNoUrl = "请指定一个 URL！";
+inline constexpr const char* kOnlyWebAddress =
+    QT_TRANSLATE_NOOP("ProjectSetup", "只支持 HTTP 和 HTTPS 地址！");
+inline constexpr const char* kNoHost = QT_TRANSLATE_NOOP("ProjectSetup", "地址中缺少主机名！");
 }  // namespace setup_text
 
 // Removes leading and trailing characters up to and including the blank.

@@ -25,10 +25,14 @@ constexpr char kSpiderMark = 'a';
 constexpr char kRedirectMark = 'b';
 constexpr char kEndMark = 'Z';
 
-constexpr const char* kWriteSpiderText = "正在写入再继续信息...        %d%% 已完成";
-constexpr const char* kReadSpiderText = "正在读取再继续信息...        %d%% 已完成";
-constexpr const char* kWriteRedirectText = "正在写入转向信息...        %d%% 已完成";
-constexpr const char* kReadRedirectText = "正在读取转向信息...        %d%% 已完成";
+constexpr const char* kWriteSpiderText =
+    QT_TRANSLATE_NOOP("ProjectFile", "正在写入再继续信息...        %d%% 已完成");
+constexpr const char* kReadSpiderText =
+    QT_TRANSLATE_NOOP("ProjectFile", "正在读取再继续信息...        %d%% 已完成");
+constexpr const char* kWriteRedirectText =
+    QT_TRANSLATE_NOOP("ProjectFile", "正在写入转向信息...        %d%% 已完成");
+constexpr const char* kReadRedirectText =
+    QT_TRANSLATE_NOOP("ProjectFile", "正在读取转向信息...        %d%% 已完成");
 
 [[noreturn]] void Fail(const char* what) {
   throw TxpStreamError(what);
@@ -133,7 +137,8 @@ void GetURL(TxpReader& in, TURL& u, int urlTexts) {
 // Delivers a progress text when its percentage changed since the last one.
 class Progress {
  public:
-  Progress(const TProgressFn& fn, const char* format) : fn_(fn), format_(format) {}
+  Progress(const TProgressFn& fn, const char* format)
+      : fn_(fn), format_(TrText("ProjectFile", format)) {}
   void Report(std::uint64_t part, std::uint64_t whole) {
     if (!fn_) return;
     int pct = 100;
@@ -144,22 +149,22 @@ class Progress {
     if (pct == last_) return;
     last_ = pct;
     char text[128];
-    std::snprintf(text, sizeof text, format_, pct);
+    std::snprintf(text, sizeof text, format_.c_str(), pct);
     fn_(text);
   }
 
  private:
   const TProgressFn& fn_;
-  const char* format_;
+  std::string format_;
   int last_ = -1;
 };
 
 void Say(const TProgressFn& fn, const char* text) {
-  if (fn) fn(text);
+  if (fn) fn(TrText("ProjectFile", text));
 }
 
 std::string WithFileName(const char* text, const std::string& fileName) {
-  std::string s = text;
+  std::string s = TrText("ProjectFile", text);
   const auto at = s.find("%s");
   if (at != std::string::npos) s.replace(at, 2, fileName);
   return s;
@@ -497,24 +502,24 @@ TOpenResult OpenProject(const std::string& fileName, TrawlonixDefinition& def, T
   // The reader owns the descriptor, so every return below closes the file.
   std::unique_ptr<TxpReader> in = TxpReader::OpenFile(fileName);
   if (!in) {
-    r.message = txp_text::kReadError;
+    r.message = TrText("ProjectFile", txp_text::kReadError);
     return r;
   }
   TProjectHeader header;
   try {
     header = ReadProjectHeader(*in);
   } catch (const std::exception&) {
-    r.message = txp_text::kReadError;
+    r.message = TrText("ProjectFile", txp_text::kReadError);
     return r;
   }
   if (!header.valid) {
-    r.message = txp_text::kNotProject;
+    r.message = TrText("ProjectFile", txp_text::kNotProject);
     return r;
   }
   r.version = header.Version();
   const int layout = RecordLayoutFor(r.version);
   if (layout == 0) {
-    r.message = txp_text::kNewerVersion;
+    r.message = TrText("ProjectFile", txp_text::kNewerVersion);
     return r;
   }
 
@@ -527,12 +532,12 @@ TOpenResult OpenProject(const std::string& fileName, TrawlonixDefinition& def, T
     ReadSpiderList(spider, *in, progress, UrlTextsFor(r.version));
     if (layout >= 2) ReadRedirectList(redirects, *in, progress);
   } catch (const std::exception&) {  // stream errors, and bad_alloc on a huge damaged file
-    r.message = txp_text::kReadError;
+    r.message = TrText("ProjectFile", txp_text::kReadError);
     return r;
   }
   r.ok = true;
   r.resume = header.resume;
-  if (r.resume) r.info = txp_text::kResumeInfo;
+  if (r.resume) r.info = TrText("ProjectFile", txp_text::kResumeInfo);
   r.localRoot = LocalRootOf(def.LocalPath.str());
   return r;
 }
@@ -621,7 +626,7 @@ TSaveResult SaveProject(const std::string& fileName, TrawlonixDefinition& def, T
   if (::close(fd) != 0) written = false;
   if (!written) {
     ::unlink(temp.c_str());
-    r.message = txp_text::kWriteError;
+    r.message = TrText("ProjectFile", txp_text::kWriteError);
     return r;
   }
   if (::rename(temp.c_str(), target.c_str()) != 0) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Translate.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
 
@@ -144,17 +145,20 @@ std::string LocalRootOf(std::string_view localPath);
 
 // The message texts of the open and save sequences.
 namespace txp_text {
-inline constexpr const char* kLoading = "正在加载方案...";
-inline constexpr const char* kSaving = "正在保存方案...";
-inline constexpr const char* kReadError = "在读取方案时发生文件错误！\r方案 没 有 打开！";
-inline constexpr const char* kNotProject = "不是一个 Trawlonix 方案文件！\r方案 没 有 打开！";
-inline constexpr const char* kNewerVersion =
-    "该 Trawlonix 方案是用一个更新版本的 Trawlonix 所创建的，所以不能打开！";
-inline constexpr const char* kResumeInfo =
-    "方案中包含有再继续的信息。您可以用 \"开始\" 按钮再继续一个被中断了的过程。";
-inline constexpr const char* kCannotCreate = "不能创建文件 %s。\r方案 没 有 保存。";
-inline constexpr const char* kWriteError =
-    "在保存方案时发生了写入错误！\r可能是剩余的储存空间不够了。\r方案 没 有 保存。";
+inline constexpr const char* kLoading = QT_TRANSLATE_NOOP("ProjectFile", "正在加载方案...");
+inline constexpr const char* kSaving = QT_TRANSLATE_NOOP("ProjectFile", "正在保存方案...");
+inline constexpr const char* kReadError =
+    QT_TRANSLATE_NOOP("ProjectFile", "在读取方案时发生文件错误！\r方案 没 有 打开！");
+inline constexpr const char* kNotProject =
+    QT_TRANSLATE_NOOP("ProjectFile", "不是一个 Trawlonix 方案文件！\r方案 没 有 打开！");
+inline constexpr const char* kNewerVersion = QT_TRANSLATE_NOOP(
+    "ProjectFile", "该 Trawlonix 方案是用一个更新版本的 Trawlonix 所创建的，所以不能打开！");
+inline constexpr const char* kResumeInfo = QT_TRANSLATE_NOOP(
+    "ProjectFile", "方案中包含有再继续的信息。您可以用 \"开始\" 按钮再继续一个被中断了的过程。");
+inline constexpr const char* kCannotCreate =
+    QT_TRANSLATE_NOOP("ProjectFile", "不能创建文件 %s。\r方案 没 有 保存。");
+inline constexpr const char* kWriteError = QT_TRANSLATE_NOOP(
+    "ProjectFile", "在保存方案时发生了写入错误！\r可能是剩余的储存空间不够了。\r方案 没 有 保存。");
 }  // namespace txp_text
 
 struct TOpenResult {

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -65,7 +67,7 @@ std::vector<std::string> Fields(std::string_view line) {
 }
 
 std::string WithName(const char* text, const std::string& file) {
-  std::string s = text;
+  std::string s = TrText("Sidecar", text);
   const auto at = s.find("%s");
   if (at != std::string::npos) s.replace(at, 2, file);
   return s;

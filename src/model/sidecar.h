@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 struct TResultRow {
@@ -55,9 +57,12 @@ TSidecarResult LoadSidecar(const std::string& file, TSidecar& out);
 TSidecarResult SaveSidecar(const std::string& file, const TSidecar& sidecar, bool secret);
 
 namespace sidecar_text {
-inline constexpr const char* kCannotRead = "结果列表文件 %s 不能被读取。";
-inline constexpr const char* kNotASidecar = "文件 %s 不是 Trawlonix 结果列表文件。";
-inline constexpr const char* kCannotWrite = "结果列表文件 %s 不能被保存。";
+inline constexpr const char* kCannotRead =
+    QT_TRANSLATE_NOOP("Sidecar", "结果列表文件 %s 不能被读取。");
+inline constexpr const char* kNotASidecar =
+    QT_TRANSLATE_NOOP("Sidecar", "文件 %s 不是 Trawlonix 结果列表文件。");
+inline constexpr const char* kCannotWrite =
+    QT_TRANSLATE_NOOP("Sidecar", "结果列表文件 %s 不能被保存。");
 }  // namespace sidecar_text
 
 }  // namespace trawlonix

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "url/urlescape.h"
+#include "base/Translate.h"
 
 namespace trawlonix {
 
@@ -258,7 +259,7 @@ void THTTPObject::RequestFinished() {
   reasonPhrase_ = client_->ReasonPhrase();
   if (timedOut_) {
     statusCode_ = 499;
-    reasonPhrase_ = "连接被客户暂停。";
+    reasonPhrase_ = translate("Net", "连接被客户暂停。");
   }
   if (bodyFailed_) {
     success_ = false;

@@ -6,6 +6,8 @@
 #include "base/Text.h"
 #include "url/urlescape.h"
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -66,7 +68,7 @@ void THttpCli::Head() {
 }
 
 void THttpCli::StartRequest(THttpRequest kind) {
-  if (state_ != httpReady) throw EHttpException("HTTP 组件正忙着", 1);
+  if (state_ != httpReady) throw EHttpException(translate("Net", "HTTP 组件正忙着"), 1);
   idleTimer_->stop();
   // A kept connection is usable only when nothing unasked arrived on it.
   const bool canReuse = !Http10 && socket_->State() == wsConnected && reader_.Buffered() == 0;
@@ -164,7 +166,7 @@ void THttpCli::Connect() {
       ++generation_;
       state_ = httpReady;
       statusCode_ = 404;
-      reasonPhrase_ = "不能将主机名分解成 IP 地址";
+      reasonPhrase_ = translate("Net", "不能将主机名分解成 IP 地址");
       requestError_ = socket_->LastError();
     }
     throw;
@@ -190,7 +192,7 @@ void THttpCli::DnsLookupDone(std::uint16_t error) {
   const std::uint64_t gen = generation_;
   if (error != 0) {
     statusCode_ = 404;
-    reasonPhrase_ = "不能将主机名分解成 IP 地址";
+    reasonPhrase_ = translate("Net", "不能将主机名分解成 IP 地址");
     requestError_ = error;
     PostEnd();
     return;
@@ -213,8 +215,8 @@ void THttpCli::DnsLookupDone(std::uint16_t error) {
     std::uint16_t code = socket_->LastError();
     requestError_ = code;
     statusCode_ = 404;
-    reasonPhrase_ = "不能连接: \r" + WSocketErrorDesc(code) + " (错误 #" + std::to_string(code) +
-                    ")\r" + e.what();
+    reasonPhrase_ = TrArgs(translate("Net", "不能连接: \r%1 (错误 #%2)\r%3"),
+                           {WSocketErrorDesc(code), std::to_string(code), e.what()});
     if (socket_->State() != wsClosed) {
       socket_->Close();  // its close event ends the request
     } else {
@@ -229,7 +231,8 @@ void THttpCli::SocketConnected(std::uint16_t error) {
   if (error != 0) {
     requestError_ = error;
     statusCode_ = 404;
-    reasonPhrase_ = WSocketErrorDesc(error) + " (错误 #" + std::to_string(error) + ")";
+    reasonPhrase_ =
+        TrArgs(translate("Net", "%1 (错误 #%2)"), {WSocketErrorDesc(error), std::to_string(error)});
     if (error == wsaTLSFAILED) reasonPhrase_ += ": " + socket_->TlsError();
     socket_->Close();
     if (!Stale(gen) && !endPosted_) PostEnd();
@@ -593,7 +596,7 @@ void THttpCli::Abort() {
   ++generation_;  // whatever was posted for this request is void now
   const std::uint64_t gen = generation_;
   statusCode_ = 404;
-  reasonPhrase_ = "连接被请求中断";
+  reasonPhrase_ = translate("Net", "连接被请求中断");
   requestError_ = 3;
   if (socket_->LookupPending()) {
     socket_->CancelLookup();

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <optional>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -62,8 +64,8 @@ void TWSocket::RaiseError(std::uint16_t code, const char* function) {
   } else if (code == wsaECONNRESET || code == wsaENOTCONN) {
     state_ = wsClosed;
   }
-  std::string message =
-      "错误 " + std::to_string(code) + " 在函数 " + function + "\r\n" + WSocketErrorDesc(code);
+  std::string message = TrArgs(translate("Net", "错误 %1 在函数 %2\r\n%3"),
+                               {std::to_string(code), function, WSocketErrorDesc(code)});
   throw ESocketException(message, code);
 }
 
@@ -73,7 +75,7 @@ void TWSocket::LookupHost(const std::string& host) {
     lookupId_ = 0;
   }
   ++lookupSeq_;
-  if (host.empty()) RaiseError(wsaEINVAL, "DNS 搜寻: 无效的主机名。");
+  if (host.empty()) RaiseError(wsaEINVAL, translate("Net", "DNS 搜寻: 无效的主机名。").c_str());
   if (IsDottedAddress(host)) {
     dnsResult_ = host;
     if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
@@ -99,9 +101,8 @@ void TWSocket::LookupHost(const std::string& host) {
       error);
   if (id == 0) {
     lastError_ = error;
-    char text[600];
-    std::snprintf(text, sizeof text, "%.500s: 不能启动 DNS 搜寻，错误 #%d", host.c_str(),
-                  static_cast<int>(error));
+    const std::string text = TrArgs(translate("Net", "%1: 不能启动 DNS 搜寻，错误 #%2"),
+                                    {host.substr(0, 500), std::to_string(error)});
     throw ESocketException(text, error);
   }
   lookupId_ = id;

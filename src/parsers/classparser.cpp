@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -118,27 +120,26 @@ bool TJavaClassParser::Parse(std::string_view data) {
   // Header.
   uint32_t magic = 0;
   if (!in.U4(magic)) {
-    message("读取文件标识时出错");
+    message(translate("ClassParser", "读取文件标识时出错"));
     return true;
   }
   if (magic != 0xCAFEBABEu) {
-    message("错误的文件标识");
+    message(translate("ClassParser", "错误的文件标识"));
     return true;
   }
   uint32_t minorVersion = 0, majorVersion = 0;
   if (!in.U2(minorVersion) || !in.U2(majorVersion)) {
-    message("读取版本号码时出错");
+    message(translate("ClassParser", "读取版本号码时出错"));
     return true;
   }
   char buf[64];
-  std::snprintf(buf, sizeof buf, "Java 版本: %u.%u", static_cast<unsigned>(majorVersion),
-                static_cast<unsigned>(minorVersion));
-  message(buf);
+  message(TrArgs(translate("ClassParser", "Java 版本: %1.%2"),
+                 {std::to_string(majorVersion), std::to_string(minorVersion)}));
 
   // Constant pool. Indices below are counted from 0 (the file counts from 1).
   uint32_t count = 0;
   if (!in.U2(count)) {
-    message("读取 ConstantPool 的大小设定时出错。");
+    message(translate("ClassParser", "读取 ConstantPool 的大小设定时出错。"));
     return true;
   }
   std::snprintf(buf, sizeof buf, "ConstantPoolCount = %u", static_cast<unsigned>(count));

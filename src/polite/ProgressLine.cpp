@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
@@ -75,12 +77,14 @@ std::size_t TerminalColumns(std::string_view utf8) {
 std::string FormatProgressLine(const TProgressFigures& f, std::size_t width) {
   enum { kFiles, kBytes, kRate, kElapsed, kPercent, kFieldCount };
   std::array<std::string, kFieldCount> fields;
-  fields[kFiles] = Printf(kProgressFilesText, static_cast<long long>(f.FilesDone),
-                          static_cast<long long>(f.FilesQueued));
+  fields[kFiles] =
+      Printf(TrText("Cli", kProgressFilesText).c_str(), static_cast<long long>(f.FilesDone),
+             static_cast<long long>(f.FilesQueued));
   fields[kBytes] = FormatByteSize(f.Bytes);
   if (f.ElapsedSeconds >= 1 && std::isfinite(f.ElapsedSeconds)) {
     const double rate = static_cast<double>(f.FilesDone) / f.ElapsedSeconds;
-    fields[kRate] = Printf(kProgressRateText, Printf(rate < 9.95 ? "%.1f" : "%.0f", rate).c_str());
+    fields[kRate] = Printf(TrText("Cli", kProgressRateText).c_str(),
+                           Printf(rate < 9.95 ? "%.1f" : "%.0f", rate).c_str());
   }
   fields[kElapsed] = FormatElapsed(f.ElapsedSeconds);
   fields[kPercent] = Printf("%d%%", ProgressPercent(f));

@@ -9,11 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 // The texts of the progress line (printf formats, one per field).
-inline constexpr const char* kProgressFilesText = "已完成 %lld/%lld 文件";
-inline constexpr const char* kProgressRateText = "%s 文件/秒";
+inline constexpr const char* kProgressFilesText = QT_TRANSLATE_NOOP("Cli", "已完成 %lld/%lld 文件");
+inline constexpr const char* kProgressRateText = QT_TRANSLATE_NOOP("Cli", "%s 文件/秒");
 inline constexpr const char* kProgressSeparator = " · ";
 
 struct TProgressFigures {

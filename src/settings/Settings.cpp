@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 #include "platform/SettingsStore.h"
 
 namespace trawlonix {
@@ -20,16 +21,16 @@ struct BuiltIn {
   const char* description;
 };
 constexpr std::array<BuiltIn, TOptions::kBuiltInRows> kBuiltIn = {{
-    {"html", "超文本文档"},
-    {"htm", "超文本文档"},
-    {"shtml", "超文本文档"},
-    {"phtml", "PHP/FI 脚本"},
-    {"php", "PHP 脚本"},
-    {"php3", "PHP3 脚本"},
-    {"php4", "PHP4 脚本"},
+    {"html", QT_TRANSLATE_NOOP("Settings", "超文本文档")},
+    {"htm", QT_TRANSLATE_NOOP("Settings", "超文本文档")},
+    {"shtml", QT_TRANSLATE_NOOP("Settings", "超文本文档")},
+    {"phtml", QT_TRANSLATE_NOOP("Settings", "PHP/FI 脚本")},
+    {"php", QT_TRANSLATE_NOOP("Settings", "PHP 脚本")},
+    {"php3", QT_TRANSLATE_NOOP("Settings", "PHP3 脚本")},
+    {"php4", QT_TRANSLATE_NOOP("Settings", "PHP4 脚本")},
     {"cgi", "CGI-BIN"},
-    {"pl", "Perl 脚本"},
-    {"asp", "活动服务器页面"},
+    {"pl", QT_TRANSLATE_NOOP("Settings", "Perl 脚本")},
+    {"asp", QT_TRANSLATE_NOOP("Settings", "活动服务器页面")},
 }};
 
 std::string Trim(std::string_view s) {
@@ -55,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 21> kFields = {{
+constexpr std::array<Field, 22> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -77,6 +78,7 @@ constexpr std::array<Field, 21> kFields = {{
     {"CACertificate", Kind::Text, &TOptions::CACertificate, nullptr, nullptr},
     {"CheckCertificate", Kind::Flag, nullptr, nullptr, &TOptions::CheckCertificate},
     {"HTTP10", Kind::Flag, nullptr, nullptr, &TOptions::Http10},
+    {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,

@@ -64,6 +64,7 @@ struct TOptions {
   // Requests in the HTTP/1.0 form (one connection each, nothing compressed)
   // for servers that cannot take HTTP/1.1.
   bool Http10 = false;
+  std::string Language;  // interface language: "en", "zh", or empty for the locale's
 
   // Group "HTMLRec": ten built-in rows, then the user rows.
   std::vector<THTMLRecRow> HTMLRecRows = BuiltInRows();

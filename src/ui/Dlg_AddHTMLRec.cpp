@@ -1,4 +1,5 @@
 #include "ui/Dlg_AddHTMLRec.h"
+#include "settings/Language.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -11,7 +12,7 @@ namespace trawlonix {
 
 TAddHTMLRecDlg::TAddHTMLRecDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TAddHTMLRecDlg"));
-  setWindowTitle(QStringLiteral("作为 HTML/文本 识别新的文件扩展名"));
+  setWindowTitle(qtr("AddExtension", "作为 HTML/文本 识别新的文件扩展名"));
   auto* box = new QVBoxLayout(this);
   auto* tabs = new QTabWidget;
   auto* page = new QWidget;
@@ -20,13 +21,13 @@ TAddHTMLRecDlg::TAddHTMLRecDlg(QWidget* parent) : QDialog(parent) {
   Edit_Extension->setMaxLength(15);
   Edit_Description = new QLineEdit;
   Edit_Description->setMaxLength(255);
-  form->addRow(QStringLiteral("文件扩展名"), Edit_Extension);
-  form->addRow(QStringLiteral("描述"), Edit_Description);
-  tabs->addTab(page, QStringLiteral("新的文件扩展名"));
+  form->addRow(qtr("AddExtension", "文件扩展名"), Edit_Extension);
+  form->addRow(qtr("AddExtension", "描述"), Edit_Description);
+  tabs->addTab(page, qtr("AddExtension", "新的文件扩展名"));
   box->addWidget(tabs);
   auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(QStringLiteral("确定(&O)"));
-  auto* cancel = new QPushButton(QStringLiteral("取消(&A)"));
+  auto* ok = new QPushButton(qtr("AddExtension", "确定(&O)"));
+  auto* cancel = new QPushButton(qtr("AddExtension", "取消(&A)"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

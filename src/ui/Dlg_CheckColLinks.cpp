@@ -7,36 +7,40 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "settings/Language.h"
 #include "ui/TxHelp.h"
 
 namespace trawlonix {
 
 TCheckColLinksDlg::TCheckColLinksDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TCheckColLinksDlg"));
-  setWindowTitle(QStringLiteral("检查收集的链接..."));
+  setWindowTitle(qtr("CheckLinks", "检查收集的链接..."));
   auto* box = new QVBoxLayout(this);
-  auto* which = new QGroupBox(QStringLiteral("检查"));
+  auto* which = new QGroupBox(qtr("CheckLinks", "检查"));
   auto* wl = new QVBoxLayout(which);
-  RB_AllLinks = new QRadioButton(QStringLiteral("所有收集的链接"));
-  RB_MarkedLinks = new QRadioButton(QStringLiteral("只要选定的链接"));
+  RB_AllLinks = new QRadioButton(qtr("CheckLinks", "所有收集的链接"));
+  RB_MarkedLinks = new QRadioButton(qtr("CheckLinks", "只要选定的链接"));
   wl->addWidget(RB_AllLinks);
   wl->addWidget(RB_MarkedLinks);
   box->addWidget(which);
-  auto* result = new QGroupBox(QStringLiteral("结果"));
+  auto* result = new QGroupBox(qtr("CheckLinks", "结果"));
   auto* rl = new QVBoxLayout(result);
   RG_Result = new QButtonGroup(this);
-  const char* texts[] = {"只添加结果列", "标出正确的链接", "从列表中删除正确的链接",
-                         "标出无效的链接", "从列表中删除无效的链接"};
+  const char* texts[] = {QT_TRANSLATE_NOOP("CheckLinks", "只添加结果列"),
+                         QT_TRANSLATE_NOOP("CheckLinks", "标出正确的链接"),
+                         QT_TRANSLATE_NOOP("CheckLinks", "从列表中删除正确的链接"),
+                         QT_TRANSLATE_NOOP("CheckLinks", "标出无效的链接"),
+                         QT_TRANSLATE_NOOP("CheckLinks", "从列表中删除无效的链接")};
   for (int i = 0; i < 5; ++i) {
-    auto* rb = new QRadioButton(QString::fromUtf8(texts[i]));
+    auto* rb = new QRadioButton(QtrText("CheckLinks", texts[i]));
     RG_Result->addButton(rb, i);
     rl->addWidget(rb);
   }
   box->addWidget(result);
   auto* buttons = new QHBoxLayout;
-  auto* help = new QPushButton(QStringLiteral("帮助(&H)"));
-  auto* cancel = new QPushButton(QStringLiteral("取消(&A)"));
-  auto* ok = new QPushButton(QStringLiteral("确定(&O)"));
+  auto* help = new QPushButton(qtr("CheckLinks", "帮助(&H)"));
+  auto* cancel = new QPushButton(qtr("CheckLinks", "取消(&A)"));
+  auto* ok = new QPushButton(qtr("CheckLinks", "确定(&O)"));
   ok->setDefault(true);
   connect(help, &QPushButton::clicked, this,
           [] { ui::ShowHelpContext(QStringLiteral("txhelp"), 3089); });

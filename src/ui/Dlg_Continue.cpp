@@ -1,4 +1,5 @@
 #include "ui/Dlg_Continue.h"
+#include "settings/Language.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,14 +11,14 @@ namespace trawlonix {
 
 TContinueDlg::TContinueDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TContinueDlg"));
-  setWindowTitle(QStringLiteral("再继续方案"));
+  setWindowTitle(qtr("Continue", "再继续方案"));
   auto* box = new QVBoxLayout(this);
-  box->addWidget(new QLabel(QStringLiteral("方案已经部分或者全部执行了。")));
-  box->addWidget(new QLabel(QStringLiteral("因此请您选择一个如何进一步处理的方法:")));
-  RB_Continue = new QRadioButton(QStringLiteral("再继续方案"));
-  RB_Update = new QRadioButton(QStringLiteral("刷新方案"));
-  RB_Restart = new QRadioButton(QStringLiteral("重新启动方案"));
-  Show_Ready = new QLabel(QStringLiteral("(方案已经完整)"));
+  box->addWidget(new QLabel(qtr("Continue", "方案已经部分或者全部执行了。")));
+  box->addWidget(new QLabel(qtr("Continue", "因此请您选择一个如何进一步处理的方法:")));
+  RB_Continue = new QRadioButton(qtr("Continue", "再继续方案"));
+  RB_Update = new QRadioButton(qtr("Continue", "刷新方案"));
+  RB_Restart = new QRadioButton(qtr("Continue", "重新启动方案"));
+  Show_Ready = new QLabel(qtr("Continue", "(方案已经完整)"));
   auto* cont = new QHBoxLayout;
   cont->addWidget(RB_Continue);
   cont->addWidget(Show_Ready);
@@ -26,9 +27,9 @@ TContinueDlg::TContinueDlg(QWidget* parent) : QDialog(parent) {
   box->addWidget(RB_Update);
   box->addWidget(RB_Restart);
   auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(QStringLiteral("确定(&O)"));
-  auto* cancel = new QPushButton(QStringLiteral("取消(&A)"));
-  auto* help = new QPushButton(QStringLiteral("帮助(&H)"));
+  auto* ok = new QPushButton(qtr("Continue", "确定(&O)"));
+  auto* cancel = new QPushButton(qtr("Continue", "取消(&A)"));
+  auto* help = new QPushButton(qtr("Continue", "帮助(&H)"));
   help->setEnabled(false);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

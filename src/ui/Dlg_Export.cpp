@@ -20,7 +20,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "engine/ResultLists.h"
 #include "engine/export/ExportWriter.h"
+#include "settings/Language.h"
 #include "ui/Dlg_NewSpider.h"
 #include "ui/TxHelp.h"
 #include "ui/TxLanguage.h"
@@ -40,10 +42,22 @@ struct NamedColour {
 };
 // The colours the two colour boxes offer.
 const NamedColour kColours[] = {
-    {"黑色", 0x000000},   {"栗色", 0x800000},   {"绿色", 0x008000},   {"橄榄色", 0x808000},
-    {"海军蓝", 0x000080}, {"紫色", 0x800080},   {"青色", 0x008080},   {"灰色", 0x808080},
-    {"银色", 0xC0C0C0},   {"红色", 0xFF0000},   {"酸橙色", 0x00FF00}, {"黄色", 0xFFFF00},
-    {"蓝色", 0x0000FF},   {"紫红色", 0xFF00FF}, {"浅绿色", 0x00FFFF}, {"白色", 0xFFFFFF},
+    {QT_TRANSLATE_NOOP("ExportWizard", "黑色"), 0x000000},
+    {QT_TRANSLATE_NOOP("ExportWizard", "栗色"), 0x800000},
+    {QT_TRANSLATE_NOOP("ExportWizard", "绿色"), 0x008000},
+    {QT_TRANSLATE_NOOP("ExportWizard", "橄榄色"), 0x808000},
+    {QT_TRANSLATE_NOOP("ExportWizard", "海军蓝"), 0x000080},
+    {QT_TRANSLATE_NOOP("ExportWizard", "紫色"), 0x800080},
+    {QT_TRANSLATE_NOOP("ExportWizard", "青色"), 0x008080},
+    {QT_TRANSLATE_NOOP("ExportWizard", "灰色"), 0x808080},
+    {QT_TRANSLATE_NOOP("ExportWizard", "银色"), 0xC0C0C0},
+    {QT_TRANSLATE_NOOP("ExportWizard", "红色"), 0xFF0000},
+    {QT_TRANSLATE_NOOP("ExportWizard", "酸橙色"), 0x00FF00},
+    {QT_TRANSLATE_NOOP("ExportWizard", "黄色"), 0xFFFF00},
+    {QT_TRANSLATE_NOOP("ExportWizard", "蓝色"), 0x0000FF},
+    {QT_TRANSLATE_NOOP("ExportWizard", "紫红色"), 0xFF00FF},
+    {QT_TRANSLATE_NOOP("ExportWizard", "浅绿色"), 0x00FFFF},
+    {QT_TRANSLATE_NOOP("ExportWizard", "白色"), 0xFFFFFF},
 };
 
 std::string Hex(const QColor& c) {
@@ -64,8 +78,8 @@ TExportDlg::TExportDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TExportDlg"));
   pages_ = new QStackedWidget(this);
   const std::array<QString, kPageCount> titles = {
-      QStringLiteral("导出..."), QStringLiteral("确定导出格式"),
-      QStringLiteral("指定文本文件的格式"), QStringLiteral("3. 指定 HTML 文件的格式")};
+      qtr("ExportWizard", "导出..."), qtr("ExportWizard", "确定导出格式"),
+      qtr("ExportWizard", "指定文本文件的格式"), qtr("ExportWizard", "3. 指定 HTML 文件的格式")};
   const std::array<QString, kPageCount> numbers = {QStringLiteral("1."), QStringLiteral("2."),
                                                    QStringLiteral("3."), QString()};
   QWidget* built[kPageCount] = {BuildAuswahl(), BuildFormat(), BuildText(), BuildHTML()};
@@ -110,9 +124,9 @@ QWidget* TExportDlg::BuildAuswahl() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
   l->addWidget(
-      Wrapped(QStringLiteral("请您决定是要导出该列表的所有条目还是只导出选定的条目。"), page));
-  RB_ExportAll = new QRadioButton(QStringLiteral("导出全部条目"), page);
-  RB_ExportMarked = new QRadioButton(QStringLiteral("只导出选定的条目"), page);
+      Wrapped(qtr("ExportWizard", "请您决定是要导出该列表的所有条目还是只导出选定的条目。"), page));
+  RB_ExportAll = new QRadioButton(qtr("ExportWizard", "导出全部条目"), page);
+  RB_ExportMarked = new QRadioButton(qtr("ExportWizard", "只导出选定的条目"), page);
   l->addSpacing(8);
   l->addWidget(RB_ExportAll);
   l->addWidget(RB_ExportMarked);
@@ -123,9 +137,9 @@ QWidget* TExportDlg::BuildAuswahl() {
 QWidget* TExportDlg::BuildFormat() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  l->addWidget(Wrapped(QStringLiteral("选择用哪种格式来导出条目:"), page));
-  RB_FormatText = new QRadioButton(QStringLiteral("文本文件"), page);
-  RB_FormatHTML = new QRadioButton(QStringLiteral("HTML 文件"), page);
+  l->addWidget(Wrapped(qtr("ExportWizard", "选择用哪种格式来导出条目:"), page));
+  RB_FormatText = new QRadioButton(qtr("ExportWizard", "文本文件"), page);
+  RB_FormatHTML = new QRadioButton(qtr("ExportWizard", "HTML 文件"), page);
   l->addSpacing(8);
   l->addWidget(RB_FormatText);
   l->addWidget(RB_FormatHTML);
@@ -136,19 +150,19 @@ QWidget* TExportDlg::BuildFormat() {
 QWidget* TExportDlg::BuildText() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  auto* fields = new QGroupBox(QStringLiteral("导出的字段"), page);
+  auto* fields = new QGroupBox(qtr("ExportWizard", "导出的字段"), page);
   auto* fl = new QVBoxLayout(fields);
   RB_Text_Link = new QRadioButton(fields);
-  RB_Text_Text = new QRadioButton(QStringLiteral("只要文本"), fields);
+  RB_Text_Text = new QRadioButton(qtr("ExportWizard", "只要文本"), fields);
   RB_Text_LinkText = new QRadioButton(fields);
   RB_Text_TextLink = new QRadioButton(fields);
   for (QRadioButton* b : {RB_Text_Link, RB_Text_Text, RB_Text_LinkText, RB_Text_TextLink})
     fl->addWidget(b);
-  auto* separators = new QGroupBox(QStringLiteral("分隔符"), page);
+  auto* separators = new QGroupBox(qtr("ExportWizard", "分隔符"), page);
   auto* sl = new QVBoxLayout(separators);
-  RB_Text_Semikolon = new QRadioButton(QStringLiteral("分号"), separators);
-  RB_Text_Komma = new QRadioButton(QStringLiteral("逗号"), separators);
-  RB_Text_Leerzeichen = new QRadioButton(QStringLiteral("空格"), separators);
+  RB_Text_Semikolon = new QRadioButton(qtr("ExportWizard", "分号"), separators);
+  RB_Text_Komma = new QRadioButton(qtr("ExportWizard", "逗号"), separators);
+  RB_Text_Leerzeichen = new QRadioButton(qtr("ExportWizard", "空格"), separators);
   for (QRadioButton* b : {RB_Text_Semikolon, RB_Text_Komma, RB_Text_Leerzeichen})
     sl->addWidget(b);
   sl->addStretch();
@@ -156,7 +170,7 @@ QWidget* TExportDlg::BuildText() {
   row->addWidget(fields);
   row->addWidget(separators);
   l->addLayout(row);
-  CB_Text_Quotes = new QCheckBox(QStringLiteral("字段内容用引号(\"\")框起来"), page);
+  CB_Text_Quotes = new QCheckBox(qtr("ExportWizard", "字段内容用引号(\"\")框起来"), page);
   l->addWidget(CB_Text_Quotes);
   l->addStretch();
   return page;
@@ -167,7 +181,7 @@ QComboBox* TExportDlg::ColourCombo(QWidget* parent) {
   for (const NamedColour& c : kColours) {
     QPixmap swatch(16, 12);
     swatch.fill(QColor(c.rgb));
-    box->addItem(QIcon(swatch), QString::fromUtf8(c.name), QColor(c.rgb));
+    box->addItem(QIcon(swatch), QtrText("ExportWizard", c.name), QColor(c.rgb));
   }
   return box;
 }
@@ -189,10 +203,10 @@ QWidget* TExportDlg::BuildHTML() {
   LB_HTML_Format = new QListWidget(page);
   CCB_HTML_Background = ColourCombo(page);
   CCB_HTML_Strong = ColourCombo(page);
-  form->addRow(QStringLiteral("标题:"), Edit_HTML_Caption);
-  form->addRow(QStringLiteral("格式化:"), LB_HTML_Format);
-  form->addRow(QStringLiteral("背景颜色:"), CCB_HTML_Background);
-  form->addRow(QStringLiteral("突出显示的颜色:"), CCB_HTML_Strong);
+  form->addRow(qtr("ExportWizard", "标题:"), Edit_HTML_Caption);
+  form->addRow(qtr("ExportWizard", "格式化:"), LB_HTML_Format);
+  form->addRow(qtr("ExportWizard", "背景颜色:"), CCB_HTML_Background);
+  form->addRow(qtr("ExportWizard", "突出显示的颜色:"), CCB_HTML_Strong);
   return page;
 }
 
@@ -325,14 +339,14 @@ void TExportDlg::Finish() {
 }
 
 void TExportDlg::PrepareSaveDialog(QFileDialog& dialog) const {
-  dialog.setWindowTitle(QStringLiteral("导出的条目保存为..."));
+  dialog.setWindowTitle(qtr("ExportWizard", "导出的条目保存为..."));
   dialog.setObjectName(QStringLiteral("ExportSaveDialog"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-  const QStringList filters = {QStringLiteral("文本文件 (*.txt)"),
-                               QStringLiteral("HTML 文件 (*.htm *.html)"),
-                               QStringLiteral("所有文件 (*.*)")};
+  const QStringList filters = {qtr("ExportWizard", "文本文件 (*.txt)"),
+                               qtr("ExportWizard", "HTML 文件 (*.htm *.html)"),
+                               qtr("ExportWizard", "所有文件 (*.*)")};
   dialog.setNameFilters(filters);
   const bool text = options_.Format == TExportFormat::kText;
   dialog.setDefaultSuffix(text ? QStringLiteral("txt") : QStringLiteral("htm"));
@@ -353,7 +367,8 @@ QString TExportDlg::PageTitle() const {
 void TExportDlg::Export(TExportKind kind, const std::vector<TExportRow>& rows) {
   const QString listName = Q(ExportListName(kind));
   if (rows.empty()) {
-    ui::ErrorBox(parentWidget(), QStringLiteral("%1列表是空的，因此不能够导出！").arg(listName));
+    ui::ErrorBox(parentWidget(),
+                 qtr("ExportWizard", "%1列表是空的，因此不能够导出！").arg(listName));
     return;
   }
   Prepare(kind);
@@ -376,6 +391,9 @@ std::vector<TExportRow> TExportDlg::RowsOf(const QTreeWidget* listView) {
     TExportRow row;
     for (int c = 0; c < listView->columnCount(); ++c)
       row.Columns.push_back(S(item->text(c)));
+    // The check result column shows the result in the interface language;
+    // the export holds it as stored.
+    if (row.Columns.size() == 4) row.Columns[3] = StoredTestResult(row.Columns[3]);
     row.Selected = item->isSelected();
     rows.push_back(std::move(row));
   }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include "settings/Language.h"
 #include "ui/TxMessages.h"
 
 namespace trawlonix {
@@ -68,7 +69,7 @@ TNewNegPosListElementDlg::TNewNegPosListElementDlg(QWidget* parent) : QDialog(pa
   auto* tabs = new QTabWidget(this);
   auto* page = new QWidget;
   auto* pageLayout = new QVBoxLayout(page);
-  auto* label = new QLabel(QStringLiteral("URL 前缀:"), page);
+  auto* label = new QLabel(qtr("ListEntry", "URL 前缀:"), page);
   Edit_URL = new QLineEdit(page);
   Edit_URL->setObjectName(QStringLiteral("Edit_URL"));
   Edit_URL->setMinimumWidth(360);
@@ -76,11 +77,11 @@ TNewNegPosListElementDlg::TNewNegPosListElementDlg(QWidget* parent) : QDialog(pa
   pageLayout->addWidget(label);
   pageLayout->addWidget(Edit_URL);
   pageLayout->addStretch();
-  tabs->addTab(page, QStringLiteral("新的条目"));
+  tabs->addTab(page, qtr("ListEntry", "新的条目"));
 
   auto* buttons = new QDialogButtonBox(this);
-  auto* ok = buttons->addButton(QStringLiteral("确定"), QDialogButtonBox::AcceptRole);
-  buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole);
+  auto* ok = buttons->addButton(qtr("ListEntry", "确定"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(qtr("ListEntry", "取消"), QDialogButtonBox::RejectRole);
   ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &TNewNegPosListElementDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &TNewNegPosListElementDlg::reject);
@@ -128,8 +129,8 @@ bool TNewNegPosListElementDlg::Execute(const QString& caption, std::string& url)
 void AddPrefixEntry(QWidget* parent, QListWidget* list, bool positive) {
   TNewNegPosListElementDlg dlg(parent);
   std::string url;
-  const QString caption =
-      positive ? QStringLiteral("添加新的条目到正列表") : QStringLiteral("添加新的条目到负列表");
+  const QString caption = positive ? qtr("ListEntry", "添加新的条目到正列表")
+                                   : qtr("ListEntry", "添加新的条目到负列表");
   if (dlg.Execute(caption, url)) list->addItem(Q(url));
 }
 
@@ -139,14 +140,14 @@ void ChangePrefixEntry(QWidget* parent, QListWidget* list, bool positive) {
   TNewNegPosListElementDlg dlg(parent);
   std::string url = ui::S(item->text());
   const QString caption =
-      positive ? QStringLiteral("更改正列表的条目") : QStringLiteral("更改负列表的条目");
+      positive ? qtr("ListEntry", "更改正列表的条目") : qtr("ListEntry", "更改负列表的条目");
   if (dlg.Execute(caption, url)) item->setText(Q(url));
 }
 
 void DeletePrefixEntry(QWidget* parent, QListWidget* list) {
   QListWidgetItem* item = list->currentItem();
   if (item == nullptr || !item->isSelected()) return;
-  if (!ui::ConfirmYesNo(parent, QStringLiteral("您真的想要删除条目 %1 吗？").arg(item->text())))
+  if (!ui::ConfirmYesNo(parent, qtr("ListEntry", "您真的想要删除条目 %1 吗？").arg(item->text())))
     return;
   delete list->takeItem(list->row(item));
 }

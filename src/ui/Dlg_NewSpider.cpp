@@ -22,7 +22,9 @@
 #include <QtMath>
 #include <cstdio>
 
+#include "base/Translate.h"
 #include "model/ProjectSetup.h"
+#include "settings/Language.h"
 #include "settings/Settings.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/ProjectFieldWidgets.h"
@@ -37,7 +39,7 @@ namespace {
 using ui::Q;
 using ui::S;
 
-std::string Format(const char* pattern, const std::string& value) {
+std::string Format(const std::string& pattern, const std::string& value) {
   std::string s = pattern;
   const auto at = s.find("%s");
   if (at != std::string::npos) s.replace(at, 2, value);
@@ -47,21 +49,22 @@ std::string Format(const char* pattern, const std::string& value) {
 }  // namespace
 
 const QStringList& LimitModeTexts() {
-  static const QStringList texts = {QStringLiteral("只在起始目录"),
-                                    QStringLiteral("在起始目录及其子目录"),
-                                    QStringLiteral("在这个服务器"),
-                                    QStringLiteral("只在正列表"),
-                                    QStringLiteral("不在负列表"),
-                                    QStringLiteral("在这个服务器，但是不在负列表"),
-                                    QStringLiteral("在正列表但不在负列表"),
-                                    QStringLiteral("<无限制>"),
-                                    QStringLiteral("<永不下载>")};
+  static const QStringList texts = {qtr("NewProjectWizard", "只在起始目录"),
+                                    qtr("NewProjectWizard", "在起始目录及其子目录"),
+                                    qtr("NewProjectWizard", "在这个服务器"),
+                                    qtr("NewProjectWizard", "只在正列表"),
+                                    qtr("NewProjectWizard", "不在负列表"),
+                                    qtr("NewProjectWizard", "在这个服务器，但是不在负列表"),
+                                    qtr("NewProjectWizard", "在正列表但不在负列表"),
+                                    qtr("NewProjectWizard", "<无限制>"),
+                                    qtr("NewProjectWizard", "<永不下载>")};
   return texts;
 }
 
 const QStringList& CollectOptionTexts() {
-  static const QStringList texts = {QStringLiteral("指向其它服务器的链接"),
-                                    QStringLiteral("未处理的链接"), QStringLiteral("全部")};
+  static const QStringList texts = {qtr("NewProjectWizard", "指向其它服务器的链接"),
+                                    qtr("NewProjectWizard", "未处理的链接"),
+                                    qtr("NewProjectWizard", "全部")};
   return texts;
 }
 
@@ -130,7 +133,7 @@ void TWizardPicture::paintEvent(QPaintEvent*) {
 TNewSpiderDlg::TNewSpiderDlg(const TOptions* options, QWidget* parent)
     : QDialog(parent), options_(options) {
   setObjectName(QStringLiteral("TNewSpiderDlg"));
-  setWindowTitle(QStringLiteral("创建新的过程..."));
+  setWindowTitle(qtr("NewProjectWizard", "创建新的过程..."));
 
   labels_ = {QStringLiteral("1."), QStringLiteral("2."), QStringLiteral("3."),
              QStringLiteral("4."), QStringLiteral("5."), QStringLiteral("6."),
@@ -138,9 +141,11 @@ TNewSpiderDlg::TNewSpiderDlg(const TOptions* options, QWidget* parent)
 
   pages_ = new QStackedWidget(this);
   const std::array<QString, kPageCount> titles = {
-      QStringLiteral("常规设置"),   QStringLiteral("密码"),         QStringLiteral("操作"),
-      QStringLiteral("本地保存"),   QStringLiteral("限制(超文本)"), QStringLiteral("限制(其它)"),
-      QStringLiteral("域的正列表"), QStringLiteral("域的负列表"),   QStringLiteral("完成")};
+      qtr("NewProjectWizard", "常规设置"),     qtr("NewProjectWizard", "密码"),
+      qtr("NewProjectWizard", "操作"),         qtr("NewProjectWizard", "本地保存"),
+      qtr("NewProjectWizard", "限制(超文本)"), qtr("NewProjectWizard", "限制(其它)"),
+      qtr("NewProjectWizard", "域的正列表"),   qtr("NewProjectWizard", "域的负列表"),
+      qtr("NewProjectWizard", "完成")};
   QWidget* built[kPageCount] = {BuildGenerel(),  BuildPasswort(),    BuildAktionen(),
                                 BuildLokal(),    BuildLimitsHtdoc(), BuildLimitsEmbed(),
                                 BuildList(true), BuildList(false),   BuildFertig()};
@@ -181,9 +186,9 @@ QWidget* TNewSpiderDlg::BuildGenerel() {
   Edit_ProjectName = new QLineEdit(page);
   Edit_ProjectName->setObjectName(QStringLiteral("Edit_ProjectName"));
   LimitFieldBytes(Edit_ProjectName, 128);
-  auto* urlLabel = new QLabel(QStringLiteral("起始页面/URL:"), page);
+  auto* urlLabel = new QLabel(qtr("NewProjectWizard", "起始页面/URL:"), page);
   urlLabel->setBuddy(Edit_StartingUrl);
-  auto* nameLabel = new QLabel(QStringLiteral("方案名称:"), page);
+  auto* nameLabel = new QLabel(qtr("NewProjectWizard", "方案名称:"), page);
   nameLabel->setBuddy(Edit_ProjectName);
   l->addWidget(urlLabel);
   l->addWidget(Edit_StartingUrl);
@@ -197,7 +202,7 @@ QWidget* TNewSpiderDlg::BuildGenerel() {
 }
 
 QWidget* TNewSpiderDlg::BuildPasswort() {
-  QWidget* page = BuildPasswordPage(QStringLiteral("在主机那里用这个密码登录:"), CB_UsePwd,
+  QWidget* page = BuildPasswordPage(qtr("NewProjectWizard", "在主机那里用这个密码登录:"), CB_UsePwd,
                                     Edit_Username, Edit_Password);
   connect(CB_UsePwd, &QCheckBox::toggled, this, &TNewSpiderDlg::UpdateEnabling);
   return page;
@@ -216,11 +221,13 @@ QWidget* TNewSpiderDlg::BuildLokal() {
   Edit_LocalPath = new QLineEdit(page);
   Edit_LocalPath->setObjectName(QStringLiteral("Edit_LocalPath"));
   LimitFieldBytes(Edit_LocalPath, 255);
-  Button_Browse = new QPushButton(QStringLiteral("浏览..."), page);
-  CB_ChgLocLink = new QCheckBox(QStringLiteral("指向已下载页面的绝对链接转换成相对链接"), page);
-  CB_ChgJScriptLink = new QCheckBox(QStringLiteral("也允许更改 Java Script 中的链接"), page);
-  CB_ChgExtLink = new QCheckBox(QStringLiteral("扩展那些指向没有下载的页面的链接"), page);
-  l->addWidget(new QLabel(QStringLiteral("目录"), page));
+  Button_Browse = new QPushButton(qtr("NewProjectWizard", "浏览..."), page);
+  CB_ChgLocLink =
+      new QCheckBox(qtr("NewProjectWizard", "指向已下载页面的绝对链接转换成相对链接"), page);
+  CB_ChgJScriptLink =
+      new QCheckBox(qtr("NewProjectWizard", "也允许更改 Java Script 中的链接"), page);
+  CB_ChgExtLink = new QCheckBox(qtr("NewProjectWizard", "扩展那些指向没有下载的页面的链接"), page);
+  l->addWidget(new QLabel(qtr("NewProjectWizard", "目录"), page));
   auto* row = new QHBoxLayout;
   row->addWidget(Edit_LocalPath, 1);
   row->addWidget(Button_Browse);
@@ -242,19 +249,19 @@ QWidget* TNewSpiderDlg::BuildLokal() {
 QWidget* TNewSpiderDlg::BuildLimitsHtdoc() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  CB_LevelLimit = new QCheckBox(QStringLiteral("层次数目限制为"), page);
+  CB_LevelLimit = new QCheckBox(qtr("NewProjectWizard", "层次数目限制为"), page);
   SEdit_MaxLevel = new QSpinBox(page);
   SEdit_MaxLevel->setRange(0, 30);
   auto* row = new QHBoxLayout;
   row->addWidget(CB_LevelLimit);
   row->addWidget(SEdit_MaxLevel);
-  row->addWidget(new QLabel(QStringLiteral("个层次"), page));
+  row->addWidget(new QLabel(qtr("NewProjectWizard", "个层次"), page));
   row->addStretch();
   l->addLayout(row);
   l->addSpacing(12);
   CB_LimitHtDocs = LimitCombo(8, page);
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("超文本文档"), CB_LimitHtDocs);
+  form->addRow(qtr("NewProjectWizard", "超文本文档"), CB_LimitHtDocs);
   l->addLayout(form);
   l->addStretch();
   connect(CB_LevelLimit, &QCheckBox::toggled, this, &TNewSpiderDlg::UpdateEnabling);
@@ -267,9 +274,9 @@ QWidget* TNewSpiderDlg::BuildLimitsEmbed() {
   CB_LimitIlImages = LimitCombo(9, page);
   CB_LimitEmbeded = LimitCombo(9, page);
   CB_LimitLinked = LimitCombo(9, page);
-  form->addRow(QStringLiteral("内嵌图像"), CB_LimitIlImages);
-  form->addRow(QStringLiteral("内嵌对象"), CB_LimitEmbeded);
-  form->addRow(QStringLiteral("对其它的参考"), CB_LimitLinked);
+  form->addRow(qtr("NewProjectWizard", "内嵌图像"), CB_LimitIlImages);
+  form->addRow(qtr("NewProjectWizard", "内嵌对象"), CB_LimitEmbeded);
+  form->addRow(qtr("NewProjectWizard", "对其它的参考"), CB_LimitLinked);
   return page;
 }
 
@@ -280,9 +287,9 @@ QWidget* TNewSpiderDlg::BuildList(bool positive) {
   list->setObjectName(positive ? QStringLiteral("ListBox_Positivlist")
                                : QStringLiteral("ListBox_Negativlist"));
   auto& buttons = positive ? PositivButtons : NegativButtons;
-  buttons = {new QPushButton(QStringLiteral("添加"), page),
-             new QPushButton(QStringLiteral("更改"), page),
-             new QPushButton(QStringLiteral("删除"), page)};
+  buttons = {new QPushButton(qtr("NewProjectWizard", "添加"), page),
+             new QPushButton(qtr("NewProjectWizard", "更改"), page),
+             new QPushButton(qtr("NewProjectWizard", "删除"), page)};
   auto* column = new QVBoxLayout;
   for (QPushButton* b : buttons)
     column->addWidget(b);
@@ -310,7 +317,7 @@ QWidget* TNewSpiderDlg::BuildList(bool positive) {
 QWidget* TNewSpiderDlg::BuildFertig() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  l->addWidget(new QLabel(QStringLiteral("选择 \"完成\" 按钮则创建这个新的方案:"), page));
+  l->addWidget(new QLabel(qtr("NewProjectWizard", "选择 \"完成\" 按钮则创建这个新的方案:"), page));
   Memo_Fertig = new QPlainTextEdit(page);
   Memo_Fertig->setObjectName(QStringLiteral("Memo_Fertig"));
   Memo_Fertig->setReadOnly(true);
@@ -410,7 +417,7 @@ void TNewSpiderDlg::Edit_LocalPathExit() {
 
 void TNewSpiderDlg::BrowseClick() {
   const QString dir = QFileDialog::getExistingDirectory(
-      this, QStringLiteral("选择一个文件夹来保存网站:"), Edit_LocalPath->text());
+      this, qtr("NewProjectWizard", "选择一个文件夹来保存网站:"), Edit_LocalPath->text());
   if (!dir.isEmpty()) Edit_LocalPath->setText(dir);
 }
 
@@ -587,44 +594,45 @@ QString TNewSpiderDlg::PageTitle() const {
 
 std::vector<std::string> TNewSpiderDlg::SummaryLines(const TrawlonixDefinition& def) {
   std::vector<std::string> out;
-  out.push_back(Format("方案: %s", def.ProjectName));
+  out.push_back(Format(translate("NewProjectWizard", "方案: %s"), def.ProjectName));
   out.push_back(std::string(def.ProjectName.size() + 8, '='));
   out.emplace_back();
-  out.push_back(Format("起始页面: %s", def.StartingUrl));
+  out.push_back(Format(translate("NewProjectWizard", "起始页面: %s"), def.StartingUrl));
   out.emplace_back();
   if (def.UsePwd) {
-    out.emplace_back("用这些登录数据登录:");
-    out.push_back(Format("名称: %s", def.Username));
-    out.push_back(Format("密码: %s", def.Password));
+    out.push_back(translate("NewProjectWizard", "用这些登录数据登录:"));
+    out.push_back(Format(translate("NewProjectWizard", "名称: %s"), def.Username));
+    out.push_back(Format(translate("NewProjectWizard", "密码: %s"), def.Password));
   } else {
-    out.emplace_back("不需要密码。");
+    out.push_back(translate("NewProjectWizard", "不需要密码。"));
   }
   out.emplace_back();
-  out.emplace_back("本地保存位置:");
+  out.push_back(translate("NewProjectWizard", "本地保存位置:"));
   out.push_back(def.LocalPath);
   if (def.ChgLocLink) {
-    out.emplace_back("- 指向已下载页面的绝对链接");
-    out.emplace_back("将转换成相对链接。");
+    out.push_back(translate("NewProjectWizard", "- 指向已下载页面的绝对链接"));
+    out.push_back(translate("NewProjectWizard", "将转换成相对链接。"));
   }
   if (def.ChgJScriptLink) {
-    out.emplace_back("- Java Script 中的链接也允许");
-    out.emplace_back("被更改。");
+    out.push_back(translate("NewProjectWizard", "- Java Script 中的链接也允许"));
+    out.push_back(translate("NewProjectWizard", "被更改。"));
   }
-  if (def.ChgExtLink) out.emplace_back("- 扩展指向那些没有被下载的页面的链接。");
+  if (def.ChgExtLink)
+    out.push_back(translate("NewProjectWizard", "- 扩展指向那些没有被下载的页面的链接。"));
   out.emplace_back();
   if (def.LevelLimit) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%d", static_cast<int>(def.MaxLevel));
-    out.push_back("层次数目限制为 " + std::string(buf) + " 个层次。");
+    out.push_back(TrArgs(translate("NewProjectWizard", "层次数目限制为 %1 个层次。"), {buf}));
   }
   auto mode = [](TLimitMode m) {
     const QStringList& texts = LimitModeTexts();
     return m < texts.size() ? S(texts.at(m)) : std::string();
   };
-  out.push_back(Format("超文本文档: %s。", mode(def.LimitHtDocs)));
-  out.push_back(Format("内嵌图像: %s。", mode(def.LimitIlImages)));
-  out.push_back(Format("内嵌对象: %s。", mode(def.LimitEmbeded)));
-  out.push_back(Format("对其它的参考: %s。", mode(def.LimitLinked)));
+  out.push_back(Format(translate("NewProjectWizard", "超文本文档: %s。"), mode(def.LimitHtDocs)));
+  out.push_back(Format(translate("NewProjectWizard", "内嵌图像: %s。"), mode(def.LimitIlImages)));
+  out.push_back(Format(translate("NewProjectWizard", "内嵌对象: %s。"), mode(def.LimitEmbeded)));
+  out.push_back(Format(translate("NewProjectWizard", "对其它的参考: %s。"), mode(def.LimitLinked)));
   return out;
 }
 

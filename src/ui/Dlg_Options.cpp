@@ -1,6 +1,7 @@
 #include "ui/Dlg_Options.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <cmath>
 
 #include "platform/SettingsStore.h"
+#include "settings/Language.h"
 #include "ui/Dlg_AddHTMLRec.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
@@ -56,7 +58,7 @@ constexpr int kTabHelp[] = {2088, 2087, 2086, 2089, 2085};
 
 TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TOptionsDlg"));
-  setWindowTitle(QStringLiteral("全局选项"));
+  setWindowTitle(qtr("Options", "全局选项"));
   auto* box = new QVBoxLayout(this);
   Tabs = new QTabWidget;
   // All five tabs stay in sight: the dialog is at least as wide as their
@@ -69,46 +71,46 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
   {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
-    auto* g1 = new QGroupBox(QStringLiteral("发送参考的页面"));
+    auto* g1 = new QGroupBox(qtr("Options", "发送参考的页面"));
     auto* l1 = new QVBoxLayout(g1);
-    CB_Reference = new QCheckBox(QStringLiteral("同时发送呼叫的页面"));
+    CB_Reference = new QCheckBox(qtr("Options", "同时发送呼叫的页面"));
     l1->addWidget(CB_Reference);
     v->addWidget(g1);
-    auto* g2 = new QGroupBox(QStringLiteral("同时进行的任务"));
+    auto* g2 = new QGroupBox(qtr("Options", "同时进行的任务"));
     auto* l2 = new QVBoxLayout(g2);
     Edit_MaxThreads = Spin(1, 64);
-    l2->addWidget(Row({new QLabel(QStringLiteral("最多")), Edit_MaxThreads,
-                       new QLabel(QStringLiteral("个文件同时下载"))}));
+    l2->addWidget(Row({new QLabel(qtr("Options", "最多")), Edit_MaxThreads,
+                       new QLabel(qtr("Options", "个文件同时下载"))}));
     v->addWidget(g2);
-    auto* g3 = new QGroupBox(QStringLiteral("暂停时间"));
+    auto* g3 = new QGroupBox(qtr("Options", "暂停时间"));
     auto* l3 = new QVBoxLayout(g3);
     Edit_Timeout = Spin(1, 240);
     Edit_Errcount = Spin(1, 64);
-    CB_RetryAll = new QCheckBox(QStringLiteral("遇到所有错误都重试下载"));
-    l3->addWidget(Row({new QLabel(QStringLiteral("下载文件的暂停时间")), Edit_Timeout,
-                       new QLabel(QStringLiteral("秒"))}));
-    l3->addWidget(Row({new QLabel(QStringLiteral("最多")), Edit_Errcount,
-                       new QLabel(QStringLiteral("次重试在暂停之后"))}));
+    CB_RetryAll = new QCheckBox(qtr("Options", "遇到所有错误都重试下载"));
+    l3->addWidget(Row({new QLabel(qtr("Options", "下载文件的暂停时间")), Edit_Timeout,
+                       new QLabel(qtr("Options", "秒"))}));
+    l3->addWidget(Row({new QLabel(qtr("Options", "最多")), Edit_Errcount,
+                       new QLabel(qtr("Options", "次重试在暂停之后"))}));
     l3->addWidget(CB_RetryAll);
     v->addWidget(g3);
     v->addStretch();
-    Tabs->addTab(page, QStringLiteral("下载"));
+    Tabs->addTab(page, qtr("Options", "下载"));
   }
   // "本地"
   {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
-    auto* g1 = new QGroupBox(QStringLiteral("默认文件"));
+    auto* g1 = new QGroupBox(qtr("Options", "默认文件"));
     auto* l1 = new QFormLayout(g1);
     Edit_IndexFileName = new QLineEdit;
-    l1->addRow(QStringLiteral("默认文件保存为"), Edit_IndexFileName);
+    l1->addRow(qtr("Options", "默认文件保存为"), Edit_IndexFileName);
     v->addWidget(g1);
     auto folder = [this, v](const QString& title, QLineEdit*& edit, const QString& note) {
       auto* g = new QGroupBox(title);
       auto* l = new QVBoxLayout(g);
       edit = new QLineEdit;
       edit->setMaxLength(256);
-      auto* browse = new QPushButton(QStringLiteral("浏览..."));
+      auto* browse = new QPushButton(qtr("Options", "浏览..."));
       auto* row = new QHBoxLayout;
       row->addWidget(edit, 1);
       row->addWidget(browse);
@@ -117,74 +119,85 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
       QLineEdit* target = edit;
       connect(browse, &QPushButton::clicked, this, [this, target] {
         const QString dir = QFileDialog::getExistingDirectory(
-            this, QStringLiteral("选择一个文件夹:"), target->text(),
+            this, qtr("Options", "选择一个文件夹:"), target->text(),
             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
         if (!dir.isEmpty()) target->setText(dir);
       });
       v->addWidget(g);
     };
-    folder(QStringLiteral("本地保存的预设值"), Edit_DefaultLocalPath,
-           QStringLiteral("该目录将在保存页面时自动被建议。"));
-    folder(QStringLiteral("方案文件的预设值"), Edit_DefaultProjectPath,
-           QStringLiteral("该目录将在保存方案文件时自动被建议。"));
+    folder(qtr("Options", "本地保存的预设值"), Edit_DefaultLocalPath,
+           qtr("Options", "该目录将在保存页面时自动被建议。"));
+    folder(qtr("Options", "方案文件的预设值"), Edit_DefaultProjectPath,
+           qtr("Options", "该目录将在保存方案文件时自动被建议。"));
+    auto* lang = new QGroupBox(qtr("Options", "界面语言"));
+    auto* ll = new QVBoxLayout(lang);
+    CB_Language = new QComboBox;
+    CB_Language->setObjectName(QStringLiteral("CB_Language"));
+    CB_Language->addItem(qtr("Options", "跟随系统的区域设置"), QString());
+    CB_Language->addItem(QStringLiteral("English"), QStringLiteral("en"));
+    CB_Language->addItem(QStringLiteral("中文"), QStringLiteral("zh"));
+    ll->addWidget(CB_Language);
+    ll->addWidget(Note(qtr("Options", "更改将在下次启动程序时生效。")));
+    v->addWidget(lang);
     v->addStretch();
-    Tabs->addTab(page, QStringLiteral("本地"));
+    Tabs->addTab(page, qtr("Options", "本地"));
   }
   // "代理"
   {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
     v->addWidget(
-        Note(QStringLiteral("在这里您可以指定一个代理服务器，以后所有的 HTTP 访问都经过它。")));
-    CB_UseProxy = new QCheckBox(QStringLiteral("通过代理服务器访问 HTTP"));
+        Note(qtr("Options", "在这里您可以指定一个代理服务器，以后所有的 HTTP 访问都经过它。")));
+    CB_UseProxy = new QCheckBox(qtr("Options", "通过代理服务器访问 HTTP"));
     v->addWidget(CB_UseProxy);
-    auto* g = new QGroupBox(QStringLiteral("设置"));
+    auto* g = new QGroupBox(qtr("Options", "设置"));
     auto* f = new QFormLayout(g);
     Edit_ProxyServer = new QLineEdit;
     Edit_ProxyPort = Spin(0, 65000);
     Edit_ProxyUsername = new QLineEdit;
     Edit_ProxyPassword = new QLineEdit;
     Edit_ProxyPassword->setEchoMode(QLineEdit::Password);
-    const std::pair<const char*, QWidget*> rows[] = {{"代理服务器", Edit_ProxyServer},
-                                                     {"端口", Edit_ProxyPort},
-                                                     {"用户名", Edit_ProxyUsername},
-                                                     {"密码", Edit_ProxyPassword}};
+    const std::pair<const char*, QWidget*> rows[] = {
+        {QT_TRANSLATE_NOOP("Options", "代理服务器"), Edit_ProxyServer},
+        {QT_TRANSLATE_NOOP("Options", "端口"), Edit_ProxyPort},
+        {QT_TRANSLATE_NOOP("Options", "用户名"), Edit_ProxyUsername},
+        {QT_TRANSLATE_NOOP("Options", "密码"), Edit_ProxyPassword}};
     for (const auto& [text, w] : rows) {
-      auto* label = new QLabel(QString::fromUtf8(text));
+      auto* label = new QLabel(QtrText("Options", text));
       label->setBuddy(w);
       proxyLabels_.append(label);
       f->addRow(label, w);
     }
     v->addWidget(g);
     v->addStretch();
-    Tabs->addTab(page, QStringLiteral("代理"));
+    Tabs->addTab(page, qtr("Options", "代理"));
     connect(CB_UseProxy, &QCheckBox::toggled, this, [this] { CB_UseProxyClick(); });
   }
   // "记录日志"
   {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
-    v->addWidget(Note(QStringLiteral("在这里您可以设置如何对 Trawlonix 的操作进行日志记录。")));
-    auto* g1 = new QGroupBox(QStringLiteral("日志文件"));
+    v->addWidget(Note(qtr("Options", "在这里您可以设置如何对 Trawlonix 的操作进行日志记录。")));
+    auto* g1 = new QGroupBox(qtr("Options", "日志文件"));
     auto* l1 = new QVBoxLayout(g1);
-    CB_LogFile = new QCheckBox(QStringLiteral("创建日志文件"));
-    CB_AppendLogFile = new QCheckBox(QStringLiteral("只附加到现有的日志文件"));
+    CB_LogFile = new QCheckBox(qtr("Options", "创建日志文件"));
+    CB_AppendLogFile = new QCheckBox(qtr("Options", "只附加到现有的日志文件"));
     l1->addWidget(CB_LogFile);
     l1->addWidget(CB_AppendLogFile);
     v->addWidget(g1);
-    auto* g2 = new QGroupBox(QStringLiteral("操作窗口"));
+    auto* g2 = new QGroupBox(qtr("Options", "操作窗口"));
     auto* l2 = new QVBoxLayout(g2);
     Edit_LogLines = Spin(10, 500);
-    l2->addWidget(Row({new QLabel(QStringLiteral("在操作窗口中显示最后的")), Edit_LogLines,
-                       new QLabel(QStringLiteral("行"))}));
+    l2->addWidget(Row({new QLabel(qtr("Options", "在操作窗口中显示最后的")), Edit_LogLines,
+                       new QLabel(qtr("Options", "行"))}));
     v->addWidget(g2);
-    auto* g3 = new QGroupBox(QStringLiteral("链接结构"));
+    auto* g3 = new QGroupBox(qtr("Options", "链接结构"));
     auto* l3 = new QVBoxLayout(g3);
-    CB_ShowLinkStructure = new QCheckBox(QStringLiteral("在下载的时候同时整理链接结构"));
+    CB_ShowLinkStructure = new QCheckBox(qtr("Options", "在下载的时候同时整理链接结构"));
     l3->addWidget(CB_ShowLinkStructure);
     v->addWidget(g3);
     v->addStretch();
-    Tabs->addTab(page, QStringLiteral("记录日志"));
+    Tabs->addTab(page, qtr("Options", "记录日志"));
     connect(CB_LogFile, &QCheckBox::toggled, this, [this] { CB_LogFileClick(); });
   }
   // "HTML 识别"
@@ -192,22 +205,22 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
     auto* page = new QWidget;
     auto* v = new QVBoxLayout(page);
     v->addWidget(
-        Note(QStringLiteral("请您在这里指定一个文件扩展名列表，这些文件将作为超文本文档处理。")));
+        Note(qtr("Options", "请您在这里指定一个文件扩展名列表，这些文件将作为超文本文档处理。")));
     CLB_HTMLRec = new QTreeWidget;
     CLB_HTMLRec->setColumnCount(2);
-    CLB_HTMLRec->setHeaderLabels({QStringLiteral("扩展名"), QStringLiteral("描述")});
+    CLB_HTMLRec->setHeaderLabels({qtr("Options", "扩展名"), qtr("Options", "描述")});
     CLB_HTMLRec->setRootIsDecorated(false);
     CLB_HTMLRec->setSelectionMode(QAbstractItemView::SingleSelection);
     CLB_HTMLRec->header()->resizeSection(0, 110);
     v->addWidget(CLB_HTMLRec, 1);
     auto* buttons = new QHBoxLayout;
-    Btn_AddRec = new QPushButton(QStringLiteral("添加条目"));
-    Btn_DelRec = new QPushButton(QStringLiteral("删除条目"));
+    Btn_AddRec = new QPushButton(qtr("Options", "添加条目"));
+    Btn_DelRec = new QPushButton(qtr("Options", "删除条目"));
     buttons->addStretch();
     buttons->addWidget(Btn_AddRec);
     buttons->addWidget(Btn_DelRec);
     v->addLayout(buttons);
-    Tabs->addTab(page, QStringLiteral("HTML 识别"));
+    Tabs->addTab(page, qtr("Options", "HTML 识别"));
     connect(CLB_HTMLRec, &QTreeWidget::itemClicked, this, [this] { CLB_HTMLRecClick(); });
     connect(CLB_HTMLRec, &QTreeWidget::currentItemChanged, this, [this] { CLB_HTMLRecClick(); });
     connect(Btn_AddRec, &QPushButton::clicked, this, [this] { AddRecClick(); });
@@ -215,9 +228,9 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
   }
 
   auto* buttons = new QHBoxLayout;
-  auto* help = new QPushButton(QStringLiteral("帮助"));
-  auto* cancel = new QPushButton(QStringLiteral("取消"));
-  auto* ok = new QPushButton(QStringLiteral("确定"));
+  auto* help = new QPushButton(qtr("Options", "帮助"));
+  auto* cancel = new QPushButton(qtr("Options", "取消"));
+  auto* ok = new QPushButton(qtr("Options", "确定"));
   ok->setDefault(true);
   connect(help, &QPushButton::clicked, this,
           [this] { ui::ShowHelpContext(QStringLiteral("txhelp"), CurrentHelpContext()); });
@@ -244,7 +257,9 @@ void TOptionsDlg::AppendRow(const THTMLRecRow& row) {
   const auto tab = text.find('\t');
   auto* item = new QTreeWidgetItem(CLB_HTMLRec);
   item->setText(0, Q(text.substr(0, tab)));
-  item->setText(1, tab == std::string::npos ? QString() : Q(text.substr(tab + 1)));
+  // The built-in rows' descriptions are catalog texts; user rows show theirs.
+  item->setText(
+      1, tab == std::string::npos ? QString() : QtrText("Settings", text.substr(tab + 1).c_str()));
   item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
   item->setCheckState(0, row.Checked ? Qt::Checked : Qt::Unchecked);
 }
@@ -267,6 +282,7 @@ void TOptionsDlg::PutControls() {
   Edit_IndexFileName->setText(Q(o.IndexFileName));
   Edit_DefaultLocalPath->setText(Q(o.DefaultLocalPath));
   Edit_DefaultProjectPath->setText(Q(o.DefaultProjectPath));
+  CB_Language->setCurrentIndex(std::max(0, CB_Language->findData(Q(o.Language))));
   CB_UseProxy->setChecked(o.UseProxy);
   Edit_ProxyServer->setText(Q(o.ProxyServer));
   Edit_ProxyPort->setValue(std::clamp(o.ProxyPort, 0, 65000));
@@ -300,6 +316,7 @@ void TOptionsDlg::TakeControls() {
   o.ErrorCount = Edit_Errcount->value();
   o.RetryAll = CB_RetryAll->isChecked();
   o.IndexFileName = S(Edit_IndexFileName->text());
+  o.Language = S(CB_Language->currentData().toString());
   o.DefaultLocalPath = S(Edit_DefaultLocalPath->text());
   o.DefaultProjectPath = S(Edit_DefaultProjectPath->text());
   o.UseProxy = CB_UseProxy->isChecked();
@@ -379,7 +396,7 @@ void TOptionsDlg::CLB_HTMLRecClick() {
 }
 
 void TOptionsDlg::AddRecClick() {
-  AddHTMLRecDlg->setWindowTitle(QStringLiteral("新的文件扩展名将作为 HTML/文本识别"));
+  AddHTMLRecDlg->setWindowTitle(qtr("Options", "新的文件扩展名将作为 HTML/文本识别"));
   AddHTMLRecDlg->Prepare();
   if (AddHTMLRecDlg->exec() != QDialog::Accepted) return;
   THTMLRecRow row;
@@ -393,7 +410,7 @@ void TOptionsDlg::DelRecClick() {
   QTreeWidgetItem* cur = CLB_HTMLRec->currentItem();
   const int row = cur ? CLB_HTMLRec->indexOfTopLevelItem(cur) : -1;
   if (row < TOptions::kBuiltInRows) return;
-  if (!ui::ConfirmYesNo(this, QStringLiteral("您肯定想要删除选定的条目吗？"))) return;
+  if (!ui::ConfirmYesNo(this, qtr("Options", "您肯定想要删除选定的条目吗？"))) return;
   delete CLB_HTMLRec->takeTopLevelItem(row);
   const int count = CLB_HTMLRec->topLevelItemCount();
   CLB_HTMLRec->setCurrentItem(CLB_HTMLRec->topLevelItem(std::min(row, count - 1)));

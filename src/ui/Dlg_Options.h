@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -57,6 +58,7 @@ class TOptionsDlg : public QDialog {
   QLineEdit* Edit_IndexFileName;
   QLineEdit* Edit_DefaultLocalPath;
   QLineEdit* Edit_DefaultProjectPath;
+  QComboBox* CB_Language;  // follow the locale, English, Chinese
   QCheckBox* CB_UseProxy;
   QLineEdit* Edit_ProxyServer;
   QSpinBox* Edit_ProxyPort;

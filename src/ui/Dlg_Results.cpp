@@ -1,4 +1,5 @@
 #include "ui/Dlg_Results.h"
+#include "settings/Language.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -9,7 +10,7 @@ namespace trawlonix {
 
 TResultsDlg::TResultsDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TResultsDlg"));
-  setWindowTitle(QStringLiteral("方案结果"));
+  setWindowTitle(qtr("Results", "方案结果"));
   auto* grid = new QGridLayout;
   int row = 0;
   auto value = [&](const QString& caption, int indent) {
@@ -21,19 +22,19 @@ TResultsDlg::TResultsDlg(QWidget* parent) : QDialog(parent) {
     ++row;
     return v;
   };
-  grid->addWidget(new QLabel(QStringLiteral("状态:")), row, 0);
+  grid->addWidget(new QLabel(qtr("Results", "状态:")), row, 0);
   Show_Status = new QLabel;
   Show_Status->setStyleSheet(QStringLiteral("font-weight: bold"));
   grid->addWidget(Show_Status, row, 1, 1, 2);
   ++row;
-  Show_KBRecv = value(QStringLiteral("KB 已接收"), 0);
-  Show_FilesInQueue = value(QStringLiteral("个文件(总共)"), 0);
-  Show_HTDocsInQueue = value(QStringLiteral("个是 HTML 文档"), 1);
-  Show_FilesLoaded = value(QStringLiteral("个文件被接收"), 0);
-  Show_HTDocsLoaded = value(QStringLiteral("个是 HTML 文档"), 1);
-  Show_FilesChecked = value(QStringLiteral("个文件被检查"), 0);
-  Show_HTDocsChecked = value(QStringLiteral("个是 HTML 文档"), 1);
-  auto* ok = new QPushButton(QStringLiteral("确定(&O)"));
+  Show_KBRecv = value(qtr("Results", "KB 已接收"), 0);
+  Show_FilesInQueue = value(qtr("Results", "个文件(总共)"), 0);
+  Show_HTDocsInQueue = value(qtr("Results", "个是 HTML 文档"), 1);
+  Show_FilesLoaded = value(qtr("Results", "个文件被接收"), 0);
+  Show_HTDocsLoaded = value(qtr("Results", "个是 HTML 文档"), 1);
+  Show_FilesChecked = value(qtr("Results", "个文件被检查"), 0);
+  Show_HTDocsChecked = value(qtr("Results", "个是 HTML 文档"), 1);
+  auto* ok = new QPushButton(qtr("Results", "确定(&O)"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   auto* box = new QVBoxLayout(this);

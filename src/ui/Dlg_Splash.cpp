@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "settings/Language.h"
 #include "ui/TxIcons.h"
 
 namespace trawlonix {
@@ -25,7 +26,7 @@ TSplashDlg::TSplashDlg(QWidget* parent) : QDialog(parent) {
   title->setFont(f);
   title->setAlignment(Qt::AlignCenter);
   box->addWidget(title);
-  Version_Label = new QLabel(QStringLiteral("版本: %1.%2 构建: %3")
+  Version_Label = new QLabel(qtr("Splash", "版本: %1.%2 构建: %3")
                                  .arg(kVersionMajor)
                                  .arg(kVersionMinor)
                                  .arg(kVersionBuild));
@@ -38,7 +39,7 @@ TSplashDlg::TSplashDlg(QWidget* parent) : QDialog(parent) {
   connect(URLLabel, &QLabel::linkActivated, this,
           [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
   box->addWidget(URLLabel);
-  auto* ok = new QPushButton(QStringLiteral("确定"));
+  auto* ok = new QPushButton(qtr("Splash", "确定"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   box->addWidget(ok, 0, Qt::AlignHCenter);

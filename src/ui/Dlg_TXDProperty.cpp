@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "model/ProjectSetup.h"
+#include "settings/Language.h"
 #include "ui/Dlg_AddHTMLRec.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/Dlg_NewSpider.h"
@@ -53,20 +54,20 @@ bool DefaultAskExtension(QWidget* parent, const QString& caption, QString& ext, 
 
 TTXDPropertyDlg::TTXDPropertyDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TTXDPropertyDlg"));
-  setWindowTitle(QStringLiteral("Trawlonix 方案属性"));
+  setWindowTitle(qtr("ProjectProperties", "Trawlonix 方案属性"));
   Tabs = new QTabWidget(this);
-  Tabs->addTab(BuildGeneral(), QStringLiteral("常规"));
-  Tabs->addTab(BuildPassword(), QStringLiteral("密码"));
-  Tabs->addTab(BuildActions(), QStringLiteral("操作"));
-  Tabs->addTab(BuildLocal(), QStringLiteral("本地"));
-  Tabs->addTab(BuildLimits(), QStringLiteral("限制"));
-  Tabs->addTab(BuildList(true), QStringLiteral("正列表"));
-  Tabs->addTab(BuildList(false), QStringLiteral("负列表"));
-  Tabs->addTab(BuildRename(), QStringLiteral("重命名"));
+  Tabs->addTab(BuildGeneral(), qtr("ProjectProperties", "常规"));
+  Tabs->addTab(BuildPassword(), qtr("ProjectProperties", "密码"));
+  Tabs->addTab(BuildActions(), qtr("ProjectProperties", "操作"));
+  Tabs->addTab(BuildLocal(), qtr("ProjectProperties", "本地"));
+  Tabs->addTab(BuildLimits(), qtr("ProjectProperties", "限制"));
+  Tabs->addTab(BuildList(true), qtr("ProjectProperties", "正列表"));
+  Tabs->addTab(BuildList(false), qtr("ProjectProperties", "负列表"));
+  Tabs->addTab(BuildRename(), qtr("ProjectProperties", "重命名"));
 
-  Button_Help = new QPushButton(QStringLiteral("帮助"), this);
-  Button_Cancel = new QPushButton(QStringLiteral("取消"), this);
-  Button_OK = new QPushButton(QStringLiteral("确定"), this);
+  Button_Help = new QPushButton(qtr("ProjectProperties", "帮助"), this);
+  Button_Cancel = new QPushButton(qtr("ProjectProperties", "取消"), this);
+  Button_OK = new QPushButton(qtr("ProjectProperties", "确定"), this);
   Button_OK->setDefault(true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(Button_Help);
@@ -100,26 +101,27 @@ QWidget* TTXDPropertyDlg::BuildGeneral() {
   Edit_StartingURL->setMaxLength(1024);
   Edit_ProjectName = new QLineEdit(page);
   LimitFieldBytes(Edit_ProjectName, 128);
-  form->addRow(QStringLiteral("起始 URL"), Edit_StartingURL);
-  form->addRow(QStringLiteral("方案名称"), Edit_ProjectName);
-  CB_LevelLimit = new QCheckBox(QStringLiteral("层次数目限制为"), page);
+  form->addRow(qtr("ProjectProperties", "起始 URL"), Edit_StartingURL);
+  form->addRow(qtr("ProjectProperties", "方案名称"), Edit_ProjectName);
+  CB_LevelLimit = new QCheckBox(qtr("ProjectProperties", "层次数目限制为"), page);
   SEdit_MaxLevel = new QSpinBox(page);
   SEdit_MaxLevel->setRange(0, 30);
   auto* row = new QHBoxLayout;
   row->addWidget(SEdit_MaxLevel);
-  row->addWidget(new QLabel(QStringLiteral("个层次"), page));
+  row->addWidget(new QLabel(qtr("ProjectProperties", "个层次"), page));
   row->addStretch();
   form->addRow(CB_LevelLimit, row);
   CB_StrictUrl = new QComboBox(page);
-  CB_StrictUrl->addItems({QStringLiteral("是文件"), QStringLiteral("是误写的目录")});
-  form->addRow(QStringLiteral("不带点的文件名"), CB_StrictUrl);
+  CB_StrictUrl->addItems(
+      {qtr("ProjectProperties", "是文件"), qtr("ProjectProperties", "是误写的目录")});
+  form->addRow(qtr("ProjectProperties", "不带点的文件名"), CB_StrictUrl);
   connect(CB_LevelLimit, &QCheckBox::toggled, this, &TTXDPropertyDlg::UpdateEnabling);
   return page;
 }
 
 QWidget* TTXDPropertyDlg::BuildPassword() {
-  QWidget* page = BuildPasswordPage(QStringLiteral("在服务器那里用这些用户数据登录:"), CB_UsePwd,
-                                    Edit_Username, Edit_Password);
+  QWidget* page = BuildPasswordPage(qtr("ProjectProperties", "在服务器那里用这些用户数据登录:"),
+                                    CB_UsePwd, Edit_Username, Edit_Password);
   connect(CB_UsePwd, &QCheckBox::toggled, this, &TTXDPropertyDlg::UpdateEnabling);
   return page;
 }
@@ -134,22 +136,23 @@ QWidget* TTXDPropertyDlg::BuildActions() {
 QWidget* TTXDPropertyDlg::BuildLocal() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  auto* intro =
-      new QLabel(QStringLiteral("请您指定一个目录以便在它下面建立将要下载的网站结构。"), page);
+  auto* intro = new QLabel(
+      qtr("ProjectProperties", "请您指定一个目录以便在它下面建立将要下载的网站结构。"), page);
   intro->setWordWrap(true);
   l->addWidget(intro);
   Edit_LocalPath = new QLineEdit(page);
   LimitFieldBytes(Edit_LocalPath, 255);
-  auto* browse = new QPushButton(QStringLiteral("浏览..."), page);
+  auto* browse = new QPushButton(qtr("ProjectProperties", "浏览..."), page);
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(QStringLiteral("目标目录"), page));
+  row->addWidget(new QLabel(qtr("ProjectProperties", "目标目录"), page));
   row->addWidget(Edit_LocalPath, 1);
   row->addWidget(browse);
   l->addLayout(row);
-  CB_ChgLocLink = new QCheckBox(QStringLiteral("指向已下载页面的绝对链接转换成相对链接"), page);
-  CB_ChgExtLink = new QCheckBox(QStringLiteral("扩展那些指向没有下载的页面的链接"), page);
+  CB_ChgLocLink =
+      new QCheckBox(qtr("ProjectProperties", "指向已下载页面的绝对链接转换成相对链接"), page);
+  CB_ChgExtLink = new QCheckBox(qtr("ProjectProperties", "扩展那些指向没有下载的页面的链接"), page);
   CB_ChgJScriptLink =
-      new QCheckBox(QStringLiteral("也允许更改 Java Script 中的链接(小心！)"), page);
+      new QCheckBox(qtr("ProjectProperties", "也允许更改 Java Script 中的链接(小心！)"), page);
   l->addWidget(CB_ChgLocLink);
   auto* indent = new QHBoxLayout;
   indent->addSpacing(20);
@@ -160,7 +163,7 @@ QWidget* TTXDPropertyDlg::BuildLocal() {
   connect(CB_ChgLocLink, &QCheckBox::toggled, this, &TTXDPropertyDlg::UpdateEnabling);
   connect(browse, &QPushButton::clicked, this, [this] {
     const QString dir = QFileDialog::getExistingDirectory(
-        this, QStringLiteral("选择一个文件夹来保存网站:"), Edit_LocalPath->text());
+        this, qtr("ProjectProperties", "选择一个文件夹来保存网站:"), Edit_LocalPath->text());
     if (!dir.isEmpty()) Edit_LocalPath->setText(dir);
   });
   return page;
@@ -169,8 +172,10 @@ QWidget* TTXDPropertyDlg::BuildLocal() {
 QWidget* TTXDPropertyDlg::BuildLimits() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  auto* intro = new QLabel(
-      QStringLiteral("在这里您可以设定一些限制给 Trawlonix 使它只允许从某些区域下载文档。"), page);
+  auto* intro =
+      new QLabel(qtr("ProjectProperties",
+                     "在这里您可以设定一些限制给 Trawlonix 使它只允许从某些区域下载文档。"),
+                 page);
   intro->setWordWrap(true);
   l->addWidget(intro);
   CB_LimitHtDocs = LimitCombo(8, page);
@@ -178,10 +183,10 @@ QWidget* TTXDPropertyDlg::BuildLimits() {
   CB_LimitEmbeded = LimitCombo(9, page);
   CB_LimitLinked = LimitCombo(9, page);
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("超文本文档"), CB_LimitHtDocs);
-  form->addRow(QStringLiteral("内嵌图像"), CB_LimitIlImages);
-  form->addRow(QStringLiteral("内嵌对象"), CB_LimitEmbeded);
-  form->addRow(QStringLiteral("对其它的参考"), CB_LimitLinked);
+  form->addRow(qtr("ProjectProperties", "超文本文档"), CB_LimitHtDocs);
+  form->addRow(qtr("ProjectProperties", "内嵌图像"), CB_LimitIlImages);
+  form->addRow(qtr("ProjectProperties", "内嵌对象"), CB_LimitEmbeded);
+  form->addRow(qtr("ProjectProperties", "对其它的参考"), CB_LimitLinked);
   l->addLayout(form);
   l->addStretch();
   return page;
@@ -192,9 +197,9 @@ QWidget* TTXDPropertyDlg::BuildList(bool positive) {
   auto* l = new QHBoxLayout(page);
   auto* list = new QListWidget(page);
   auto& buttons = positive ? PositivButtons : NegativButtons;
-  buttons = {new QPushButton(QStringLiteral("添加"), page),
-             new QPushButton(QStringLiteral("删除"), page),
-             new QPushButton(QStringLiteral("更改"), page)};
+  buttons = {new QPushButton(qtr("ProjectProperties", "添加"), page),
+             new QPushButton(qtr("ProjectProperties", "删除"), page),
+             new QPushButton(qtr("ProjectProperties", "更改"), page)};
   auto* column = new QVBoxLayout;
   for (QPushButton* b : buttons)
     column->addWidget(b);
@@ -220,14 +225,16 @@ QWidget* TTXDPropertyDlg::BuildList(bool positive) {
 QWidget* TTXDPropertyDlg::BuildRename() {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  l->addWidget(new QLabel(QStringLiteral("将 \".html\" 附加到有下列扩展名的文件名后面:"), page));
+  l->addWidget(
+      new QLabel(qtr("ProjectProperties", "将 \".html\" 附加到有下列扩展名的文件名后面:"), page));
   CLB_HTMLRen = new QTreeWidget(page);
   CLB_HTMLRen->setObjectName(QStringLiteral("CLB_HTMLRen"));
   CLB_HTMLRen->setRootIsDecorated(false);
-  CLB_HTMLRen->setHeaderLabels({QStringLiteral("扩展名"), QStringLiteral("描述")});
+  CLB_HTMLRen->setHeaderLabels(
+      {qtr("ProjectProperties", "扩展名"), qtr("ProjectProperties", "描述")});
   CLB_HTMLRen->header()->resizeSection(0, 120);
-  Button_AddRen = new QPushButton(QStringLiteral("添加条目"), page);
-  Button_DeleteRen = new QPushButton(QStringLiteral("删除条目"), page);
+  Button_AddRen = new QPushButton(qtr("ProjectProperties", "添加条目"), page);
+  Button_DeleteRen = new QPushButton(qtr("ProjectProperties", "删除条目"), page);
   auto* row = new QHBoxLayout;
   row->addWidget(CLB_HTMLRen, 1);
   auto* column = new QVBoxLayout;
@@ -236,8 +243,8 @@ QWidget* TTXDPropertyDlg::BuildRename() {
   column->addStretch();
   row->addLayout(column);
   l->addLayout(row, 1);
-  CB_OnlyRenameSkriptURL =
-      new QCheckBox(QStringLiteral("只有在可识别的脚本呼叫(URL 包含 \"?\")时才更改"), page);
+  CB_OnlyRenameSkriptURL = new QCheckBox(
+      qtr("ProjectProperties", "只有在可识别的脚本呼叫(URL 包含 \"?\")时才更改"), page);
   l->addWidget(CB_OnlyRenameSkriptURL);
   connect(Button_AddRen, &QPushButton::clicked, this, &TTXDPropertyDlg::AddRenameRowClick);
   connect(Button_DeleteRen, &QPushButton::clicked, this, &TTXDPropertyDlg::DeleteRenameRowClick);
@@ -283,7 +290,8 @@ QString TTXDPropertyDlg::RenameRowText(const QTreeWidgetItem* row) {
 void TTXDPropertyDlg::AddRenameRowClick() {
   QString ext;
   QString desc;
-  if (!AskExtension || !AskExtension(QStringLiteral("新的文件扩展名将重命名为 .html"), ext, desc)) {
+  if (!AskExtension ||
+      !AskExtension(qtr("ProjectProperties", "新的文件扩展名将重命名为 .html"), ext, desc)) {
     return;
   }
   AddRenameRow(ext.trimmed().toLower(), desc.trimmed(), false);
@@ -293,8 +301,9 @@ void TTXDPropertyDlg::DeleteRenameRowClick() {
   QTreeWidgetItem* current = CLB_HTMLRen->currentItem();
   const int row = current != nullptr ? CLB_HTMLRen->indexOfTopLevelItem(current) : -1;
   if (row < kBuiltInRenameRows) return;
-  if (!ui::ConfirmYesNo(this,
-                        QStringLiteral("您真的想要删除条目 %1 吗？").arg(RenameRowText(current)))) {
+  if (!ui::ConfirmYesNo(
+          this,
+          qtr("ProjectProperties", "您真的想要删除条目 %1 吗？").arg(RenameRowText(current)))) {
     return;
   }
   delete CLB_HTMLRen->takeTopLevelItem(row);
@@ -333,8 +342,8 @@ void TTXDPropertyDlg::FillFrom(const TrawlonixDefinition& def) {
   UpdateListButtons(false);
 
   CLB_HTMLRen->clear();
-  AddRenameRow(QStringLiteral("dll"), QStringLiteral("动态连接库文件"), false);
-  AddRenameRow(QStringLiteral("exe"), QStringLiteral("可执行应用程序"), false);
+  AddRenameRow(QStringLiteral("dll"), qtr("ProjectProperties", "动态连接库文件"), false);
+  AddRenameRow(QStringLiteral("exe"), qtr("ProjectProperties", "可执行应用程序"), false);
   if (def.HTMLRenList) {
     for (const std::string& e : *def.HTMLRenList) {
       const QString ext = Q(e).toLower();

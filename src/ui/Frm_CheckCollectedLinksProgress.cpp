@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/Translate.h"
+#include "settings/Language.h"
 #include "ui/TxMessages.h"
 #include "ui/TxStatusBar.h"
 
@@ -17,14 +19,14 @@ namespace trawlonix {
 TCheckCollectedLinksProgress::TCheckCollectedLinksProgress(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName(QStringLiteral("TCheckCollectedLinksProgress"));
-  setWindowTitle(QStringLiteral("正在检查收集的链接..."));
+  setWindowTitle(qtr("CheckProgress", "正在检查收集的链接..."));
   setModal(true);
-  Label = new QLabel(QStringLiteral("正在检查收集的链接..."), this);
+  Label = new QLabel(qtr("CheckProgress", "正在检查收集的链接..."), this);
   PB = new QProgressBar(this);
   PB->setRange(0, 0);
   PB->setTextVisible(false);
   PB->setMinimumWidth(320);
-  Button_Cancel = new QPushButton(QStringLiteral("取消(&A)"), this);
+  Button_Cancel = new QPushButton(qtr("CheckProgress", "取消(&A)"), this);
   auto* row = new QHBoxLayout;
   row->addStretch();
   row->addWidget(Button_Cancel);
@@ -39,7 +41,9 @@ TCheckCollectedLinksProgress::TCheckCollectedLinksProgress(QWidget* parent)
 }
 
 QString TCheckCollectedLinksProgress::ProgressText(int done, int toCheck) {
-  return QStringLiteral("%1 个链接（总共 %2 个需要检查）已经处理完了。").arg(done).arg(toCheck);
+  return qtr("CheckProgress", "%1 个链接（总共 %2 个需要检查）已经处理完了。")
+      .arg(done)
+      .arg(toCheck);
 }
 
 void TCheckCollectedLinksProgress::CancelButtonClick() {
@@ -90,14 +94,14 @@ void TCheckCollectedLinksProgress::CheckProgress(int done, int toCheck) {
 
 void TCheckCollectedLinksProgress::StopLinkCheck() {
   if (abortRequested_ || !active_) return;
-  if (hooks_.Log) hooks_.Log("正在中断过程...");
+  if (hooks_.Log) hooks_.Log(translate("LinkCheck", "正在中断过程..."));
   abortRequested_ = true;
   if (hooks_.Abort) hooks_.Abort();
 }
 
 void TCheckCollectedLinksProgress::CheckFinished() {
   if (!active_) return;
-  if (abortRequested_ && hooks_.Log) hooks_.Log("所有过程被中断");
+  if (abortRequested_ && hooks_.Log) hooks_.Log(translate("LinkCheck", "所有过程被中断"));
   abortRequested_ = false;
   active_ = false;
   if (statusBar_ != nullptr) {
@@ -105,7 +109,7 @@ void TCheckCollectedLinksProgress::CheckFinished() {
     statusBar_->SetPanels();
   }
   done(QDialog::Accepted);
-  ui::InfoBox(parentWidget(), QStringLiteral("所有链接的检查已经完成。"));
+  ui::InfoBox(parentWidget(), qtr("CheckProgress", "所有链接的检查已经完成。"));
 }
 
 }  // namespace trawlonix

@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "settings/Language.h"
 #include "ui/TxIcons.h"
 
 namespace trawlonix {
@@ -22,7 +23,7 @@ constexpr int kPanelWidth = 440;
 
 TInfoForm::TInfoForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("TInfoForm"));
-  setWindowTitle(QStringLiteral("下载线程的状态:"));
+  setWindowTitle(qtr("SlotWindow", "下载线程的状态:"));
   setWindowIcon(ui::AppIcon());
   auto* box = new QVBoxLayout(this);
   box->setContentsMargins(0, 0, 0, 0);
@@ -30,7 +31,7 @@ TInfoForm::TInfoForm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowS
   top_ = new QWidget;
   auto* tl = new QHBoxLayout(top_);
   tl->setContentsMargins(4, 4, 4, 4);
-  CloseButton = new QPushButton(QStringLiteral("关闭(&S)"));
+  CloseButton = new QPushButton(qtr("SlotWindow", "关闭(&S)"));
   connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
   tl->addWidget(CloseButton);
   tl->addStretch();

@@ -19,6 +19,7 @@
 
 #include "engine/RunControl.h"
 #include "platform/SettingsStore.h"
+#include "settings/Language.h"
 #include "ui/BrowserIcon.h"
 #include "ui/Dlg_CheckColLinks.h"
 #include "ui/Dlg_Continue.h"
@@ -136,22 +137,23 @@ void TTrawlonixMainForm::BuildViews() {
   auto* noteBox = new QVBoxLayout(LinkTree->viewport());
   noteBox->addWidget(linkTreeNote_, 0, Qt::AlignTop);
   TreePages = new QTabWidget;
-  TreePages->addTab(DirTree, QStringLiteral("目录结构"));
-  TreePages->addTab(LinkTree, QStringLiteral("链接结构"));
+  TreePages->addTab(DirTree, qtr("MainWindow", "目录结构"));
+  TreePages->addTab(LinkTree, qtr("MainWindow", "链接结构"));
 
-  LV_CollectedLinks = MakeReportList({QStringLiteral("URL"), QStringLiteral("参考文本"),
-                                      QStringLiteral("第一次出现"), QStringLiteral("测试结果")});
+  LV_CollectedLinks =
+      MakeReportList({QStringLiteral("URL"), qtr("MainWindow", "参考文本"),
+                      qtr("MainWindow", "第一次出现"), qtr("MainWindow", "测试结果")});
   LV_CollectedLinks->setObjectName(QStringLiteral("LV_CollectedLinks"));
-  LV_CollectedEMails = MakeReportList(
-      {QStringLiteral("电邮地址"), QStringLiteral("参考文本"), QStringLiteral("第一次出现")});
+  LV_CollectedEMails = MakeReportList({qtr("MainWindow", "电邮地址"), qtr("MainWindow", "参考文本"),
+                                       qtr("MainWindow", "第一次出现")});
   LV_CollectedEMails->setObjectName(QStringLiteral("LV_CollectedEMails"));
   LV_BrokenLinks = MakeReportList(
-      {QStringLiteral("URL"), QStringLiteral("错误信息"), QStringLiteral("第一次出现")});
+      {QStringLiteral("URL"), qtr("MainWindow", "错误信息"), qtr("MainWindow", "第一次出现")});
   LV_BrokenLinks->setObjectName(QStringLiteral("LV_BrokenLinks"));
   ListPages = new QTabWidget;
-  ListPages->addTab(LV_CollectedLinks, QStringLiteral("收集的链接"));
-  ListPages->addTab(LV_CollectedEMails, QStringLiteral("收集的电邮地址"));
-  ListPages->addTab(LV_BrokenLinks, QStringLiteral("错误链接"));
+  ListPages->addTab(LV_CollectedLinks, qtr("MainWindow", "收集的链接"));
+  ListPages->addTab(LV_CollectedEMails, qtr("MainWindow", "收集的电邮地址"));
+  ListPages->addTab(LV_BrokenLinks, qtr("MainWindow", "错误链接"));
 
   auto* upper = new QSplitter(Qt::Horizontal);
   upper->addWidget(TreePages);
@@ -185,35 +187,36 @@ QAction* TTrawlonixMainForm::AddCommand(QMenu* menu, const QString& id, const QS
 
 void TTrawlonixMainForm::BuildMenus() {
   QMenuBar* bar = menuBar();
-  QMenu* file = bar->addMenu(QStringLiteral("文件(&D)"));
-  AddCommand(file, QStringLiteral("New"), QStringLiteral("新建方案(&N)..."),
+  QMenu* file = bar->addMenu(qtr("MainWindow", "文件(&D)"));
+  AddCommand(file, QStringLiteral("New"), qtr("MainWindow", "新建方案(&N)..."),
              [this] { NewProject(); });
-  AddCommand(file, QStringLiteral("Open"), QStringLiteral("打开方案(&O)..."),
+  AddCommand(file, QStringLiteral("Open"), qtr("MainWindow", "打开方案(&O)..."),
              [this] { OpenProject(); });
-  AddCommand(file, QStringLiteral("Save"), QStringLiteral("保存方案(&S)..."),
+  AddCommand(file, QStringLiteral("Save"), qtr("MainWindow", "保存方案(&S)..."),
              [this] { SaveProject(); });
   file->addSeparator();
-  AddCommand(file, QStringLiteral("Settings"), QStringLiteral("设置(&E)..."),
+  AddCommand(file, QStringLiteral("Settings"), qtr("MainWindow", "设置(&E)..."),
              [this] { ShowSettings(); });
   file->addSeparator();
-  QAction* quit = file->addAction(QStringLiteral("退出(&B)"));
+  QAction* quit = file->addAction(qtr("MainWindow", "退出(&B)"));
   quit->setObjectName(QStringLiteral("MI_Quit"));
   connect(quit, &QAction::triggered, this, &QWidget::close);
   commands_.insert(QStringLiteral("Quit"), quit);
 
-  QMenu* project = bar->addMenu(QStringLiteral("方案(&P)"));
-  AddCommand(project, QStringLiteral("Start"), QStringLiteral("启动方案(&S)"),
+  QMenu* project = bar->addMenu(qtr("MainWindow", "方案(&P)"));
+  AddCommand(project, QStringLiteral("Start"), qtr("MainWindow", "启动方案(&S)"),
              [this] { StartProject(); });
-  AddCommand(project, QStringLiteral("Stop"), QStringLiteral("停止方案(&A)"),
+  AddCommand(project, QStringLiteral("Stop"), qtr("MainWindow", "停止方案(&A)"),
              [this] { StopProject(); });
   project->addSeparator();
-  AddCommand(project, QStringLiteral("Prop"), QStringLiteral("更改方案(&A)..."),
+  AddCommand(project, QStringLiteral("Prop"), qtr("MainWindow", "更改方案(&A)..."),
              [this] { ProjectProperties(); });
-  AddCommand(project, QStringLiteral("Status"), QStringLiteral("状态(&T)"),
+  AddCommand(project, QStringLiteral("Status"), qtr("MainWindow", "状态(&T)"),
              [this] { ShowStatusWindow(); });
 
-  const QString listMenus[3] = {QStringLiteral("收集的链接(&L)"), QStringLiteral("收集的电邮(&E)"),
-                                QStringLiteral("错误链接(&F)")};
+  const QString listMenus[3] = {qtr("MainWindow", "收集的链接(&L)"),
+                                qtr("MainWindow", "收集的电邮(&E)"),
+                                qtr("MainWindow", "错误链接(&F)")};
   for (int list = 0; list < 3; ++list) {
     QMenu* m = bar->addMenu(listMenus[list]);
     QMenu* ctx = new QMenu(this);
@@ -230,32 +233,33 @@ void TTrawlonixMainForm::BuildMenus() {
       // enabled, and the handlers refuse to act while a run is active.
     };
     if (list == 0) {
-      both(QStringLiteral("Check"), QStringLiteral("检查(&U)"), QStringLiteral("检查"),
+      both(QStringLiteral("Check"), qtr("MainWindow", "检查(&U)"), qtr("MainWindow", "检查"),
            [this] { CheckCollectedLinks(); });
     }
-    both(QStringLiteral("Export%1").arg(list), QStringLiteral("导出(&E)"), QStringLiteral("导出"),
-         [this, list] { ExportList(list); });
+    both(QStringLiteral("Export%1").arg(list), qtr("MainWindow", "导出(&E)"),
+         qtr("MainWindow", "导出"), [this, list] { ExportList(list); });
     m->addSeparator();
     ctx->addSeparator();
-    both(QStringLiteral("Delete%1").arg(list), QStringLiteral("删除"), QStringLiteral("删除"),
+    both(QStringLiteral("Delete%1").arg(list), qtr("MainWindow", "删除"), qtr("MainWindow", "删除"),
          [this, list] { DeleteSelected(list); });
-    both(QStringLiteral("Clear%1").arg(list), QStringLiteral("清空列表"),
-         QStringLiteral("清空列表"), [this, list] { ClearList(list); });
+    both(QStringLiteral("Clear%1").arg(list), qtr("MainWindow", "清空列表"),
+         qtr("MainWindow", "清空列表"), [this, list] { ClearList(list); });
     QTreeWidget* lv = ListView(list);
     lv->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lv, &QWidget::customContextMenuRequested, this,
             [lv, ctx](const QPoint& pos) { ctx->popup(lv->viewport()->mapToGlobal(pos)); });
   }
 
-  QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
-  AddCommand(help, QStringLiteral("Help"), QStringLiteral("帮助主题(&H)"),
+  QMenu* help = bar->addMenu(qtr("MainWindow", "帮助(&H)"));
+  AddCommand(help, QStringLiteral("Help"), qtr("MainWindow", "帮助主题(&H)"),
              [this] { ShowHelpIndex(); });
   help->addSeparator();
-  AddCommand(help, QStringLiteral("About"), QStringLiteral("关于(&I)..."), [this] { ShowAbout(); });
+  AddCommand(help, QStringLiteral("About"), qtr("MainWindow", "关于(&I)..."),
+             [this] { ShowAbout(); });
 }
 
 void TTrawlonixMainForm::BuildToolBar() {
-  ToolBar = new QToolBar(QStringLiteral("工具栏"), this);
+  ToolBar = new QToolBar(qtr("MainWindow", "工具栏"), this);
   ToolBar->setObjectName(QStringLiteral("ToolBar"));
   ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   ToolBar->setIconSize(QSize(24, 24));
@@ -270,17 +274,18 @@ void TTrawlonixMainForm::BuildToolBar() {
     std::function<void()> fn;
   };
   const Button buttons[] = {
-      {"New", "新建", "new", [this] { NewProject(); }},
-      {"Open", "打开", "open", [this] { OpenProject(); }},
-      {"Prop", "选项", "prop", [this] { ProjectProperties(); }},
-      {"Save", "保存", "save", [this] { SaveProject(); }},
+      {"New", QT_TRANSLATE_NOOP("MainWindow", "新建"), "new", [this] { NewProject(); }},
+      {"Open", QT_TRANSLATE_NOOP("MainWindow", "打开"), "open", [this] { OpenProject(); }},
+      {"Prop", QT_TRANSLATE_NOOP("MainWindow", "选项"), "prop", [this] { ProjectProperties(); }},
+      {"Save", QT_TRANSLATE_NOOP("MainWindow", "保存"), "save", [this] { SaveProject(); }},
       {nullptr, nullptr, nullptr, {}},
-      {"Start", "开始", "start", [this] { StartProject(); }},
-      {"Stop", "停止", "stop", [this] { StopProject(); }},
+      {"Start", QT_TRANSLATE_NOOP("MainWindow", "开始"), "start", [this] { StartProject(); }},
+      {"Stop", QT_TRANSLATE_NOOP("MainWindow", "停止"), "stop", [this] { StopProject(); }},
       {nullptr, nullptr, nullptr, {}},
-      {"Status", "状态", "status", [this] { ShowStatusWindow(); }},
+      {"Status", QT_TRANSLATE_NOOP("MainWindow", "状态"), "status", [this] { ShowStatusWindow(); }},
       {nullptr, nullptr, nullptr, {}},
-      {"Browser", "浏览器", "browser", [this] { ShowInBrowser(); }},
+      {"Browser", QT_TRANSLATE_NOOP("MainWindow", "浏览器"), "browser",
+       [this] { ShowInBrowser(); }},
   };
   for (const Button& b : buttons) {
     if (!b.id) {
@@ -290,7 +295,7 @@ void TTrawlonixMainForm::BuildToolBar() {
     const QString id = QString::fromLatin1(b.id);
     QIcon icon = id == QLatin1String("Browser") ? ui::DefaultBrowserIcon()
                                                 : ui::ToolIcon(QString::fromLatin1(b.glyph));
-    QAction* a = ToolBar->addAction(icon, QString::fromUtf8(b.caption));
+    QAction* a = ToolBar->addAction(icon, QtrText("MainWindow", b.caption));
     a->setObjectName(QStringLiteral("SpeedButton_") + id);
     connect(a, &QAction::triggered, this, b.fn);
     toolCommands_.insert(id, a);
@@ -423,7 +428,7 @@ void TTrawlonixMainForm::SavePlacement() {
 
 bool TTrawlonixMainForm::AskSaveChanges() {
   if (!Definition.Modified) return true;
-  switch (ui::ConfirmYesNoCancel(this, QStringLiteral("您想要保存目前方案中的更改吗？"))) {
+  switch (ui::ConfirmYesNoCancel(this, qtr("MainWindow", "您想要保存目前方案中的更改吗？"))) {
     case ui::TAnswer::Cancel:
       return false;
     case ui::TAnswer::No:
@@ -437,7 +442,7 @@ bool TTrawlonixMainForm::AskSaveChanges() {
 
 void TTrawlonixMainForm::closeEvent(QCloseEvent* event) {
   if (running_) {
-    ui::ErrorBox(this, QStringLiteral("请您首先停止目前的过程！"));
+    ui::ErrorBox(this, qtr("MainWindow", "请您首先停止目前的过程！"));
     event->ignore();
     return;
   }
@@ -499,9 +504,9 @@ void TTrawlonixMainForm::DeleteSelected(int list) {
 
 void TTrawlonixMainForm::ClearList(int list) {
   if (running_) return;
-  const QString questions[3] = {QStringLiteral("您肯定想要删除所有收集的链接吗？"),
-                                QStringLiteral("您肯定想要删除所有收集的电子邮件地址吗？"),
-                                QStringLiteral("您肯定想要删除所有错误链接吗？")};
+  const QString questions[3] = {qtr("MainWindow", "您肯定想要删除所有收集的链接吗？"),
+                                qtr("MainWindow", "您肯定想要删除所有收集的电子邮件地址吗？"),
+                                qtr("MainWindow", "您肯定想要删除所有错误链接吗？")};
   if (!ui::ConfirmYesNo(this, questions[std::clamp(list, 0, 2)])) return;
   ListView(list)->clear();
   Results.Clear(static_cast<TResultLists::ListId>(list));

@@ -92,7 +92,7 @@ bool TTrawlonixMainForm::CollectedLinkSelected(int row) {
 void TTrawlonixMainForm::SetCollectedLinkResult(int row, const std::string& text) {
   QTreeWidgetItem* item = LV_CollectedLinks->topLevelItem(row);
   if (!item) return;
-  item->setText(3, Q(text));
+  item->setText(3, Q(ShownTestResult(text)));
   auto& rows = Results.MutableRows(TResultLists::kLinks);
   if (static_cast<std::size_t>(row) < rows.size())
     rows[static_cast<std::size_t>(row)].TestResult = text;

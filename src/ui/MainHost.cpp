@@ -7,6 +7,7 @@
 
 #include "engine/RunControl.h"
 #include "model/SpiderTools.h"
+#include "settings/Language.h"
 #include "ui/Dlg_Continue.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Dlg_Results.h"
@@ -204,7 +205,8 @@ bool TTrawlonixMainForm::OfferCollectedLink(const std::string& url,
   if (!row) return false;
   runChanged_ = true;
   const TResultRow& r = Results.Rows(TResultLists::kLinks)[*row];
-  AddResultRow(0, {Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence), Q(r.TestResult)});
+  AddResultRow(0,
+               {Q(r.Text), Q(r.Reference), Q(r.FirstOccurrence), Q(ShownTestResult(r.TestResult))});
   return true;
 }
 
@@ -365,7 +367,7 @@ void TTrawlonixMainForm::ShowResults(const std::string& status, const TCounters&
 
 bool TTrawlonixMainForm::AskSaveAfterInterrupt() {
   return ui::ConfirmYesNo(
-      this, QStringLiteral(
+      this, qtr("MainWindow",
                 "在执行过程中您中断了方案。为了在下次使用时能够再继续该过程，您必须再次保存方案，"
                 "只有这样，有关哪些文档已经下载了的信息才能够被保存。\r您想要现在保存吗？"));
 }

@@ -16,6 +16,7 @@
 #include "model/SpiderTools.h"
 #include "model/projectfile.h"
 #include "model/sidecar.h"
+#include "settings/Language.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Frm_TrawlonixMain.h"
 #include "ui/TxMessages.h"
@@ -28,10 +29,13 @@ using ui::S;
 
 namespace {
 
-const QString kRestoreQuestion =
-    QStringLiteral("恢复文件 %1 比方案更新 (上次运行没有正常结束)。\n您想要恢复它吗？");
+QString RestoreQuestion() {
+  return qtr("MainWindow", "恢复文件 %1 比方案更新 (上次运行没有正常结束)。\n您想要恢复它吗？");
+}
 
-const QString kProjectFilter = QStringLiteral("Trawlonix 方案 (*.txp);;所有文件 (*.*)");
+QString ProjectFilter() {
+  return qtr("MainWindow", "Trawlonix 方案 (*.txp);;所有文件 (*.*)");
+}
 
 // Shows the hourglass for as long as it lives.
 struct BusyCursor {
@@ -54,12 +58,12 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
   QFileDialog dlg(this);
   dlg.setObjectName(QStringLiteral("TxFileDialog"));
   dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-  dlg.setNameFilter(kProjectFilter);
+  dlg.setNameFilter(ProjectFilter());
   dlg.setDefaultSuffix(QStringLiteral("txp"));
   const QString dir = Q(OptionsDlg->Options.DefaultProjectPath);
   if (!dir.isEmpty()) dlg.setDirectory(dir);
   if (save) {
-    dlg.setWindowTitle(QStringLiteral("Trawlonix 方案保存为"));
+    dlg.setWindowTitle(qtr("MainWindow", "Trawlonix 方案保存为"));
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     if (!projectFile_.isEmpty()) {
@@ -77,7 +81,7 @@ QString TTrawlonixMainForm::AskProjectFile(bool save) {
       dlg.selectFile(QFileInfo(Q(proposed)).fileName());
     }
   } else {
-    dlg.setWindowTitle(QStringLiteral("打开 Trawlonix 方案"));
+    dlg.setWindowTitle(qtr("MainWindow", "打开 Trawlonix 方案"));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
   }
@@ -112,7 +116,7 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
   TOpenResult res;
   {
     BusyCursor busy;
-    Status->SetSimpleText(Q(txp_text::kLoading));
+    Status->SetSimpleText(QtrText("ProjectFile", txp_text::kLoading));
     res =
         trawlonix::OpenProject(source, Definition, SpiderList, RedirectList,
                                [this](const std::string& text) { Status->SetSimpleText(Q(text)); });
@@ -128,7 +132,7 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
       InstallCheckpoints();
       LoadResultLists(source);
       UpdateCommands();
-      Status->SetSimpleText(QStringLiteral("正在重新建立目录结构..."));
+      Status->SetSimpleText(qtr("MainWindow", "正在重新建立目录结构..."));
       RebuildTrees();
     }
     Status->SetPanels();
@@ -137,7 +141,9 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     ui::ErrorBox(this, Q(res.message));
     return;
   }
-  if (res.resume) ui::InfoBox(this, Q(res.info.empty() ? txp_text::kResumeInfo : res.info));
+  if (res.resume)
+    ui::InfoBox(this,
+                res.info.empty() ? QtrText("ProjectFile", txp_text::kResumeInfo) : Q(res.info));
 }
 
 bool TTrawlonixMainForm::SaveProject() {
@@ -147,7 +153,7 @@ bool TTrawlonixMainForm::SaveProject() {
   TSaveResult res;
   const bool wasModified = Definition.Modified;
   {
-    Status->SetSimpleText(Q(txp_text::kSaving));
+    Status->SetSimpleText(QtrText("ProjectFile", txp_text::kSaving));
     BusyCursor busy;
     res =
         trawlonix::SaveProject(S(file), Definition, SpiderList, RedirectList,
@@ -239,7 +245,7 @@ bool TTrawlonixMainForm::OfferRecovery(const QString& fileName) {
   const QFileInfo saved(fileName);
   const QFileInfo checkpoint(Q(recovery));
   if (!checkpoint.isFile() || checkpoint.lastModified() <= saved.lastModified()) return false;
-  if (ui::ConfirmYesNo(this, kRestoreQuestion.arg(checkpoint.fileName()))) return true;
+  if (ui::ConfirmYesNo(this, RestoreQuestion().arg(checkpoint.fileName()))) return true;
   // Declined: the checkpoints are not offered again.
   std::remove(recovery.c_str());
   std::remove(SidecarPathFor(recovery).c_str());
@@ -284,7 +290,7 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
   ShowCounters();
   d.Modified = true;
   UpdateCommands();
-  if (ui::ConfirmYesNo(this, QStringLiteral("您想要现在保存新方案吗？"))) SaveProject();
+  if (ui::ConfirmYesNo(this, qtr("MainWindow", "您想要现在保存新方案吗？"))) SaveProject();
 }
 
 std::string TTrawlonixMainForm::StartPageFile() {
@@ -315,9 +321,9 @@ void TTrawlonixMainForm::ShowInBrowser() {
   const std::string name = StartPageFile();
   const QFileInfo info(Q(name));
   if (name.empty() || !info.isFile()) {
-    ui::ErrorBox(
-        this,
-        QStringLiteral("在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。"));
+    ui::ErrorBox(this,
+                 qtr("MainWindow",
+                     "在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。"));
     return;
   }
   const QUrl page = QUrl::fromLocalFile(info.absoluteFilePath());
@@ -332,7 +338,7 @@ void TTrawlonixMainForm::ApplyLinkStructureSetting(bool previous) {
   if (now && !previous) {
     SetLinkTreeEnabled(true);
     if (Loaded) {
-      ui::InfoBox(this, QStringLiteral("现在必须重新建立链接结构。"));
+      ui::InfoBox(this, qtr("MainWindow", "现在必须重新建立链接结构。"));
       ClearTrees();
       RebuildTrees();
     }
@@ -381,10 +387,12 @@ void TTrawlonixMainForm::RebuildTrees() {
     const int pct = static_cast<int>(std::lround(100.0 * (i + 1) / n));
     if (pct != shown) {
       shown = pct;
-      Status->SetSimpleText(QStringLiteral("正在重新建立目录结构 ...        %1% 已完成").arg(pct));
+      Status->SetSimpleText(
+          qtr("MainWindow", "正在重新建立目录结构 ...        %1% 已完成").arg(pct));
     }
   }
-  if (n == 0) Status->SetSimpleText(QStringLiteral("正在重新建立目录结构 ...        100% 已完成"));
+  if (n == 0)
+    Status->SetSimpleText(qtr("MainWindow", "正在重新建立目录结构 ...        100% 已完成"));
   EndTreeUpdate();
   // The progress text has done its job: the panels come back with the counts.
   Status->SetPanels();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "settings/Language.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/Dlg_NewSpider.h"
 
@@ -32,8 +33,8 @@ QWidget* BuildPasswordPage(const QString& useText, QCheckBox*& usePwd, QLineEdit
   LimitFieldBytes(password, 128);
   password->setEchoMode(QLineEdit::Password);
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("用户名"), username);
-  form->addRow(QStringLiteral("密码"), password);
+  form->addRow(qtr("ProjectFields", "用户名"), username);
+  form->addRow(qtr("ProjectFields", "密码"), password);
   l->addWidget(usePwd);
   l->addLayout(form);
   l->addStretch();
@@ -44,10 +45,10 @@ QWidget* BuildActionsPage(QCheckBox*& saveFiles, QCheckBox*& eMails, QCheckBox*&
                           QCheckBox*& collect, QComboBox*& colOpt) {
   auto* page = new QWidget;
   auto* l = new QVBoxLayout(page);
-  saveFiles = new QCheckBox(QStringLiteral("本地保存下载的文件"), page);
-  eMails = new QCheckBox(QStringLiteral("收集所包含的电邮地址"), page);
-  bLinks = new QCheckBox(QStringLiteral("列出错误链接"), page);
-  collect = new QCheckBox(QStringLiteral("收集这些链接:"), page);
+  saveFiles = new QCheckBox(qtr("ProjectFields", "本地保存下载的文件"), page);
+  eMails = new QCheckBox(qtr("ProjectFields", "收集所包含的电邮地址"), page);
+  bLinks = new QCheckBox(qtr("ProjectFields", "列出错误链接"), page);
+  collect = new QCheckBox(qtr("ProjectFields", "收集这些链接:"), page);
   colOpt = new QComboBox(page);
   colOpt->addItems(CollectOptionTexts());
   for (QCheckBox* b : {saveFiles, eMails, bLinks})

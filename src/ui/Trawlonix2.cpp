@@ -2,6 +2,8 @@
 // window (which creates the other windows), and the message loop.
 #include <QApplication>
 
+#include "settings/Language.h"
+#include "settings/Settings.h"
 #include "ui/Frm_TrawlonixMain.h"
 #include "ui/TxIcons.h"
 #include "ui/TxLanguage.h"
@@ -14,9 +16,17 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Morvek"));
   QApplication::setDesktopFileName(QStringLiteral("trawlonix"));
   QApplication::setWindowIcon(trawlonix::ui::AppIcon());
+  // "--lang en|zh" overrides the setting and the locale for this run.
+  std::vector<std::string> args;
+  for (const QString& a : QApplication::arguments().mid(1))
+    args.push_back(a.toStdString());
+  trawlonix::TOptions options;
+  options.LoadSettings();
+  trawlonix::InstallLanguage(
+      trawlonix::ChooseLanguage(trawlonix::TakeLanguageArgument(args), options.Language));
+  // Qt's own dialogs in the same language.
   trawlonix::ui::InstallQtTranslations(app);
-  const QStringList args = QApplication::arguments();
-  trawlonix::TTrawlonixMainForm window(args.size() > 1 ? args.at(1) : QString());
+  trawlonix::TTrawlonixMainForm window(args.empty() ? QString() : QString::fromStdString(args[0]));
   window.show();
   return app.exec();
 }

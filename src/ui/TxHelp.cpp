@@ -7,6 +7,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include "settings/Language.h"
 #include "ui/TxIcons.h"
 
 // The topics live in a static library; referencing its resource initialiser
@@ -23,6 +24,12 @@ namespace trawlonix::ui {
 
 namespace {
 
+// The English topics are their own files under help/en/, same names.
+QString HelpFolder() {
+  return CurrentLanguage() == UiLanguage::English ? QStringLiteral(":/help/en")
+                                                  : QStringLiteral(":/help");
+}
+
 QHash<QString, QPointer<QTextBrowser>>& Windows() {
   static QHash<QString, QPointer<QTextBrowser>> windows;
   return windows;
@@ -34,11 +41,11 @@ QTextBrowser* Ensure(const QString& name) {
     w = new QTextBrowser();
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     w->setObjectName(QStringLiteral("HelpWindow_") + name);
-    w->setWindowTitle(QStringLiteral("Trawlonix 帮助"));
+    w->setWindowTitle(qtr("Help", "Trawlonix 帮助"));
     w->setWindowIcon(AppIcon());
     w->setOpenLinks(true);
     w->setOpenExternalLinks(false);
-    w->setSearchPaths({QStringLiteral(":/help")});
+    w->setSearchPaths({HelpFolder()});
     w->resize(520, 420);
     if (QCoreApplication* app = QCoreApplication::instance())
       QObject::connect(app, &QCoreApplication::aboutToQuit, w, &QObject::deleteLater);
@@ -57,18 +64,19 @@ void Present(QTextBrowser* w, const QString& path) {
 
 QString HelpTopicPath(int context) {
   InitHelpResources();
-  const QString path = QStringLiteral(":/help/%1.html").arg(context);
+  const QString path = HelpFolder() + QStringLiteral("/%1.html").arg(context);
   return QFile::exists(path) ? path : QString();
 }
 
 void ShowHelpContext(const QString& windowName, int context) {
   QString path = HelpTopicPath(context);
-  if (path.isEmpty()) path = QStringLiteral(":/help/index.html");
+  if (path.isEmpty()) path = HelpFolder() + QStringLiteral("/index.html");
   Present(Ensure(windowName), path);
 }
 
 void ShowHelpContents() {
-  Present(Ensure(QStringLiteral("txmain")), QStringLiteral(":/help/index.html"));
+  InitHelpResources();
+  Present(Ensure(QStringLiteral("txmain")), HelpFolder() + QStringLiteral("/index.html"));
 }
 
 QTextBrowser* HelpWindow(const QString& windowName) {

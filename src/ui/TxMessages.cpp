@@ -1,4 +1,5 @@
 #include "ui/TxMessages.h"
+#include "settings/Language.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,10 +28,10 @@ QMessageBox::StandardButton Run(QWidget* parent, QMessageBox::Icon icon, const Q
   QMessageBox box(icon, kAppTitle, Shown(text), buttons, parent);
   box.setObjectName(QStringLiteral("TxMessageBox"));
   box.setWindowModality(Qt::ApplicationModal);
-  if (auto* b = box.button(QMessageBox::Ok)) b->setText(QStringLiteral("确定"));
-  if (auto* b = box.button(QMessageBox::Yes)) b->setText(QStringLiteral("是(&Y)"));
-  if (auto* b = box.button(QMessageBox::No)) b->setText(QStringLiteral("否(&N)"));
-  if (auto* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("取消"));
+  if (auto* b = box.button(QMessageBox::Ok)) b->setText(qtr("Messages", "确定"));
+  if (auto* b = box.button(QMessageBox::Yes)) b->setText(qtr("Messages", "是(&Y)"));
+  if (auto* b = box.button(QMessageBox::No)) b->setText(qtr("Messages", "否(&N)"));
+  if (auto* b = box.button(QMessageBox::Cancel)) b->setText(qtr("Messages", "取消"));
   box.setDefaultButton(def);
   box.exec();
   auto* clicked = box.clickedButton();

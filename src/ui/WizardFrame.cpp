@@ -1,4 +1,5 @@
 #include "ui/WizardFrame.h"
+#include "settings/Language.h"
 
 #include <QDialog>
 #include <QFont>
@@ -23,7 +24,7 @@ QFrame* SunkenLine(QWidget* parent) {
 }  // namespace
 
 QString WizardNextCaption(bool finish) {
-  return finish ? QStringLiteral("完成(&F)") : QStringLiteral("继续(&W) >");
+  return finish ? qtr("Wizard", "完成(&F)") : qtr("Wizard", "继续(&W) >");
 }
 
 TWizardFrame BuildWizardFrame(QDialog* dialog, QStackedWidget* pages, TWizardPicture::Kind kind) {
@@ -48,10 +49,10 @@ TWizardFrame BuildWizardFrame(QDialog* dialog, QStackedWidget* pages, TWizardPic
   top->addWidget(f.picture);
   top->addLayout(right, 1);
 
-  f.back = new QPushButton(QStringLiteral("< 后退(&Z)"), dialog);
+  f.back = new QPushButton(qtr("Wizard", "< 后退(&Z)"), dialog);
   f.next = new QPushButton(WizardNextCaption(false), dialog);
-  f.cancel = new QPushButton(QStringLiteral("取消"), dialog);
-  f.help = new QPushButton(QStringLiteral("帮助"), dialog);
+  f.cancel = new QPushButton(qtr("Wizard", "取消"), dialog);
+  f.help = new QPushButton(qtr("Wizard", "帮助"), dialog);
   f.next->setDefault(true);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

@@ -2,57 +2,68 @@
 
 #include <cctype>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 namespace {
+
+template <std::size_t N>
+std::vector<std::string> Translated(const char* const (&texts)[N]) {
+  std::vector<std::string> out;
+  for (const char* t : texts)
+    out.push_back(TrText("Export", t));
+  return out;
+}
 
 int Index(TExportKind kind) {
   const int i = static_cast<int>(kind);
   return i >= 0 && i <= 2 ? i : 0;
 }
 
-const std::vector<std::string>& LinkLayouts() {
-  static const std::vector<std::string> names = {
-      "文本列表",
-      "链接列表",
-      "链接和文本列表",
-      "列出文本",
-      "列出链接",
-      "列出链接和文本",
-      "列出文本和链接(小)",
-      "有 2 列带框架的表格",
-      "有 2 列不带框架的表格",
-      "有 2 列带突出显示的表格",
-      "突出显示的区块(文本，链接)",
-      "突出显示的区块(链接，文本)",
-      "突出显示的区块(文本，文本结果，链接)",
-      "突出显示的区块(参考，文本，文本结果，链接)",
+std::vector<std::string> LinkLayouts() {
+  static const char* const names[] = {
+      QT_TRANSLATE_NOOP("Export", "文本列表"),
+      QT_TRANSLATE_NOOP("Export", "链接列表"),
+      QT_TRANSLATE_NOOP("Export", "链接和文本列表"),
+      QT_TRANSLATE_NOOP("Export", "列出文本"),
+      QT_TRANSLATE_NOOP("Export", "列出链接"),
+      QT_TRANSLATE_NOOP("Export", "列出链接和文本"),
+      QT_TRANSLATE_NOOP("Export", "列出文本和链接(小)"),
+      QT_TRANSLATE_NOOP("Export", "有 2 列带框架的表格"),
+      QT_TRANSLATE_NOOP("Export", "有 2 列不带框架的表格"),
+      QT_TRANSLATE_NOOP("Export", "有 2 列带突出显示的表格"),
+      QT_TRANSLATE_NOOP("Export", "突出显示的区块(文本，链接)"),
+      QT_TRANSLATE_NOOP("Export", "突出显示的区块(链接，文本)"),
+      QT_TRANSLATE_NOOP("Export", "突出显示的区块(文本，文本结果，链接)"),
+      QT_TRANSLATE_NOOP("Export", "突出显示的区块(参考，文本，文本结果，链接)"),
   };
-  return names;
+  return Translated(names);
 }
 
-const std::vector<std::string>& EMailLayouts() {
-  static const std::vector<std::string> names = {
-      "文本列表",
-      "电邮地址列表",
-      "电邮地址和文本列表",
-      "列出文本",
-      "列出电邮地址",
-      "列出电邮地址和文本",
-      "列出文本和电邮地址(小)",
-      "有 2 列带框架的表格",
-      "有 2 列不带框架的表格",
-      "有 2 列带突出显示的表格",
-      "突出显示的区块(文本，电邮地址)",
-      "突出显示的区块(电邮地址，文本)",
+std::vector<std::string> EMailLayouts() {
+  static const char* const names[] = {
+      QT_TRANSLATE_NOOP("Export", "文本列表"),
+      QT_TRANSLATE_NOOP("Export", "电邮地址列表"),
+      QT_TRANSLATE_NOOP("Export", "电邮地址和文本列表"),
+      QT_TRANSLATE_NOOP("Export", "列出文本"),
+      QT_TRANSLATE_NOOP("Export", "列出电邮地址"),
+      QT_TRANSLATE_NOOP("Export", "列出电邮地址和文本"),
+      QT_TRANSLATE_NOOP("Export", "列出文本和电邮地址(小)"),
+      QT_TRANSLATE_NOOP("Export", "有 2 列带框架的表格"),
+      QT_TRANSLATE_NOOP("Export", "有 2 列不带框架的表格"),
+      QT_TRANSLATE_NOOP("Export", "有 2 列带突出显示的表格"),
+      QT_TRANSLATE_NOOP("Export", "突出显示的区块(文本，电邮地址)"),
+      QT_TRANSLATE_NOOP("Export", "突出显示的区块(电邮地址，文本)"),
   };
-  return names;
+  return Translated(names);
 }
 
 // Broken links have no reference or test result, so the last two layouts,
 // which show them, are not offered.
-const std::vector<std::string>& BrokenLayouts() {
-  static const std::vector<std::string> names(LinkLayouts().begin(), LinkLayouts().begin() + 12);
+std::vector<std::string> BrokenLayouts() {
+  std::vector<std::string> names = LinkLayouts();
+  names.resize(12);
   return names;
 }
 
@@ -71,18 +82,21 @@ TExportOptions DefaultExportOptions(TExportKind) {
   return TExportOptions{};
 }
 
-const std::string& ExportListName(TExportKind kind) {
-  static const std::string names[3] = {"收集的链接", "收集的电邮地址", "错误链接"};
-  return names[Index(kind)];
+std::string ExportListName(TExportKind kind) {
+  static const char* const names[3] = {QT_TRANSLATE_NOOP("Export", "收集的链接"),
+                                       QT_TRANSLATE_NOOP("Export", "收集的电邮地址"),
+                                       QT_TRANSLATE_NOOP("Export", "错误链接")};
+  return TrText("Export", names[Index(kind)]);
 }
 
-const std::string& ExportCaption(TExportKind kind) {
-  static const std::string captions[3] = {"导出收集的链接...", "导出收集的电邮地址...",
-                                          "导出错误链接..."};
-  return captions[Index(kind)];
+std::string ExportCaption(TExportKind kind) {
+  static const char* const captions[3] = {QT_TRANSLATE_NOOP("Export", "导出收集的链接..."),
+                                          QT_TRANSLATE_NOOP("Export", "导出收集的电邮地址..."),
+                                          QT_TRANSLATE_NOOP("Export", "导出错误链接...")};
+  return TrText("Export", captions[Index(kind)]);
 }
 
-const std::vector<std::string>& ExportLayoutNames(TExportKind kind) {
+std::vector<std::string> ExportLayoutNames(TExportKind kind) {
   switch (kind) {
     case TExportKind::kEMails:
       return EMailLayouts();
@@ -93,12 +107,16 @@ const std::vector<std::string>& ExportLayoutNames(TExportKind kind) {
   }
 }
 
-const std::array<std::string, 4>& ExportFieldCaptions(TExportKind kind) {
-  static const std::array<std::string, 4> links = {"只要链接", "只要文本", "链接和文本",
-                                                   "文本和链接"};
-  static const std::array<std::string, 4> mails = {"只要电邮", "只要文本", "电邮和文本",
-                                                   "文本和电邮"};
-  return kind == TExportKind::kEMails ? mails : links;
+std::array<std::string, 4> ExportFieldCaptions(TExportKind kind) {
+  static const char* const links[4] = {
+      QT_TRANSLATE_NOOP("Export", "只要链接"), QT_TRANSLATE_NOOP("Export", "只要文本"),
+      QT_TRANSLATE_NOOP("Export", "链接和文本"), QT_TRANSLATE_NOOP("Export", "文本和链接")};
+  static const char* const mails[4] = {
+      QT_TRANSLATE_NOOP("Export", "只要电邮"), QT_TRANSLATE_NOOP("Export", "只要文本"),
+      QT_TRANSLATE_NOOP("Export", "电邮和文本"), QT_TRANSLATE_NOOP("Export", "文本和电邮")};
+  const char* const* texts = kind == TExportKind::kEMails ? mails : links;
+  return {TrText("Export", texts[0]), TrText("Export", texts[1]), TrText("Export", texts[2]),
+          TrText("Export", texts[3])};
 }
 
 std::string FormatExportColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {

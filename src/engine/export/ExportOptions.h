@@ -50,14 +50,14 @@ constexpr std::size_t kExportHeadingMaxLength = 200;
 TExportOptions DefaultExportOptions(TExportKind kind);
 
 // "收集的链接", "收集的电邮地址" or "错误链接": the list's name in messages.
-const std::string& ExportListName(TExportKind kind);
+std::string ExportListName(TExportKind kind);
 // The wizard caption, e.g. "导出收集的链接...".
-const std::string& ExportCaption(TExportKind kind);
+std::string ExportCaption(TExportKind kind);
 // The names of the HTML layouts offered for the kind, in layout-number order:
 // fourteen for collected links, twelve for the other two lists.
-const std::vector<std::string>& ExportLayoutNames(TExportKind kind);
+std::vector<std::string> ExportLayoutNames(TExportKind kind);
 // The captions of the four field choices of the text form, by TExportFields.
-const std::array<std::string, 4>& ExportFieldCaptions(TExportKind kind);
+std::array<std::string, 4> ExportFieldCaptions(TExportKind kind);
 
 // The results the link check writes into "测试结果": the pass text, and the
 // prefix of a failure (followed by the status and reason).

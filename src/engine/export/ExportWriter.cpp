@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "base/Translate.h"
+
 namespace trawlonix {
 
 const char kExportMakerAddress[] = "https://www.morvek.example/";
@@ -12,7 +14,10 @@ const char kExportMakerAddress[] = "https://www.morvek.example/";
 namespace {
 
 const char kCrLf[] = "\r\n";
-const char kTitle[] = "Morvek Trawlonix 导出";
+// The title of an HTML export, written for people: in the interface language.
+std::string Title() {
+  return translate("Export", "Morvek Trawlonix 导出");
+}
 
 // ---- the plain file output ----------------------------------------------------
 
@@ -136,7 +141,7 @@ const std::vector<TLayout>& Layouts() {
         "    <FONT SIZE=-1>{L}</FONT></TD>", "   </TR>"}},
       {kBlocks,
        kTableEnd,
-       {"   <TR>", "    <TD BGCOLOR=\"{H}\"><I>参考: {R}</I><BR>",
+       {"   <TR>", QT_TRANSLATE_NOOP("Export", "    <TD BGCOLOR=\"{H}\"><I>参考: {R}</I><BR>"),
         "    <A HREF=\"{HREF}\">{T}</A><BR>", "    <TT>{X}</TT><BR>",
         "    <FONT SIZE=-1>{L}</FONT></TD>", "   </TR>"}},
   };
@@ -232,7 +237,9 @@ TExportWriter::TExportWriter(TExportKind kind, TExportOptions options)
 
 TExportResult TExportWriter::Write(const std::string& path, const std::vector<TExportRow>& rows) {
   const std::string& listName = ExportListName(kind_);
-  if (rows.empty()) return {TExportStatus::kEmptyList, listName + "列表是空的，因此不能够导出！"};
+  if (rows.empty())
+    return {TExportStatus::kEmptyList,
+            TrArgs(translate("Export", "%1列表是空的，因此不能够导出！"), {listName})};
   if (std::string problem = CheckExportOptions(kind_, options_); !problem.empty())
     return {TExportStatus::kInvalidOptions, std::move(problem)};
 
@@ -242,8 +249,10 @@ TExportResult TExportWriter::Write(const std::string& path, const std::vector<TE
     owned = MakeFileExportOutput();
     out = owned.get();
   }
-  if (!out->Create(path)) return {TExportStatus::kCreateFailed, "在创建导出文件时发生错误！"};
-  const TExportResult failed{TExportStatus::kWriteFailed, "在导出 " + listName + " 时发生错误！"};
+  if (!out->Create(path))
+    return {TExportStatus::kCreateFailed, translate("Export", "在创建导出文件时发生错误！")};
+  const TExportResult failed{TExportStatus::kWriteFailed,
+                             TrArgs(translate("Export", "在导出 %1 时发生错误！"), {listName})};
   if (!Render(rows, [out](std::string_view line) { return out->Write(line); })) {
     out->Discard(path);
     return failed;
@@ -317,14 +326,14 @@ bool TExportWriter::RenderHTML(const std::vector<TExportRow>& rows,
   // the head, a browser need not guess.
   std::vector<std::string> head = {"<HTML>", " <HEAD>", "  <META CHARSET=\"UTF-8\">"};
   head.push_back(heading.empty()
-                     ? std::string("  <TITLE>") + kTitle + "</TITLE>"
-                     : std::string("  <TITLE>") + kTitle + "] - [" + heading + "</TITLE>");
+                     ? std::string("  <TITLE>") + Title() + "</TITLE>"
+                     : std::string("  <TITLE>") + Title() + "] - [" + heading + "</TITLE>");
   head.push_back(" </HEAD>");
   head.push_back(" <BODY BGCOLOR=\"" + background + "\">");
   if (heading.empty()) {
-    head.push_back(std::string("  <CENTER><FONT SIZE=+2>") + kTitle + "</FONT></CENTER>");
+    head.push_back(std::string("  <CENTER><FONT SIZE=+2>") + Title() + "</FONT></CENTER>");
   } else {
-    head.push_back(std::string("  <CENTER><FONT SIZE=+2>") + kTitle + "<BR>");
+    head.push_back(std::string("  <CENTER><FONT SIZE=+2>") + Title() + "<BR>");
     head.push_back("  " + heading + "</FONT></CENTER>");
   }
   head.push_back("  <HR>");
@@ -352,14 +361,16 @@ bool TExportWriter::RenderHTML(const std::vector<TExportRow>& rows,
       if (IsFailedCheckResult(result)) v.X = "<B>" + v.X + "</B>";
     }
     for (const char* tmpl : layout.Lines)
-      if (!Emit(sink, Fill(tmpl, v))) return false;
+      if (!Emit(sink, Fill(TrText("Export", tmpl), v))) return false;
   }
 
   std::vector<std::string> tail;
   if (layout.Close) tail.push_back(layout.Close);
   tail.push_back("  <HR>");
-  tail.push_back(std::string("  <CENTER><FONT SIZE=+1>用 <A HREF=\"") + kExportMakerAddress +
-                 "\">Morvek Trawlonix</A> 创建</FONT><BR>");
+  const std::string maker =
+      std::string("<A HREF=\"") + kExportMakerAddress + "\">Morvek Trawlonix</A>";
+  tail.push_back("  <CENTER><FONT SIZE=+1>" + TrArgs(translate("Export", "用 %1 创建"), {maker}) +
+                 "</FONT><BR>");
   tail.push_back("  <FONT SIZE=-1>" + stamp + "</FONT></CENTER>");
   tail.push_back(" </BODY>");
   tail.push_back("</HTML>");

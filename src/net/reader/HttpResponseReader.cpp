@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 
 namespace trawlonix {
 
@@ -80,7 +81,7 @@ void HttpResponseReader::Consume(std::size_t n) {
 bool HttpResponseReader::Fail(int code, const char* text, HttpReaderItem& item) {
   phase_ = phFailed;
   errorCode_ = code;
-  errorText_ = text;
+  errorText_ = TrText("Net", text);
   fill_ = 0;
   item.kind = HttpReaderItem::Error;
   item.data = errorText_;
@@ -161,7 +162,7 @@ bool HttpResponseReader::HandleLine(std::string_view line, std::size_t rawLength
     std::string reason;
     if (!ParseStatus(line, code, reason)) {
       Consume(rawLength);
-      return Fail(errBadStatus, "HTTP 状态行无效", item);
+      return Fail(errBadStatus, QT_TRANSLATE_NOOP("Net", "HTTP 状态行无效"), item);
     }
     statusCode_ = code;
     reasonPhrase_ = std::move(reason);
@@ -226,7 +227,8 @@ bool HttpResponseReader::Next(HttpReaderItem& item) {
   }
   const char* lf = static_cast<const char*>(std::memchr(buffer_, '\n', fill_));
   if (lf == nullptr) {
-    if (fill_ == kBufferSize) return Fail(errLineTooLong, "HTTP 行太长", item);
+    if (fill_ == kBufferSize)
+      return Fail(errLineTooLong, QT_TRANSLATE_NOOP("Net", "HTTP 行太长"), item);
     return false;
   }
   if (!headerBegun_) {

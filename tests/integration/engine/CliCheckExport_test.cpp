@@ -56,6 +56,35 @@ TEST_F(CliCheckExport, CheckDeletesBadLinksBeforeTheTextExports) {
       << r.out;
 }
 
+// The same run in English: log lines, the check's failure and result texts,
+// the summary; the exported data stay as stored.
+TEST_F(CliCheckExport, EnglishRunFromLogToSummary) {
+  const std::string project = SiteAndProject();
+  const CliResult r = Cli({"--lang", "en", "run", project, "--check-links", "--export-links",
+                           Path("l.html"), "--layout", "13"});
+  ASSERT_EQ(r.code, 0) << r.out << r.err;
+  EXPECT_TRUE(Has(r.out, "] Starting the tag parser...\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "] Stopped with an error: 404 Not Found\n"));
+  EXPECT_TRUE(Has(r.out, "] Broken: 404 Not Found\n"));
+  EXPECT_TRUE(Has(r.out, "Project results\nState: Finished\n"));
+  EXPECT_TRUE(Has(r.out, "All links have been checked.\nCollected links: 2\n"));
+  EXPECT_TRUE(Has(r.out, "  " + Base() + "b/good.html\tOK\n"));
+  EXPECT_FALSE(Has(r.out + r.err, "方案")) << r.out;
+  // The export's heading follows the language; its data are as stored.
+  const std::string html = Read(Path("l.html"));
+  EXPECT_TRUE(Has(html, "<TITLE>Morvek Trawlonix export</TITLE>")) << html;
+  EXPECT_TRUE(Has(html, "<TT>通过</TT>")) << html;
+}
+
+// A socket failure in English, from the check command.
+TEST_F(CliCheckExport, EnglishSocketFailureText) {
+  Write(Path("urls.txt"), "http://127.0.0.1:9/x.html\n");
+  const CliResult r = Cli({"--lang=en", "check", Path("urls.txt"), "--log"});
+  // The log line speaks English; the result column is the stored data.
+  EXPECT_TRUE(Has(r.out, "] Broken: 404 Connection refused (error #10061)\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "\t坏的: 404 Connection refused (error #10061)\n")) << r.out;
+}
+
 TEST_F(CliCheckExport, HtmlDefaultsWithHeadingColourAndTestResults) {
   const std::string project = SiteAndProject();
   const CliResult r =

@@ -1,0 +1,2214 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>AddExtension</name>
+    <message>
+        <source>作为 HTML/文本 识别新的文件扩展名</source>
+        <translation>Recognise a new file extension as HTML/text</translation>
+    </message>
+    <message>
+        <source>文件扩展名</source>
+        <translation>File extension</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>新的文件扩展名</source>
+        <translation>New file extension</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消(&amp;A)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CheckLinks</name>
+    <message>
+        <source>检查收集的链接...</source>
+        <translation>Check collected links...</translation>
+    </message>
+    <message>
+        <source>检查</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>所有收集的链接</source>
+        <translation>All collected links</translation>
+    </message>
+    <message>
+        <source>只要选定的链接</source>
+        <translation>Selected links only</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>只添加结果列</source>
+        <translation>Only fill in the result column</translation>
+    </message>
+    <message>
+        <source>标出正确的链接</source>
+        <translation>Select the working links</translation>
+    </message>
+    <message>
+        <source>从列表中删除正确的链接</source>
+        <translation>Remove the working links from the list</translation>
+    </message>
+    <message>
+        <source>标出无效的链接</source>
+        <translation>Select the broken links</translation>
+    </message>
+    <message>
+        <source>从列表中删除无效的链接</source>
+        <translation>Remove the broken links from the list</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>取消(&amp;A)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>CheckProgress</name>
+    <message>
+        <source>正在检查收集的链接...</source>
+        <translation>Checking collected links...</translation>
+    </message>
+    <message>
+        <source>取消(&amp;A)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>%1 个链接（总共 %2 个需要检查）已经处理完了。</source>
+        <translation>%1 of %2 links to check have been processed.</translation>
+    </message>
+    <message>
+        <source>所有链接的检查已经完成。</source>
+        <translation>All links have been checked.</translation>
+    </message>
+</context>
+<context>
+    <name>ClassParser</name>
+    <message>
+        <source>读取文件标识时出错</source>
+        <translation>Error reading the file signature</translation>
+    </message>
+    <message>
+        <source>错误的文件标识</source>
+        <translation>Wrong file signature</translation>
+    </message>
+    <message>
+        <source>读取版本号码时出错</source>
+        <translation>Error reading the version number</translation>
+    </message>
+    <message>
+        <source>Java 版本: %1.%2</source>
+        <translation>Java version: %1.%2</translation>
+    </message>
+    <message>
+        <source>读取 ConstantPool 的大小设定时出错。</source>
+        <translation>Error reading the size of the constant pool.</translation>
+    </message>
+</context>
+<context>
+    <name>Cli</name>
+    <message>
+        <source>方案中包含有再继续的信息。用 &quot;trawlonix-cli run --continue&quot; 可以再继续被中断了的过程。</source>
+        <translation>The project holds resume information. Run &quot;trawlonix-cli run --continue&quot; to resume the interrupted run.</translation>
+    </message>
+    <message>
+        <source>所有链接的检查已经完成。</source>
+        <translation>All links have been checked.</translation>
+    </message>
+    <message>
+        <source>收集的链接: %1</source>
+        <translation>Collected links: %1</translation>
+    </message>
+    <message>
+        <source>方案结果
+状态: %1
+%2 KB 已接收
+%3 个文件(总共)
+%4 个是 HTML 文档
+%5 个文件被接收
+%6 个是 HTML 文档
+%7 个文件被检查
+%8 个是 HTML 文档
+</source>
+        <translation>Project results
+State: %1
+%2 KB received
+%3 files (in total)
+%4 of them HTML documents
+%5 files received
+%6 of them HTML documents
+%7 files checked
+%8 of them HTML documents
+</translation>
+    </message>
+    <message>
+        <source>收集的链接</source>
+        <translation>Collected links</translation>
+    </message>
+    <message>
+        <source>收集的电邮地址</source>
+        <translation>Collected e-mail addresses</translation>
+    </message>
+    <message>
+        <source>错误链接</source>
+        <translation>Broken links</translation>
+    </message>
+    <message>
+        <source>方案文件 %s 属于另一个起始 URL。使用 --force 替换它。</source>
+        <translation>The project file %s belongs to another start URL. Use --force to replace it.</translation>
+    </message>
+    <message>
+        <source>方案文件 %s 不能被读取。使用 --force 替换它。</source>
+        <translation>The project file %s cannot be read. Use --force to replace it.</translation>
+    </message>
+    <message>
+        <source>密码: </source>
+        <translation>Password: </translation>
+    </message>
+    <message>
+        <source>没有读到密码。</source>
+        <translation>No password was read.</translation>
+    </message>
+    <message>
+        <source>原因: 方案文件不能被保存。</source>
+        <translation>Cause: the project file could not be saved.</translation>
+    </message>
+    <message>
+        <source>原因: 起始页面不能被获取。</source>
+        <translation>Cause: the start page could not be fetched.</translation>
+    </message>
+    <message>
+        <source>原因: %d 个文件不能被写入。</source>
+        <translation>Cause: %d files could not be written.</translation>
+    </message>
+    <message>
+        <source>已完成 %lld/%lld 文件</source>
+        <translation>%lld/%lld files done</translation>
+    </message>
+    <message>
+        <source>%s 文件/秒</source>
+        <translation>%s files/s</translation>
+    </message>
+</context>
+<context>
+    <name>Continue</name>
+    <message>
+        <source>再继续方案</source>
+        <translation>Resume project</translation>
+    </message>
+    <message>
+        <source>方案已经部分或者全部执行了。</source>
+        <translation>The project has already run in part or in full.</translation>
+    </message>
+    <message>
+        <source>因此请您选择一个如何进一步处理的方法:</source>
+        <translation>Please choose how to go on:</translation>
+    </message>
+    <message>
+        <source>刷新方案</source>
+        <translation>Update the project</translation>
+    </message>
+    <message>
+        <source>重新启动方案</source>
+        <translation>Restart the project</translation>
+    </message>
+    <message>
+        <source>(方案已经完整)</source>
+        <translation>(the project is complete)</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+    <message>
+        <source>取消(&amp;A)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+</context>
+<context>
+    <name>Engine</name>
+    <message>
+        <source>正在工作！</source>
+        <translation>Working!</translation>
+    </message>
+    <message>
+        <source>被报告有错误号码: %1</source>
+        <translation>reported error number %1</translation>
+    </message>
+    <message>
+        <source>等候...</source>
+        <translation>Waiting...</translation>
+    </message>
+    <message>
+        <source>已中断，有错误: %1 %2</source>
+        <translation>Stopped with an error: %1 %2</translation>
+    </message>
+    <message>
+        <source>没有修改。</source>
+        <translation>Not modified.</translation>
+    </message>
+    <message>
+        <source>成功。</source>
+        <translation>Done.</translation>
+    </message>
+    <message>
+        <source>！错误: 文件 %1 不能被创建！</source>
+        <translation>! Error: the file %1 cannot be created!</translation>
+    </message>
+    <message>
+        <source>Trawlonix 从 %1 浏览</source>
+        <translation>Browse %1 with Trawlonix</translation>
+    </message>
+    <message>
+        <source>启动标签解析器...</source>
+        <translation>Starting the tag parser...</translation>
+    </message>
+    <message>
+        <source>标签解析器完成。</source>
+        <translation>Tag parser done.</translation>
+    </message>
+    <message>
+        <source>！错误: 不能写入到文件 %1</source>
+        <translation>! Error: cannot write to the file %1</translation>
+    </message>
+    <message>
+        <source>启动 JavaScript 解析器...</source>
+        <translation>Starting the JavaScript parser...</translation>
+    </message>
+    <message>
+        <source>JavaScript 解析器完成。</source>
+        <translation>JavaScript parser done.</translation>
+    </message>
+    <message>
+        <source>启动 CSS 解析器...</source>
+        <translation>Starting the CSS parser...</translation>
+    </message>
+    <message>
+        <source>CSS 解析器完成。</source>
+        <translation>CSS parser done.</translation>
+    </message>
+    <message>
+        <source>启动 JAVA(tm)-VM 类解析器...</source>
+        <translation>Starting the JAVA(tm)-VM class parser...</translation>
+    </message>
+    <message>
+        <source>JAVA(tm)-VM 类解析器完成。</source>
+        <translation>JAVA(tm)-VM class parser done.</translation>
+    </message>
+    <message>
+        <source>！！错误！！ 类解析器失败: 未料到的文件结尾</source>
+        <translation>!! ERROR !! Class parser failed: unexpected end of file</translation>
+    </message>
+    <message>
+        <source>启动 Macromedia(C) FLASH(tm) 解析器...</source>
+        <translation>Starting the Macromedia(C) FLASH(tm) parser...</translation>
+    </message>
+    <message>
+        <source>Macromedia(C) FLASH(tm) 解析器完成。</source>
+        <translation>Macromedia(C) FLASH(tm) parser done.</translation>
+    </message>
+    <message>
+        <source>！！错误！！ FLASH(tm)-解析器失败: 未料到的文件结尾</source>
+        <translation>!! ERROR !! FLASH(tm) parser failed: unexpected end of file</translation>
+    </message>
+    <message>
+        <source>！错误: 不能创建文件 %1</source>
+        <translation>! Error: cannot create the file %1</translation>
+    </message>
+    <message>
+        <source>不是文本或者 html 文档。</source>
+        <translation>Not a text or HTML document.</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>File saved</translation>
+    </message>
+    <message>
+        <source>     =&gt; ++ 添加新的链接: %1</source>
+        <translation>     =&gt; ++ new link added: %1</translation>
+    </message>
+    <message>
+        <source>被中断</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>已结束</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>%1 KB 已接收</source>
+        <translation>%1 KB received</translation>
+    </message>
+    <message>
+        <source>%1 个文件在队列中 (其中 %2 个超文本文档)</source>
+        <translation>%1 files queued (%2 of them hypertext documents)</translation>
+    </message>
+    <message>
+        <source>%1 个文件已经检查 (其中 %2 个超文本文档)</source>
+        <translation>%1 files checked (%2 of them hypertext documents)</translation>
+    </message>
+    <message>
+        <source>%1 个文件已经接收 (其中 %2 个超文本文档)</source>
+        <translation>%1 files received (%2 of them hypertext documents)</translation>
+    </message>
+    <message>
+        <source>%1% 已完成</source>
+        <translation>%1% done</translation>
+    </message>
+    <message>
+        <source>========== 运行开始于 %1 ==========</source>
+        <translation>========== Run started at %1 ==========</translation>
+    </message>
+</context>
+<context>
+    <name>Export</name>
+    <message>
+        <source>文本列表</source>
+        <translation>List of texts</translation>
+    </message>
+    <message>
+        <source>链接列表</source>
+        <translation>List of links</translation>
+    </message>
+    <message>
+        <source>链接和文本列表</source>
+        <translation>List of links and texts</translation>
+    </message>
+    <message>
+        <source>列出文本</source>
+        <translation>Texts</translation>
+    </message>
+    <message>
+        <source>列出链接</source>
+        <translation>Links</translation>
+    </message>
+    <message>
+        <source>列出链接和文本</source>
+        <translation>Links and texts</translation>
+    </message>
+    <message>
+        <source>列出文本和链接(小)</source>
+        <translation>Texts and links (small)</translation>
+    </message>
+    <message>
+        <source>有 2 列带框架的表格</source>
+        <translation>Table with 2 columns and borders</translation>
+    </message>
+    <message>
+        <source>有 2 列不带框架的表格</source>
+        <translation>Table with 2 columns, no borders</translation>
+    </message>
+    <message>
+        <source>有 2 列带突出显示的表格</source>
+        <translation>Table with 2 highlighted columns</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(文本，链接)</source>
+        <translation>Highlighted blocks (text, link)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(链接，文本)</source>
+        <translation>Highlighted blocks (link, text)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(文本，文本结果，链接)</source>
+        <translation>Highlighted blocks (text, check result, link)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(参考，文本，文本结果，链接)</source>
+        <translation>Highlighted blocks (referrer, text, check result, link)</translation>
+    </message>
+    <message>
+        <source>电邮地址列表</source>
+        <translation>List of e-mail addresses</translation>
+    </message>
+    <message>
+        <source>电邮地址和文本列表</source>
+        <translation>List of e-mail addresses and texts</translation>
+    </message>
+    <message>
+        <source>列出电邮地址</source>
+        <translation>E-mail addresses</translation>
+    </message>
+    <message>
+        <source>列出电邮地址和文本</source>
+        <translation>E-mail addresses and texts</translation>
+    </message>
+    <message>
+        <source>列出文本和电邮地址(小)</source>
+        <translation>Texts and e-mail addresses (small)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(文本，电邮地址)</source>
+        <translation>Highlighted blocks (text, e-mail address)</translation>
+    </message>
+    <message>
+        <source>突出显示的区块(电邮地址，文本)</source>
+        <translation>Highlighted blocks (e-mail address, text)</translation>
+    </message>
+    <message>
+        <source>收集的链接</source>
+        <translation>Collected links</translation>
+    </message>
+    <message>
+        <source>收集的电邮地址</source>
+        <translation>Collected e-mail addresses</translation>
+    </message>
+    <message>
+        <source>错误链接</source>
+        <translation>Broken links</translation>
+    </message>
+    <message>
+        <source>导出收集的链接...</source>
+        <translation>Export collected links...</translation>
+    </message>
+    <message>
+        <source>导出收集的电邮地址...</source>
+        <translation>Export collected e-mail addresses...</translation>
+    </message>
+    <message>
+        <source>导出错误链接...</source>
+        <translation>Export broken links...</translation>
+    </message>
+    <message>
+        <source>只要链接</source>
+        <translation>Links only</translation>
+    </message>
+    <message>
+        <source>只要文本</source>
+        <translation>Texts only</translation>
+    </message>
+    <message>
+        <source>链接和文本</source>
+        <translation>Link and text</translation>
+    </message>
+    <message>
+        <source>文本和链接</source>
+        <translation>Text and link</translation>
+    </message>
+    <message>
+        <source>只要电邮</source>
+        <translation>E-mail addresses only</translation>
+    </message>
+    <message>
+        <source>电邮和文本</source>
+        <translation>E-mail address and text</translation>
+    </message>
+    <message>
+        <source>文本和电邮</source>
+        <translation>Text and e-mail address</translation>
+    </message>
+    <message>
+        <source>Morvek Trawlonix 导出</source>
+        <translation>Morvek Trawlonix export</translation>
+    </message>
+    <message>
+        <source>    &lt;TD BGCOLOR=&quot;{H}&quot;&gt;&lt;I&gt;参考: {R}&lt;/I&gt;&lt;BR&gt;</source>
+        <translation>    &lt;TD BGCOLOR=&quot;{H}&quot;&gt;&lt;I&gt;Found on: {R}&lt;/I&gt;&lt;BR&gt;</translation>
+    </message>
+    <message>
+        <source>%1列表是空的，因此不能够导出！</source>
+        <translation>The list &quot;%1&quot; is empty, so there is nothing to export!</translation>
+    </message>
+    <message>
+        <source>在创建导出文件时发生错误！</source>
+        <translation>The export file could not be created!</translation>
+    </message>
+    <message>
+        <source>在导出 %1 时发生错误！</source>
+        <translation>An error occurred while exporting %1!</translation>
+    </message>
+    <message>
+        <source>用 %1 创建</source>
+        <translation>Created with %1</translation>
+    </message>
+</context>
+<context>
+    <name>ExportWizard</name>
+    <message>
+        <source>黑色</source>
+        <translation>Black</translation>
+    </message>
+    <message>
+        <source>栗色</source>
+        <translation>Maroon</translation>
+    </message>
+    <message>
+        <source>绿色</source>
+        <translation>Green</translation>
+    </message>
+    <message>
+        <source>橄榄色</source>
+        <translation>Olive</translation>
+    </message>
+    <message>
+        <source>海军蓝</source>
+        <translation>Navy</translation>
+    </message>
+    <message>
+        <source>紫色</source>
+        <translation>Purple</translation>
+    </message>
+    <message>
+        <source>青色</source>
+        <translation>Teal</translation>
+    </message>
+    <message>
+        <source>灰色</source>
+        <translation>Grey</translation>
+    </message>
+    <message>
+        <source>银色</source>
+        <translation>Silver</translation>
+    </message>
+    <message>
+        <source>红色</source>
+        <translation>Red</translation>
+    </message>
+    <message>
+        <source>酸橙色</source>
+        <translation>Lime</translation>
+    </message>
+    <message>
+        <source>黄色</source>
+        <translation>Yellow</translation>
+    </message>
+    <message>
+        <source>蓝色</source>
+        <translation>Blue</translation>
+    </message>
+    <message>
+        <source>紫红色</source>
+        <translation>Fuchsia</translation>
+    </message>
+    <message>
+        <source>浅绿色</source>
+        <translation>Aqua</translation>
+    </message>
+    <message>
+        <source>白色</source>
+        <translation>White</translation>
+    </message>
+    <message>
+        <source>导出...</source>
+        <translation>Export...</translation>
+    </message>
+    <message>
+        <source>确定导出格式</source>
+        <translation>Choose the export format</translation>
+    </message>
+    <message>
+        <source>指定文本文件的格式</source>
+        <translation>Set up the text file</translation>
+    </message>
+    <message>
+        <source>3. 指定 HTML 文件的格式</source>
+        <translation>3. Set up the HTML file</translation>
+    </message>
+    <message>
+        <source>请您决定是要导出该列表的所有条目还是只导出选定的条目。</source>
+        <translation>Choose whether to export every entry of the list or only the selected ones.</translation>
+    </message>
+    <message>
+        <source>导出全部条目</source>
+        <translation>Export all entries</translation>
+    </message>
+    <message>
+        <source>只导出选定的条目</source>
+        <translation>Export selected entries only</translation>
+    </message>
+    <message>
+        <source>选择用哪种格式来导出条目:</source>
+        <translation>Choose the format to export the entries in:</translation>
+    </message>
+    <message>
+        <source>文本文件</source>
+        <translation>Text file</translation>
+    </message>
+    <message>
+        <source>HTML 文件</source>
+        <translation>HTML file</translation>
+    </message>
+    <message>
+        <source>导出的字段</source>
+        <translation>Fields to export</translation>
+    </message>
+    <message>
+        <source>只要文本</source>
+        <translation>Text only</translation>
+    </message>
+    <message>
+        <source>分隔符</source>
+        <translation>Separator</translation>
+    </message>
+    <message>
+        <source>冒号</source>
+        <translation>Colon</translation>
+    </message>
+    <message>
+        <source>逗号</source>
+        <translation>Comma</translation>
+    </message>
+    <message>
+        <source>空格</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>字段内容用引号(&quot;&quot;)框起来</source>
+        <translation>Put field contents in quotes (&quot;&quot;)</translation>
+    </message>
+    <message>
+        <source>标题:</source>
+        <translation>Heading:</translation>
+    </message>
+    <message>
+        <source>格式化:</source>
+        <translation>Layout:</translation>
+    </message>
+    <message>
+        <source>背景颜色:</source>
+        <translation>Background colour:</translation>
+    </message>
+    <message>
+        <source>突出显示的颜色:</source>
+        <translation>Highlight colour:</translation>
+    </message>
+    <message>
+        <source>导出的条目保存为...</source>
+        <translation>Save exported entries as...</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>HTML 文件 (*.htm *.html)</source>
+        <translation>HTML files (*.htm *.html)</translation>
+    </message>
+    <message>
+        <source>所有文件 (*.*)</source>
+        <translation>All files (*.*)</translation>
+    </message>
+    <message>
+        <source>%1列表是空的，因此不能够导出！</source>
+        <translation>The list &quot;%1&quot; is empty, so there is nothing to export!</translation>
+    </message>
+</context>
+<context>
+    <name>Help</name>
+    <message>
+        <source>Trawlonix 帮助</source>
+        <translation>Trawlonix Help</translation>
+    </message>
+</context>
+<context>
+    <name>LinkCheck</name>
+    <message>
+        <source>正在中断过程...</source>
+        <translation>Stopping all processes...</translation>
+    </message>
+    <message>
+        <source>所有过程被中断</source>
+        <translation>All processes stopped</translation>
+    </message>
+    <message>
+        <source>%1 个链接（总共 %2 个需要检查）已经处理完了。</source>
+        <translation>%1 of %2 links to check have been processed.</translation>
+    </message>
+    <message>
+        <source>检查...</source>
+        <translation>Checking...</translation>
+    </message>
+    <message>
+        <source>等候...</source>
+        <translation>Waiting...</translation>
+    </message>
+    <message>
+        <source>坏的: %1</source>
+        <translation>Broken: %1</translation>
+    </message>
+    <message>
+        <source>通过</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>- 未检查 -</source>
+        <translation>- not checked -</translation>
+    </message>
+    <message>
+        <source>未检查: 不是网址</source>
+        <translation>Not checked: not a web address</translation>
+    </message>
+</context>
+<context>
+    <name>ListEntry</name>
+    <message>
+        <source>URL 前缀:</source>
+        <translation>URL prefix:</translation>
+    </message>
+    <message>
+        <source>新的条目</source>
+        <translation>New entry</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>添加新的条目到正列表</source>
+        <translation>Add a new entry to the positive list</translation>
+    </message>
+    <message>
+        <source>添加新的条目到负列表</source>
+        <translation>Add a new entry to the negative list</translation>
+    </message>
+    <message>
+        <source>更改正列表的条目</source>
+        <translation>Change an entry of the positive list</translation>
+    </message>
+    <message>
+        <source>更改负列表的条目</source>
+        <translation>Change an entry of the negative list</translation>
+    </message>
+    <message>
+        <source>您真的想要删除条目 %1 吗？</source>
+        <translation>Do you really want to delete the entry %1?</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>目录结构</source>
+        <translation>Folder structure</translation>
+    </message>
+    <message>
+        <source>链接结构</source>
+        <translation>Link structure</translation>
+    </message>
+    <message>
+        <source>参考文本</source>
+        <translation>Link text</translation>
+    </message>
+    <message>
+        <source>第一次出现</source>
+        <translation>First found on</translation>
+    </message>
+    <message>
+        <source>测试结果</source>
+        <translation>Check result</translation>
+    </message>
+    <message>
+        <source>电邮地址</source>
+        <translation>E-mail address</translation>
+    </message>
+    <message>
+        <source>错误信息</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>收集的链接</source>
+        <translation>Collected links</translation>
+    </message>
+    <message>
+        <source>收集的电邮地址</source>
+        <translation>Collected e-mail addresses</translation>
+    </message>
+    <message>
+        <source>错误链接</source>
+        <translation>Broken links</translation>
+    </message>
+    <message>
+        <source>文件(&amp;D)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>新建方案(&amp;N)...</source>
+        <translation>&amp;New project...</translation>
+    </message>
+    <message>
+        <source>打开方案(&amp;O)...</source>
+        <translation>&amp;Open project...</translation>
+    </message>
+    <message>
+        <source>保存方案(&amp;S)...</source>
+        <translation>&amp;Save project...</translation>
+    </message>
+    <message>
+        <source>设置(&amp;E)...</source>
+        <translation>S&amp;ettings...</translation>
+    </message>
+    <message>
+        <source>退出(&amp;B)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>方案(&amp;P)</source>
+        <translation>&amp;Project</translation>
+    </message>
+    <message>
+        <source>启动方案(&amp;S)</source>
+        <translation>&amp;Start project</translation>
+    </message>
+    <message>
+        <source>停止方案(&amp;A)</source>
+        <translation>S&amp;top project</translation>
+    </message>
+    <message>
+        <source>更改方案(&amp;A)...</source>
+        <translation>&amp;Change project...</translation>
+    </message>
+    <message>
+        <source>状态(&amp;T)</source>
+        <translation>S&amp;tatus</translation>
+    </message>
+    <message>
+        <source>收集的链接(&amp;L)</source>
+        <translation>Collected &amp;links</translation>
+    </message>
+    <message>
+        <source>收集的电邮(&amp;E)</source>
+        <translation>Collected &amp;e-mails</translation>
+    </message>
+    <message>
+        <source>错误链接(&amp;F)</source>
+        <translation>&amp;Broken links</translation>
+    </message>
+    <message>
+        <source>检查(&amp;U)</source>
+        <translation>Chec&amp;k</translation>
+    </message>
+    <message>
+        <source>检查</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>导出(&amp;E)</source>
+        <translation>&amp;Export</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>清空列表</source>
+        <translation>Clear list</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>帮助主题(&amp;H)</source>
+        <translation>&amp;Help topics</translation>
+    </message>
+    <message>
+        <source>关于(&amp;I)...</source>
+        <translation>&amp;About...</translation>
+    </message>
+    <message>
+        <source>工具栏</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>新建</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>Properties</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>浏览器</source>
+        <translation>Browser</translation>
+    </message>
+    <message>
+        <source>您想要保存目前方案中的更改吗？</source>
+        <translation>Do you want to save the changes to the current project?</translation>
+    </message>
+    <message>
+        <source>请您首先停止目前的过程！</source>
+        <translation>Please stop the current run first!</translation>
+    </message>
+    <message>
+        <source>您肯定想要删除所有收集的链接吗？</source>
+        <translation>Are you sure you want to delete all collected links?</translation>
+    </message>
+    <message>
+        <source>您肯定想要删除所有收集的电子邮件地址吗？</source>
+        <translation>Are you sure you want to delete all collected e-mail addresses?</translation>
+    </message>
+    <message>
+        <source>您肯定想要删除所有错误链接吗？</source>
+        <translation>Are you sure you want to delete all broken links?</translation>
+    </message>
+    <message>
+        <source>在执行过程中您中断了方案。为了在下次使用时能够再继续该过程，您必须再次保存方案，只有这样，有关哪些文档已经下载了的信息才能够被保存。<byte value="xd"/>您想要现在保存吗？</source>
+        <translation>You stopped the project while it was running. To resume the run next time, you must save the project again: only then is the information about which documents have already been downloaded kept.<byte value="xd"/>Do you want to save now?</translation>
+    </message>
+    <message>
+        <source>Trawlonix 方案 (*.txp);;所有文件 (*.*)</source>
+        <translation>Trawlonix projects (*.txp);;All files (*.*)</translation>
+    </message>
+    <message>
+        <source>Trawlonix 方案保存为</source>
+        <translation>Save Trawlonix project as</translation>
+    </message>
+    <message>
+        <source>打开 Trawlonix 方案</source>
+        <translation>Open Trawlonix project</translation>
+    </message>
+    <message>
+        <source>正在重新建立目录结构...</source>
+        <translation>Rebuilding the folder structure...</translation>
+    </message>
+    <message>
+        <source>您想要现在保存新方案吗？</source>
+        <translation>Do you want to save the new project now?</translation>
+    </message>
+    <message>
+        <source>在指定的目录中不能找到网站。很可能还没有启动方案或者文件已经被删除了。</source>
+        <translation>The web site cannot be found in the given folder. Most likely the project has not been started yet, or the files have been deleted.</translation>
+    </message>
+    <message>
+        <source>现在必须重新建立链接结构。</source>
+        <translation>The link structure must be rebuilt now.</translation>
+    </message>
+    <message>
+        <source>正在重新建立目录结构 ...        %1% 已完成</source>
+        <translation>Rebuilding the folder structure ...        %1% done</translation>
+    </message>
+    <message>
+        <source>正在重新建立目录结构 ...        100% 已完成</source>
+        <translation>Rebuilding the folder structure ...        100% done</translation>
+    </message>
+    <message>
+        <source>恢复文件 %1 比方案更新 (上次运行没有正常结束)。
+您想要恢复它吗？</source>
+        <translation>The recovery file %1 is newer than the project (the last run did not end normally).
+Do you want to restore it?</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>是(&amp;Y)</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>否(&amp;N)</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>Net</name>
+    <message>
+        <source>连接被客户暂停。</source>
+        <translation>Connection timed out by the client.</translation>
+    </message>
+    <message>
+        <source>HTTP 组件正忙着</source>
+        <translation>The HTTP component is busy</translation>
+    </message>
+    <message>
+        <source>不能将主机名分解成 IP 地址</source>
+        <translation>Cannot resolve the host name to an IP address</translation>
+    </message>
+    <message>
+        <source>不能连接: <byte value="xd"/>%1 (错误 #%2)<byte value="xd"/>%3</source>
+        <translation>Cannot connect: <byte value="xd"/>%1 (error #%2)<byte value="xd"/>%3</translation>
+    </message>
+    <message>
+        <source>%1 (错误 #%2)</source>
+        <translation>%1 (error #%2)</translation>
+    </message>
+    <message>
+        <source>连接被请求中断</source>
+        <translation>Connection aborted on request</translation>
+    </message>
+    <message>
+        <source>HTTP 状态行无效</source>
+        <translation>Invalid HTTP status line</translation>
+    </message>
+    <message>
+        <source>HTTP 行太长</source>
+        <translation>HTTP line too long</translation>
+    </message>
+    <message>
+        <source>错误 %1 在函数 %2<byte value="xd"/>
+%3</source>
+        <translation>Error %1 in function %2<byte value="xd"/>
+%3</translation>
+    </message>
+    <message>
+        <source>DNS 搜寻: 无效的主机名。</source>
+        <translation>DNS lookup: invalid host name.</translation>
+    </message>
+    <message>
+        <source>%1: 不能启动 DNS 搜寻，错误 #%2</source>
+        <translation>%1: cannot start the DNS lookup, error #%2</translation>
+    </message>
+</context>
+<context>
+    <name>NewProjectWizard</name>
+    <message>
+        <source>只在起始目录</source>
+        <translation>Only in the start folder</translation>
+    </message>
+    <message>
+        <source>在起始目录及其子目录</source>
+        <translation>In the start folder and its subfolders</translation>
+    </message>
+    <message>
+        <source>在这个服务器</source>
+        <translation>On this server</translation>
+    </message>
+    <message>
+        <source>只在正列表</source>
+        <translation>Only in the positive list</translation>
+    </message>
+    <message>
+        <source>不在负列表</source>
+        <translation>Not in the negative list</translation>
+    </message>
+    <message>
+        <source>在这个服务器，但是不在负列表</source>
+        <translation>On this server, but not in the negative list</translation>
+    </message>
+    <message>
+        <source>在正列表但不在负列表</source>
+        <translation>In the positive list but not in the negative list</translation>
+    </message>
+    <message>
+        <source>&lt;无限制&gt;</source>
+        <translation>&lt;no limit&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;永不下载&gt;</source>
+        <translation>&lt;never download&gt;</translation>
+    </message>
+    <message>
+        <source>指向其它服务器的链接</source>
+        <translation>Links to other servers</translation>
+    </message>
+    <message>
+        <source>未处理的链接</source>
+        <translation>Links not followed</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>创建新的过程...</source>
+        <translation>Create a new project...</translation>
+    </message>
+    <message>
+        <source>常规设置</source>
+        <translation>General settings</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Actions</translation>
+    </message>
+    <message>
+        <source>本地保存</source>
+        <translation>Local storage</translation>
+    </message>
+    <message>
+        <source>限制(超文本)</source>
+        <translation>Limits (hypertext)</translation>
+    </message>
+    <message>
+        <source>限制(其它)</source>
+        <translation>Limits (other)</translation>
+    </message>
+    <message>
+        <source>域的正列表</source>
+        <translation>Positive list of domains</translation>
+    </message>
+    <message>
+        <source>域的负列表</source>
+        <translation>Negative list of domains</translation>
+    </message>
+    <message>
+        <source>完成</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>起始页面/URL:</source>
+        <translation>Start page/URL:</translation>
+    </message>
+    <message>
+        <source>方案名称:</source>
+        <translation>Project name:</translation>
+    </message>
+    <message>
+        <source>在主机那里用这个密码登录:</source>
+        <translation>Log in to the host with this password:</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>指向已下载页面的绝对链接转换成相对链接</source>
+        <translation>Convert absolute links to downloaded pages into relative links</translation>
+    </message>
+    <message>
+        <source>也允许更改 Java Script 中的链接</source>
+        <translation>Also change links in JavaScript</translation>
+    </message>
+    <message>
+        <source>扩展那些指向没有下载的页面的链接</source>
+        <translation>Make links to pages not downloaded absolute</translation>
+    </message>
+    <message>
+        <source>目录</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>层次数目限制为</source>
+        <translation>Limit the depth to</translation>
+    </message>
+    <message>
+        <source>个层次</source>
+        <translation>levels</translation>
+    </message>
+    <message>
+        <source>超文本文档</source>
+        <translation>Hypertext document</translation>
+    </message>
+    <message>
+        <source>内嵌图像</source>
+        <translation>Embedded images</translation>
+    </message>
+    <message>
+        <source>内嵌对象</source>
+        <translation>Embedded objects</translation>
+    </message>
+    <message>
+        <source>对其它的参考</source>
+        <translation>Other references</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>更改</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>选择 &quot;完成&quot; 按钮则创建这个新的方案:</source>
+        <translation>Choose &quot;Finish&quot; to create this new project:</translation>
+    </message>
+    <message>
+        <source>选择一个文件夹来保存网站:</source>
+        <translation>Choose a folder to store the web site in:</translation>
+    </message>
+    <message>
+        <source>方案: %s</source>
+        <translation>Project: %s</translation>
+    </message>
+    <message>
+        <source>起始页面: %s</source>
+        <translation>Start page: %s</translation>
+    </message>
+    <message>
+        <source>用这些登录数据登录:</source>
+        <translation>Log in with these credentials:</translation>
+    </message>
+    <message>
+        <source>名称: %s</source>
+        <translation>Name: %s</translation>
+    </message>
+    <message>
+        <source>密码: %s</source>
+        <translation>Password: %s</translation>
+    </message>
+    <message>
+        <source>不需要密码。</source>
+        <translation>No password needed.</translation>
+    </message>
+    <message>
+        <source>本地保存位置:</source>
+        <translation>Stored locally in:</translation>
+    </message>
+    <message>
+        <source>- 指向已下载页面的绝对链接</source>
+        <translation>- Absolute links to downloaded pages</translation>
+    </message>
+    <message>
+        <source>将转换成相对链接。</source>
+        <translation>are converted into relative links.</translation>
+    </message>
+    <message>
+        <source>- Java Script 中的链接也允许</source>
+        <translation>- Links in JavaScript may</translation>
+    </message>
+    <message>
+        <source>被更改。</source>
+        <translation>be changed too.</translation>
+    </message>
+    <message>
+        <source>- 扩展指向那些没有被下载的页面的链接。</source>
+        <translation>- Links to pages not downloaded are made absolute.</translation>
+    </message>
+    <message>
+        <source>层次数目限制为 %1 个层次。</source>
+        <translation>The depth is limited to %1 levels.</translation>
+    </message>
+    <message>
+        <source>超文本文档: %s。</source>
+        <translation>Hypertext documents: %s.</translation>
+    </message>
+    <message>
+        <source>内嵌图像: %s。</source>
+        <translation>Embedded images: %s.</translation>
+    </message>
+    <message>
+        <source>内嵌对象: %s。</source>
+        <translation>Embedded objects: %s.</translation>
+    </message>
+    <message>
+        <source>对其它的参考: %s。</source>
+        <translation>Other references: %s.</translation>
+    </message>
+</context>
+<context>
+    <name>Options</name>
+    <message>
+        <source>全局选项</source>
+        <translation>Global options</translation>
+    </message>
+    <message>
+        <source>发送参考的页面</source>
+        <translation>Send the referring page</translation>
+    </message>
+    <message>
+        <source>同时发送呼叫的页面</source>
+        <translation>Send the calling page along</translation>
+    </message>
+    <message>
+        <source>同时进行的任务</source>
+        <translation>Simultaneous downloads</translation>
+    </message>
+    <message>
+        <source>最多</source>
+        <translation>At most</translation>
+    </message>
+    <message>
+        <source>个文件同时下载</source>
+        <translation>files downloaded at the same time</translation>
+    </message>
+    <message>
+        <source>暂停时间</source>
+        <translation>Time-out</translation>
+    </message>
+    <message>
+        <source>遇到所有错误都重试下载</source>
+        <translation>Retry the download on every error</translation>
+    </message>
+    <message>
+        <source>下载文件的暂停时间</source>
+        <translation>Time-out for downloading a file</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>seconds</translation>
+    </message>
+    <message>
+        <source>次重试在暂停之后</source>
+        <translation>retries after a time-out</translation>
+    </message>
+    <message>
+        <source>下载</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>默认文件</source>
+        <translation>Default file</translation>
+    </message>
+    <message>
+        <source>默认文件保存为</source>
+        <translation>Save the default file as</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>选择一个文件夹:</source>
+        <translation>Choose a folder:</translation>
+    </message>
+    <message>
+        <source>本地保存的预设值</source>
+        <translation>Default local storage folder</translation>
+    </message>
+    <message>
+        <source>该目录将在保存页面时自动被建议。</source>
+        <translation>This folder is suggested when pages are stored.</translation>
+    </message>
+    <message>
+        <source>方案文件的预设值</source>
+        <translation>Default folder for project files</translation>
+    </message>
+    <message>
+        <source>该目录将在保存方案文件时自动被建议。</source>
+        <translation>This folder is suggested when project files are saved.</translation>
+    </message>
+    <message>
+        <source>本地</source>
+        <translation>Local</translation>
+    </message>
+    <message>
+        <source>在这里您可以指定一个代理服务器，以后所有的 HTTP 访问都经过它。</source>
+        <translation>Here you can name a proxy server that all later HTTP requests go through.</translation>
+    </message>
+    <message>
+        <source>通过代理服务器访问 HTTP</source>
+        <translation>Use a proxy server for HTTP</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>代理服务器</source>
+        <translation>Proxy server</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>用户名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>代理</source>
+        <translation>Proxy</translation>
+    </message>
+    <message>
+        <source>在这里您可以设置如何对 Trawlonix 的操作进行日志记录。</source>
+        <translation>Here you can set how Trawlonix logs what it does.</translation>
+    </message>
+    <message>
+        <source>日志文件</source>
+        <translation>Log file</translation>
+    </message>
+    <message>
+        <source>创建日志文件</source>
+        <translation>Create a log file</translation>
+    </message>
+    <message>
+        <source>只附加到现有的日志文件</source>
+        <translation>Append to the existing log file</translation>
+    </message>
+    <message>
+        <source>操作窗口</source>
+        <translation>Activity window</translation>
+    </message>
+    <message>
+        <source>在操作窗口中显示最后的</source>
+        <translation>Show the last</translation>
+    </message>
+    <message>
+        <source>行</source>
+        <translation>lines in the activity window</translation>
+    </message>
+    <message>
+        <source>链接结构</source>
+        <translation>Link structure</translation>
+    </message>
+    <message>
+        <source>在下载的时候同时整理链接结构</source>
+        <translation>Build the link structure while downloading</translation>
+    </message>
+    <message>
+        <source>记录日志</source>
+        <translation>Logging</translation>
+    </message>
+    <message>
+        <source>请您在这里指定一个文件扩展名列表，这些文件将作为超文本文档处理。</source>
+        <translation>List here the file extensions whose files are treated as hypertext documents.</translation>
+    </message>
+    <message>
+        <source>扩展名</source>
+        <translation>Extension</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>添加条目</source>
+        <translation>Add entry</translation>
+    </message>
+    <message>
+        <source>删除条目</source>
+        <translation>Delete entry</translation>
+    </message>
+    <message>
+        <source>HTML 识别</source>
+        <translation>HTML recognition</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>新的文件扩展名将作为 HTML/文本识别</source>
+        <translation>New file extension to recognise as HTML/text</translation>
+    </message>
+    <message>
+        <source>您肯定想要删除选定的条目吗？</source>
+        <translation>Are you sure you want to delete the selected entry?</translation>
+    </message>
+    <message>
+        <source>界面语言</source>
+        <translation>Interface language</translation>
+    </message>
+    <message>
+        <source>跟随系统的区域设置</source>
+        <translation>Follow the system locale</translation>
+    </message>
+    <message>
+        <source>更改将在下次启动程序时生效。</source>
+        <translation>The change takes effect the next time the program starts.</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectFields</name>
+    <message>
+        <source>用户名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>本地保存下载的文件</source>
+        <translation>Store the downloaded files locally</translation>
+    </message>
+    <message>
+        <source>收集所包含的电邮地址</source>
+        <translation>Collect the e-mail addresses found</translation>
+    </message>
+    <message>
+        <source>列出错误链接</source>
+        <translation>List broken links</translation>
+    </message>
+    <message>
+        <source>收集这些链接:</source>
+        <translation>Collect these links:</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectFile</name>
+    <message>
+        <source>正在写入再继续信息...        %d%% 已完成</source>
+        <translation>Writing resume information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在读取再继续信息...        %d%% 已完成</source>
+        <translation>Reading resume information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在写入转向信息...        %d%% 已完成</source>
+        <translation>Writing redirect information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在读取转向信息...        %d%% 已完成</source>
+        <translation>Reading redirect information...        %d%% done</translation>
+    </message>
+    <message>
+        <source>正在加载方案...</source>
+        <translation>Loading project...</translation>
+    </message>
+    <message>
+        <source>正在保存方案...</source>
+        <translation>Saving project...</translation>
+    </message>
+    <message>
+        <source>在读取方案时发生文件错误！<byte value="xd"/>方案 没 有 打开！</source>
+        <translation>A file error occurred while reading the project!<byte value="xd"/>The project was NOT opened!</translation>
+    </message>
+    <message>
+        <source>不是一个 Trawlonix 方案文件！<byte value="xd"/>方案 没 有 打开！</source>
+        <translation>This is not a Trawlonix project file!<byte value="xd"/>The project was NOT opened!</translation>
+    </message>
+    <message>
+        <source>该 Trawlonix 方案是用一个更新版本的 Trawlonix 所创建的，所以不能打开！</source>
+        <translation>This Trawlonix project was created by a newer version of Trawlonix and cannot be opened!</translation>
+    </message>
+    <message>
+        <source>方案中包含有再继续的信息。您可以用 &quot;开始&quot; 按钮再继续一个被中断了的过程。</source>
+        <translation>The project holds resume information. You can resume an interrupted run with the &quot;Start&quot; button.</translation>
+    </message>
+    <message>
+        <source>不能创建文件 %s。<byte value="xd"/>方案 没 有 保存。</source>
+        <translation>Cannot create the file %s.<byte value="xd"/>The project was NOT saved.</translation>
+    </message>
+    <message>
+        <source>在保存方案时发生了写入错误！<byte value="xd"/>可能是剩余的储存空间不够了。<byte value="xd"/>方案 没 有 保存。</source>
+        <translation>A write error occurred while saving the project!<byte value="xd"/>There may not be enough free disk space.<byte value="xd"/>The project was NOT saved.</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectProperties</name>
+    <message>
+        <source>Trawlonix 方案属性</source>
+        <translation>Trawlonix project properties</translation>
+    </message>
+    <message>
+        <source>常规</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Actions</translation>
+    </message>
+    <message>
+        <source>本地</source>
+        <translation>Local</translation>
+    </message>
+    <message>
+        <source>限制</source>
+        <translation>Limits</translation>
+    </message>
+    <message>
+        <source>正列表</source>
+        <translation>Positive list</translation>
+    </message>
+    <message>
+        <source>负列表</source>
+        <translation>Negative list</translation>
+    </message>
+    <message>
+        <source>重命名</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>起始 URL</source>
+        <translation>Start URL</translation>
+    </message>
+    <message>
+        <source>方案名称</source>
+        <translation>Project name</translation>
+    </message>
+    <message>
+        <source>层次数目限制为</source>
+        <translation>Limit the depth to</translation>
+    </message>
+    <message>
+        <source>个层次</source>
+        <translation>levels</translation>
+    </message>
+    <message>
+        <source>是文件</source>
+        <translation>is a file</translation>
+    </message>
+    <message>
+        <source>是误写的目录</source>
+        <translation>is a folder written without the slash</translation>
+    </message>
+    <message>
+        <source>不带点的文件名</source>
+        <translation>File names without a dot</translation>
+    </message>
+    <message>
+        <source>在服务器那里用这些用户数据登录:</source>
+        <translation>Log in to the server with these credentials:</translation>
+    </message>
+    <message>
+        <source>请您指定一个目录以便在它下面建立将要下载的网站结构。</source>
+        <translation>Choose the folder under which the downloaded web site is laid out.</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>目标目录</source>
+        <translation>Target folder</translation>
+    </message>
+    <message>
+        <source>指向已下载页面的绝对链接转换成相对链接</source>
+        <translation>Convert absolute links to downloaded pages into relative links</translation>
+    </message>
+    <message>
+        <source>扩展那些指向没有下载的页面的链接</source>
+        <translation>Make links to pages not downloaded absolute</translation>
+    </message>
+    <message>
+        <source>也允许更改 Java Script 中的链接(小心！)</source>
+        <translation>Also change links in JavaScript (careful!)</translation>
+    </message>
+    <message>
+        <source>选择一个文件夹来保存网站:</source>
+        <translation>Choose a folder to store the web site in:</translation>
+    </message>
+    <message>
+        <source>在这里您可以设定一些限制给 Trawlonix 使它只允许从某些区域下载文档。</source>
+        <translation>Here you can set limits so that Trawlonix downloads documents only from certain areas.</translation>
+    </message>
+    <message>
+        <source>超文本文档</source>
+        <translation>Hypertext document</translation>
+    </message>
+    <message>
+        <source>内嵌图像</source>
+        <translation>Embedded images</translation>
+    </message>
+    <message>
+        <source>内嵌对象</source>
+        <translation>Embedded objects</translation>
+    </message>
+    <message>
+        <source>对其它的参考</source>
+        <translation>Other references</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>更改</source>
+        <translation>Change</translation>
+    </message>
+    <message>
+        <source>将 &quot;.html&quot; 附加到有下列扩展名的文件名后面:</source>
+        <translation>Append &quot;.html&quot; to file names with these extensions:</translation>
+    </message>
+    <message>
+        <source>扩展名</source>
+        <translation>Extension</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>添加条目</source>
+        <translation>Add entry</translation>
+    </message>
+    <message>
+        <source>删除条目</source>
+        <translation>Delete entry</translation>
+    </message>
+    <message>
+        <source>只有在可识别的脚本呼叫(URL 包含 &quot;?&quot;)时才更改</source>
+        <translation>Only for recognisable script calls (the URL contains &quot;?&quot;)</translation>
+    </message>
+    <message>
+        <source>新的文件扩展名将重命名为 .html</source>
+        <translation>New file extension to rename to .html</translation>
+    </message>
+    <message>
+        <source>您真的想要删除条目 %1 吗？</source>
+        <translation>Do you really want to delete the entry %1?</translation>
+    </message>
+    <message>
+        <source>动态连接库文件</source>
+        <translation>Dynamic link library</translation>
+    </message>
+    <message>
+        <source>可执行应用程序</source>
+        <translation>Executable program</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectSetup</name>
+    <message>
+        <source>请不要在这里指定用户名或者密码。<byte value="xd"/>您的输入将被复制到第二页(用户数据)。</source>
+        <translation>Please do not give a user name or password here.<byte value="xd"/>What you entered is moved to the second page (user data).</translation>
+    </message>
+    <message>
+        <source>所指定的端口名称 %s 无效！</source>
+        <translation>The port name %s is not valid!</translation>
+    </message>
+    <message>
+        <source>请指定一个起始页面！</source>
+        <translation>Please give a start page!</translation>
+    </message>
+    <message>
+        <source>请指定一个方案名称！</source>
+        <translation>Please give a project name!</translation>
+    </message>
+    <message>
+        <source>只支持 HTML 日志文件！</source>
+        <translation>Only HTTP addresses are supported!</translation>
+    </message>
+    <message>
+        <source>请指定一个本地路径！</source>
+        <translation>Please give a local path!</translation>
+    </message>
+    <message>
+        <source>指定的本地路径不存在！</source>
+        <translation>The local path given does not exist!</translation>
+    </message>
+    <message>
+        <source>正列表不允许是空的！</source>
+        <translation>The positive list must not be empty!</translation>
+    </message>
+    <message>
+        <source>负列表不允许是空的！</source>
+        <translation>The negative list must not be empty!</translation>
+    </message>
+    <message>
+        <source>所指定的端口 %s 无效！</source>
+        <translation>The port %s is not valid!</translation>
+    </message>
+    <message>
+        <source>在这里您只能指定主机和目录，不能指定文件名！<byte value="xd"/>将会自动更正。</source>
+        <translation>Here you can only give a host and a folder, not a file name!<byte value="xd"/>This is corrected automatically.</translation>
+    </message>
+    <message>
+        <source>请指定一个 URL！</source>
+        <translation>Please give a URL!</translation>
+    </message>
+    <message>
+        <source>所指定的端口 %s 无效：端口必须在 1 到 65535 之间！</source>
+        <translation>The port %s is not valid: a port must be between 1 and 65535!</translation>
+    </message>
+</context>
+<context>
+    <name>Results</name>
+    <message>
+        <source>方案结果</source>
+        <translation>Project results</translation>
+    </message>
+    <message>
+        <source>状态:</source>
+        <translation>State:</translation>
+    </message>
+    <message>
+        <source>KB 已接收</source>
+        <translation>KB received</translation>
+    </message>
+    <message>
+        <source>个文件(总共)</source>
+        <translation>files (in total)</translation>
+    </message>
+    <message>
+        <source>个是 HTML 文档</source>
+        <translation>of them HTML documents</translation>
+    </message>
+    <message>
+        <source>个文件被接收</source>
+        <translation>files received</translation>
+    </message>
+    <message>
+        <source>个文件被检查</source>
+        <translation>files checked</translation>
+    </message>
+    <message>
+        <source>确定(&amp;O)</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>超文本文档</source>
+        <translation>Hypertext document</translation>
+    </message>
+    <message>
+        <source>PHP/FI 脚本</source>
+        <translation>PHP/FI script</translation>
+    </message>
+    <message>
+        <source>PHP 脚本</source>
+        <translation>PHP script</translation>
+    </message>
+    <message>
+        <source>PHP3 脚本</source>
+        <translation>PHP3 script</translation>
+    </message>
+    <message>
+        <source>PHP4 脚本</source>
+        <translation>PHP4 script</translation>
+    </message>
+    <message>
+        <source>Perl 脚本</source>
+        <translation>Perl script</translation>
+    </message>
+    <message>
+        <source>活动服务器页面</source>
+        <translation>Active Server Page</translation>
+    </message>
+</context>
+<context>
+    <name>Sidecar</name>
+    <message>
+        <source>结果列表文件 %s 不能被读取。</source>
+        <translation>The result list file %s cannot be read.</translation>
+    </message>
+    <message>
+        <source>文件 %s 不是 Trawlonix 结果列表文件。</source>
+        <translation>The file %s is not a Trawlonix result list file.</translation>
+    </message>
+    <message>
+        <source>结果列表文件 %s 不能被保存。</source>
+        <translation>The result list file %s cannot be saved.</translation>
+    </message>
+</context>
+<context>
+    <name>SlotWindow</name>
+    <message>
+        <source>下载线程的状态:</source>
+        <translation>State of the download slots:</translation>
+    </message>
+    <message>
+        <source>关闭(&amp;S)</source>
+        <translation>&amp;Close</translation>
+    </message>
+</context>
+<context>
+    <name>SocketError</name>
+    <message>
+        <source>无错误</source>
+        <translation>No error</translation>
+    </message>
+    <message>
+        <source>打断的系统呼叫</source>
+        <translation>Interrupted system call</translation>
+    </message>
+    <message>
+        <source>无效的文件句柄</source>
+        <translation>Bad file handle</translation>
+    </message>
+    <message>
+        <source>权限被拒绝</source>
+        <translation>Permission denied</translation>
+    </message>
+    <message>
+        <source>无效的地址</source>
+        <translation>Bad address</translation>
+    </message>
+    <message>
+        <source>无效的参数</source>
+        <translation>Invalid argument</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>操作将锁定</source>
+        <translation>Operation would block</translation>
+    </message>
+    <message>
+        <source>操作正在进行中</source>
+        <translation>Operation now in progress</translation>
+    </message>
+    <message>
+        <source>操作已经在进行中</source>
+        <translation>Operation already in progress</translation>
+    </message>
+    <message>
+        <source>在非套接字上进行套接字操作</source>
+        <translation>Socket operation on a non-socket</translation>
+    </message>
+    <message>
+        <source>需要目标地址</source>
+        <translation>Destination address required</translation>
+    </message>
+    <message>
+        <source>消息太长</source>
+        <translation>Message too long</translation>
+    </message>
+    <message>
+        <source>套接字的协议类型错误</source>
+        <translation>Wrong protocol type for socket</translation>
+    </message>
+    <message>
+        <source>错误的协议选项</source>
+        <translation>Bad protocol option</translation>
+    </message>
+    <message>
+        <source>协议不受支持</source>
+        <translation>Protocol not supported</translation>
+    </message>
+    <message>
+        <source>套接字类型不受支持</source>
+        <translation>Socket type not supported</translation>
+    </message>
+    <message>
+        <source>套接字上不支持该操作</source>
+        <translation>Operation not supported on socket</translation>
+    </message>
+    <message>
+        <source>协议族不受支持</source>
+        <translation>Protocol family not supported</translation>
+    </message>
+    <message>
+        <source>协议族不支持该地址族</source>
+        <translation>Address family not supported by protocol family</translation>
+    </message>
+    <message>
+        <source>地址已经在使用中</source>
+        <translation>Address already in use</translation>
+    </message>
+    <message>
+        <source>不能分配请求的地址</source>
+        <translation>Cannot assign the requested address</translation>
+    </message>
+    <message>
+        <source>网络已关闭</source>
+        <translation>Network is down</translation>
+    </message>
+    <message>
+        <source>网络不可到达</source>
+        <translation>Network is unreachable</translation>
+    </message>
+    <message>
+        <source>网络在重置时断开了连接</source>
+        <translation>Network dropped the connection on reset</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>Connection aborted</translation>
+    </message>
+    <message>
+        <source>链接被同位体重置</source>
+        <translation>Connection reset by peer</translation>
+    </message>
+    <message>
+        <source>没有缓冲空间可用</source>
+        <translation>No buffer space available</translation>
+    </message>
+    <message>
+        <source>套接字已经连接上</source>
+        <translation>Socket is already connected</translation>
+    </message>
+    <message>
+        <source>套接字没有连接上</source>
+        <translation>Socket is not connected</translation>
+    </message>
+    <message>
+        <source>套接字关闭后不能发送</source>
+        <translation>Cannot send after socket shutdown</translation>
+    </message>
+    <message>
+        <source>引用太多，不能拼接</source>
+        <translation>Too many references, cannot splice</translation>
+    </message>
+    <message>
+        <source>连接暂停了</source>
+        <translation>Connection timed out</translation>
+    </message>
+    <message>
+        <source>连接被拒绝</source>
+        <translation>Connection refused</translation>
+    </message>
+    <message>
+        <source>符号链接的层次太多</source>
+        <translation>Too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>File name too long</translation>
+    </message>
+    <message>
+        <source>主机已关机</source>
+        <translation>Host is down</translation>
+    </message>
+    <message>
+        <source>没有路线到主机</source>
+        <translation>No route to host</translation>
+    </message>
+    <message>
+        <source>目录不是空的</source>
+        <translation>Directory not empty</translation>
+    </message>
+    <message>
+        <source>进程太多</source>
+        <translation>Too many processes</translation>
+    </message>
+    <message>
+        <source>用户太多</source>
+        <translation>Too many users</translation>
+    </message>
+    <message>
+        <source>超出磁盘配额</source>
+        <translation>Disk quota exceeded</translation>
+    </message>
+    <message>
+        <source>失效的 NFS 文件句柄</source>
+        <translation>Stale NFS file handle</translation>
+    </message>
+    <message>
+        <source>路径中的远程层次太多</source>
+        <translation>Too many levels of remote in path</translation>
+    </message>
+    <message>
+        <source>网络子系统不可用</source>
+        <translation>Network subsystem is unavailable</translation>
+    </message>
+    <message>
+        <source>WinSock 版本不受支持</source>
+        <translation>WinSock version not supported</translation>
+    </message>
+    <message>
+        <source>WinSock 没有初始化</source>
+        <translation>WinSock not initialised</translation>
+    </message>
+    <message>
+        <source>没有找到主机</source>
+        <translation>Host not found</translation>
+    </message>
+    <message>
+        <source>没有找到非权威的主机</source>
+        <translation>Non-authoritative host not found</translation>
+    </message>
+    <message>
+        <source>不可恢复的错误</source>
+        <translation>Non-recoverable error</translation>
+    </message>
+    <message>
+        <source>无数据</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>不是 WinSock 错误</source>
+        <translation>Not a WinSock error</translation>
+    </message>
+</context>
+<context>
+    <name>Splash</name>
+    <message>
+        <source>版本: %1.%2 构建: %3</source>
+        <translation>Version: %1.%2 build: %3</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>Wizard</name>
+    <message>
+        <source>完成(&amp;F)</source>
+        <translation>&amp;Finish</translation>
+    </message>
+    <message>
+        <source>继续(&amp;W) &gt;</source>
+        <translation>&amp;Next &gt;</translation>
+    </message>
+    <message>
+        <source>&lt; 后退(&amp;Z)</source>
+        <translation>&lt; &amp;Back</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+</context>
+</TS>

@@ -666,10 +666,6 @@ State: %1
         <translation>Separator</translation>
     </message>
     <message>
-        <source>冒号</source>
-        <translation>Colon</translation>
-    </message>
-    <message>
         <source>逗号</source>
         <translation>Comma</translation>
     </message>
@@ -716,6 +712,10 @@ State: %1
     <message>
         <source>%1列表是空的，因此不能够导出！</source>
         <translation>The list &quot;%1&quot; is empty, so there is nothing to export!</translation>
+    </message>
+    <message>
+        <source>分号</source>
+        <translation>Semicolon</translation>
     </message>
 </context>
 <context>
@@ -1039,6 +1039,18 @@ State: %1
         <translation>The recovery file %1 is newer than the project (the last run did not end normally).
 Do you want to restore it?</translation>
     </message>
+    <message>
+        <source>链接结构已关闭，可以在“文件 → 设置 → 记录日志”中打开。</source>
+        <translation>The link structure is switched off. Switch it on under File → Settings → Logging.</translation>
+    </message>
+    <message>
+        <source>没有程序能够打开保存的网页。请检查桌面的默认浏览器设置。</source>
+        <translation>No program could open the stored page. Check the default web browser of your desktop.</translation>
+    </message>
+    <message>
+        <source>100.00% 已完成</source>
+        <translation>100.00% done</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -1106,6 +1118,34 @@ Do you want to restore it?</translation>
     <message>
         <source>%1: 不能启动 DNS 搜寻，错误 #%2</source>
         <translation>%1: cannot start the DNS lookup, error #%2</translation>
+    </message>
+    <message>
+        <source>不支持的协议</source>
+        <translation>Unsupported protocol</translation>
+    </message>
+    <message>
+        <source>连接在文档结束之前被关闭</source>
+        <translation>The connection was closed before the end of the document</translation>
+    </message>
+    <message>
+        <source>代理服务器拒绝建立隧道</source>
+        <translation>The proxy server refused to open a tunnel</translation>
+    </message>
+    <message>
+        <source>HTTP 分块长度无效</source>
+        <translation>Invalid HTTP chunk size</translation>
+    </message>
+    <message>
+        <source>文档无法解压缩</source>
+        <translation>The document could not be decompressed</translation>
+    </message>
+    <message>
+        <source>注意: 不检查 HTTPS 服务器的证书。</source>
+        <translation>Note: the certificates of HTTPS servers are not checked.</translation>
+    </message>
+    <message>
+        <source>对方在 TLS 会话中途关闭了连接</source>
+        <translation>The server closed the connection in the middle of the TLS session</translation>
     </message>
 </context>
 <context>
@@ -1873,6 +1913,14 @@ Do you want to restore it?</translation>
         <source>所指定的端口 %s 无效：端口必须在 1 到 65535 之间！</source>
         <translation>The port %s is not valid: a port must be between 1 and 65535!</translation>
     </message>
+    <message>
+        <source>只支持 HTTP 和 HTTPS 地址！</source>
+        <translation>Only HTTP and HTTPS addresses are supported!</translation>
+    </message>
+    <message>
+        <source>地址中缺少主机名！</source>
+        <translation>The address has no host name!</translation>
+    </message>
 </context>
 <context>
     <name>Results</name>
@@ -2175,6 +2223,10 @@ Do you want to restore it?</translation>
     <message>
         <source>不是 WinSock 错误</source>
         <translation>Not a WinSock error</translation>
+    </message>
+    <message>
+        <source>TLS 安全连接失败</source>
+        <translation>TLS secure connection failed</translation>
     </message>
 </context>
 <context>

@@ -65,7 +65,7 @@ bool TLinkCheck::Start(bool onlySelected, int resultMode) {
   finishing_ = false;
   running_ = true;
   host_.SetSlotCount(SlotCountFor(options_));
-  if (!options_.CheckCertificate) host_.AppendLog(kTlsVerifyOffNotice);
+  if (!options_.CheckCertificate) host_.AppendLog(TrText("Net", kTlsVerifyOffNotice));
   StartChecks();
   if (!AnySlotBusy()) FinishCheck();
   return true;

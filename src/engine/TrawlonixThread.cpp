@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/Translate.h"
 #include "net/HttpObject.h"
 
 namespace trawlonix {
@@ -68,7 +69,7 @@ void TTrawlonixThread::Execute() {
   if (s_.NewRun) judge_.AddStartEntry();
   aborting_ = false;
   running_ = true;
-  if (!s_.Options.CheckCertificate) Log(kTlsVerifyOffNotice);
+  if (!s_.Options.CheckCertificate) Log(TrText("Net", kTlsVerifyOffNotice));
   StartFetches();
   if (!AnySlotBusy()) running_ = false;
   Flush();

@@ -23,11 +23,11 @@ std::string SafeValue(std::string_view s) {
 }
 
 // Shown when a URL names a protocol this client cannot fetch.
-constexpr const char* kUnsupportedScheme = "不支持的协议";
+constexpr const char* kUnsupportedScheme = QT_TRANSLATE_NOOP("Net", "不支持的协议");
 // Shown when the connection ended inside a chunked or compressed body.
-constexpr const char* kBodyCut = "连接在文档结束之前被关闭";
+constexpr const char* kBodyCut = QT_TRANSLATE_NOOP("Net", "连接在文档结束之前被关闭");
 // Shown when a proxy would not open a tunnel for an https request.
-constexpr const char* kTunnelRefused = "代理服务器拒绝建立隧道";
+constexpr const char* kTunnelRefused = QT_TRANSLATE_NOOP("Net", "代理服务器拒绝建立隧道");
 // An error answer longer than this ends its connection rather than being read.
 constexpr std::int64_t kMaxErrorBodyKept = 64 * 1024;
 // An answer to CONNECT longer than this is no proxy's.
@@ -145,7 +145,7 @@ bool THttpCli::PlanRequest(std::string& key) {
   requestPassword_ = u.Password.empty() ? Password : u.Password;
   if (!viaProxy_ && !secure_ && scheme != "http") {
     statusCode_ = 404;
-    reasonPhrase_ = std::string(kUnsupportedScheme) + ": " + scheme;
+    reasonPhrase_ = TrText("Net", kUnsupportedScheme) + ": " + scheme;
     return false;
   }
   key = hostName_ + "\n" + port_ + "\n" + (secure_ ? "s\n" : "\n") + Tls.CAFile +
@@ -289,7 +289,7 @@ void THttpCli::ReadTunnelAnswer() {
     if (!ended || !HttpResponseReader::ParseStatus(line, code, reason) || code < 200 ||
         code > 299) {
       statusCode_ = 404;
-      reasonPhrase_ = std::string(kTunnelRefused) + ": " + line;
+      reasonPhrase_ = TrText("Net", kTunnelRefused) + ": " + line;
       socket_->Close();
       return;
     }
@@ -537,7 +537,7 @@ void THttpCli::CheckBodyEnd(std::uint16_t error) {
   // and compressed bytes cannot be, so the fetch fails here.
   if (reader_.Mode() == HttpResponseReader::bmChunked || reader_.Decoding()) {
     statusCode_ = 404;
-    reasonPhrase_ = kBodyCut;
+    reasonPhrase_ = TrText("Net", kBodyCut);
   }
 }
 
@@ -550,8 +550,9 @@ void THttpCli::SessionClosed(std::uint16_t error) {
   if (error == wsaTLSFAILED && !reader_.Complete()) {
     // A broken TLS session leaves the answer unproven, however much arrived.
     statusCode_ = 404;
-    reasonPhrase_ =
-        WSocketErrorDesc(error) + " (错误 #" + std::to_string(error) + "): " + socket_->TlsError();
+    reasonPhrase_ = TrArgs(translate("Net", "%1 (错误 #%2)"),
+                           {WSocketErrorDesc(error), std::to_string(error)}) +
+                    ": " + socket_->TlsError();
   }
   CheckBodyEnd(error);
   if (Stale(gen) || endPosted_) return;
@@ -559,7 +560,8 @@ void THttpCli::SessionClosed(std::uint16_t error) {
     // Closed (or reset) before any answer: a failure, never an empty success.
     std::uint16_t code = error != 0 ? error : std::uint16_t{wsaECONNABORTED};
     statusCode_ = 404;
-    reasonPhrase_ = WSocketErrorDesc(code) + " (错误 #" + std::to_string(code) + ")";
+    reasonPhrase_ =
+        TrArgs(translate("Net", "%1 (错误 #%2)"), {WSocketErrorDesc(code), std::to_string(code)});
     if (requestError_ == 0) requestError_ = code;
   }
   FinishAnswer();

@@ -4,13 +4,16 @@
 
 #include <string>
 
+#include "base/Translate.h"
+
 typedef struct ssl_ctx_st SSL_CTX;
 typedef struct ssl_st SSL;
 
 namespace trawlonix {
 
 // Logged once per run when certificates are not checked.
-inline constexpr const char* kTlsVerifyOffNotice = "注意: 不检查 HTTPS 服务器的证书。";
+inline constexpr const char* kTlsVerifyOffNotice =
+    QT_TRANSLATE_NOOP("Net", "注意: 不检查 HTTPS 服务器的证书。");
 
 // How the peer's certificate is judged.
 struct TTlsSettings {

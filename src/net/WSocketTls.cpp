@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 
+#include "base/Translate.h"
 #include "net/WSocket.h"
 
 namespace trawlonix {
@@ -16,7 +17,7 @@ namespace trawlonix {
 namespace {
 
 // Shown when the peer ends the connection without a TLS error of its own.
-constexpr const char* kTlsPeerClosed = "对方在 TLS 会话中途关闭了连接";
+constexpr const char* kTlsPeerClosed = QT_TRANSLATE_NOOP("Net", "对方在 TLS 会话中途关闭了连接");
 
 }  // namespace
 
@@ -45,7 +46,7 @@ std::string TWSocket::TlsErrorText(int result) {
   if (!text.empty()) return text;
   if (err == SSL_ERROR_SYSCALL && savedErrno != 0)
     return WSocketErrorDesc(ErrnoToWSocketError(savedErrno));
-  return kTlsPeerClosed;
+  return TrText("Net", kTlsPeerClosed);
 }
 
 void TWSocket::BeginHandshake() {
@@ -53,7 +54,7 @@ void TWSocket::BeginHandshake() {
   SSL_CTX* ctx = TlsClientContext(tlsSettings_, error);
   SSL* ssl = ctx ? TlsNewConnection(ctx, tlsHost_, tlsSettings_.Verify, error) : nullptr;
   if (!ssl) {
-    FailHandshake(error.empty() ? std::string(kTlsPeerClosed) : error);
+    FailHandshake(error.empty() ? TrText("Net", kTlsPeerClosed) : error);
     return;
   }
   ssl_ = ssl;

@@ -59,8 +59,9 @@ QTreeWidget* MakeReportList(const QStringList& columns) {
 }
 
 // Shown in the empty link tree while the link structure is switched off.
-const QString kLinkTreeOffNote =
-    QStringLiteral("链接结构已关闭，可以在“文件 → 设置 → 记录日志”中打开。");
+QString LinkTreeOffNote() {
+  return qtr("MainWindow", "链接结构已关闭，可以在“文件 → 设置 → 记录日志”中打开。");
+}
 
 QTreeWidget* MakeTree() {
   auto* tv = new QTreeWidget;
@@ -131,7 +132,7 @@ void TTrawlonixMainForm::BuildViews() {
   DirTree->setObjectName(QStringLiteral("DirTree"));
   LinkTree = MakeTree();
   LinkTree->setObjectName(QStringLiteral("LinkTree"));
-  linkTreeNote_ = new QLabel(kLinkTreeOffNote);
+  linkTreeNote_ = new QLabel(LinkTreeOffNote());
   linkTreeNote_->setObjectName(QStringLiteral("LinkTreeOffNote"));
   linkTreeNote_->setWordWrap(true);
   auto* noteBox = new QVBoxLayout(LinkTree->viewport());

@@ -329,7 +329,8 @@ void TTrawlonixMainForm::ShowInBrowser() {
   const QUrl page = QUrl::fromLocalFile(info.absoluteFilePath());
   const bool opened = OpenInBrowser ? OpenInBrowser(page) : QDesktopServices::openUrl(page);
   if (!opened)
-    ui::ErrorBox(this, QStringLiteral("没有程序能够打开保存的网页。请检查桌面的默认浏览器设置。"));
+    ui::ErrorBox(this,
+                 qtr("MainWindow", "没有程序能够打开保存的网页。请检查桌面的默认浏览器设置。"));
 }
 
 void TTrawlonixMainForm::ApplyLinkStructureSetting(bool previous) {

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "settings/Language.h"
+
 namespace trawlonix::ui {
 
 namespace {
@@ -12,7 +14,9 @@ namespace {
 constexpr int kMinimumWidths[4] = {100, 250, 250, 50};
 // The percentage panel is made for its widest text from the start, so that
 // it does not change width while a run counts up.
-const QString kWidestPercentage = QStringLiteral("100.00% 已完成");
+QString WidestPercentage() {
+  return qtr("MainWindow", "100.00% 已完成");
+}
 
 int TextWidth(const QLabel* label, const QString& text) {
   return label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() +
@@ -30,7 +34,7 @@ TxStatusBar::TxStatusBar(QWidget* parent) : QStatusBar(parent) {
     if (i < 3)
       l->setFixedWidth(kMinimumWidths[i]);
     else
-      l->setMinimumWidth(std::max(kMinimumWidths[i], TextWidth(l, kWidestPercentage)));
+      l->setMinimumWidth(std::max(kMinimumWidths[i], TextWidth(l, WidestPercentage())));
     if (i == 0) l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     addWidget(l, i == 3 ? 1 : 0);
     panels_[static_cast<std::size_t>(i)] = l;

@@ -6,14 +6,15 @@
 #include <cstring>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 #include "net/reader/HttpResponseReader.h"
 
 namespace trawlonix {
 
 namespace {
 
-constexpr const char* kBadChunk = "HTTP 分块长度无效";
-constexpr const char* kBadEncoding = "文档无法解压缩";
+constexpr const char* kBadChunk = QT_TRANSLATE_NOOP("Net", "HTTP 分块长度无效");
+constexpr const char* kBadEncoding = QT_TRANSLATE_NOOP("Net", "文档无法解压缩");
 // A zlib header shows within its first bytes whether it is one.
 constexpr std::size_t kMaxReplay = 64 * 1024;
 
@@ -180,7 +181,8 @@ HttpResponseReader::RawStatus HttpResponseReader::TakeChunked(std::string_view& 
     }
     const char* lf = static_cast<const char*>(std::memchr(buffer_, '\n', fill_));
     if (lf == nullptr) {
-      if (fill_ == kBufferSize) return Fail(errLineTooLong, "HTTP 行太长", item), rsError;
+      if (fill_ == kBufferSize)
+        return Fail(errLineTooLong, QT_TRANSLATE_NOOP("Net", "HTTP 行太长"), item), rsError;
       return rsNeedMore;
     }
     const std::size_t rawLength = static_cast<std::size_t>(lf - buffer_) + 1;

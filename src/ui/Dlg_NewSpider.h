@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/tx_types.h"
+#include "ui/WizardFrame.h"
 
 class QCheckBox;
 class QComboBox;
@@ -28,21 +29,6 @@ class QWidget;
 namespace trawlonix {
 
 struct TOptions;
-
-// The picture panel on the left of the wizards: a drawn web for the
-// new-project wizard and for link lists, an envelope for e-mail lists.
-class TWizardPicture : public QWidget {
- public:
-  enum Kind { Web, Links, Mail };
-  explicit TWizardPicture(Kind kind, QWidget* parent = nullptr);
-  void SetKind(Kind kind);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  Kind kind_;
-};
 
 // The texts of the limit modes, index = TLimitMode; the last one ("<永不下载>")
 // is offered only for images, embedded objects and other references.

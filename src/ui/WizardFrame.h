@@ -7,7 +7,7 @@
 
 #include <QString>
 
-#include "ui/Dlg_NewSpider.h"
+#include <QWidget>
 
 class QDialog;
 class QLabel;
@@ -15,6 +15,21 @@ class QPushButton;
 class QStackedWidget;
 
 namespace trawlonix {
+
+// The picture panel on the left of the wizards: a drawn web for the
+// new-project wizard and for link lists, an envelope for e-mail lists.
+class TWizardPicture : public QWidget {
+ public:
+  enum Kind { Web, Links, Mail };
+  explicit TWizardPicture(Kind kind, QWidget* parent = nullptr);
+  void SetKind(Kind kind);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  Kind kind_;
+};
 
 struct TWizardFrame {
   TWizardPicture* picture = nullptr;

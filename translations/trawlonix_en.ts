@@ -383,6 +383,14 @@ State: %1
         <source>========== 运行开始于 %1 ==========</source>
         <translation>========== Run started at %1 ==========</translation>
     </message>
+    <message>
+        <source>%1 (起始页面不能被获取)</source>
+        <translation>%1 (the start page could not be fetched)</translation>
+    </message>
+    <message>
+        <source>%1 (%2 个文件不能被写入)</source>
+        <translation>%1 (%2 files could not be written)</translation>
+    </message>
 </context>
 <context>
     <name>Export</name>

@@ -150,8 +150,21 @@ void TRunControl::CrawlDone() {
   host_.SetSlotCount(0);
   logFile_.Close();
   host_.RunStateChanged(false);
-  host_.ShowResults(abortRequested_ ? translate("Engine", "被中断") : translate("Engine", "已结束"),
-                    totals_);
+  std::string status =
+      abortRequested_ ? translate("Engine", "被中断") : translate("Engine", "已结束");
+  // The worker waits in this call: what it could not do is read safely here,
+  // so that the results name the cause as the command line's summary does.
+  if (worker_ && !abortRequested_) {
+    const int notStored = worker_->NotStored();
+    const bool startFetched =
+        (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored();
+    if (!startFetched)
+      status = TrArgs(translate("Engine", "%1 (起始页面不能被获取)"), {status});
+    else if (notStored > 0)
+      status = TrArgs(translate("Engine", "%1 (%2 个文件不能被写入)"),
+                      {status, std::to_string(notStored)});
+  }
+  host_.ShowResults(status, totals_);
   if (abortRequested_ && host_.AskSaveAfterInterrupt()) host_.SaveProject();
 }
 

@@ -117,6 +117,20 @@ class TstEndToEnd : public QObject {
     qputenv("TRAWLONIX_SETTINGS", P("settings.conf").toUtf8());
   }
 
+  // A run whose start page cannot be fetched names the cause in the results,
+  // as the command line's summary and exit code do.
+  void resultsNameTheCause() {
+    const QString file = MakeProject("closed", "http://127.0.0.1:1/");
+    auto w = MakeWindow();
+    tst::ModalAnswerer a;
+    w->OpenProjectFile(file);
+    Results r;
+    ExpectResults(a, *w, r);
+    w->StartProject();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->Running() && a.Done(), 60000);
+    QCOMPARE(r.status, QStringLiteral("已结束 (起始页面不能被获取)"));
+  }
+
   void runSaveReopenUpdate() {
     WriteFile(P("site/index.html"),
               "<HTML><BODY><A HREF=\"a.html\">A</A> <A HREF=\"b/c.html\">C</A>"

@@ -76,7 +76,7 @@ TEST_F(EngineRun, UnreachableStartEndsFinishedAfterItsAttempts) {
   options_.RetryAll = true;
   options_.ErrorCount = 2;
   ASSERT_TRUE(Run());
-  EXPECT_EQ(host_.resultStatus, "已结束");
+  EXPECT_EQ(host_.resultStatus, "已结束 (起始页面不能被获取)");
   ASSERT_EQ(spider_.Count(), 1);
   EXPECT_FALSE(spider_[0].Fetched);
   EXPECT_EQ(spider_[0].Failures, 3);

@@ -238,7 +238,7 @@ TEST_F(ServerFault, OverlongPathsAndRefusedNamesAreReportedNotFatal) {
   def_.StartingUrl = Base();
   def_.LimitHtDocs = lmThisServer;
   ASSERT_TRUE(Run(30000)) << LogText();
-  EXPECT_EQ(host_.resultStatus, "已结束");
+  EXPECT_EQ(host_.resultStatus, "已结束 (5 个文件不能被写入)");
   EXPECT_EQ(Read(Path("mirror/127.0.0.1/ok.html")), "<P>leaf</P>");
   EXPECT_TRUE(LogHas("！错误: 文件 ")) << LogText();
   // Nothing outside the mirror directory.

@@ -57,7 +57,15 @@ SSL_CTX* MakeContext(const TTlsSettings& s, std::string& error) {
 SSL_CTX* TlsClientContext(const TTlsSettings& settings, std::string& error) {
   // Contexts live until the program ends: connections of every thread share them.
   static std::mutex mutex;
-  static std::map<std::pair<std::string, bool>, SSL_CTX*> contexts;
+  // Freed when the program ends (SSL objects still using one hold their own
+  // reference), so that leak checkers see nothing left behind.
+  struct Contexts : std::map<std::pair<std::string, bool>, SSL_CTX*> {
+    ~Contexts() {
+      for (auto& entry : *this)
+        SSL_CTX_free(entry.second);
+    }
+  };
+  static Contexts contexts;
   std::lock_guard<std::mutex> lock(mutex);
   const auto key = std::make_pair(settings.CAFile, settings.Verify);
   auto it = contexts.find(key);

@@ -119,4 +119,13 @@ class ResolverGuard {
   std::shared_ptr<FakeResolver> fake;
 };
 
+// What the test server generates for "body_size".
+inline std::string Generated(std::size_t n) {
+  static const char kPattern[] = "0123456789abcdef";
+  std::string s;
+  for (std::size_t i = 0; i < n; ++i)
+    s += kPattern[i % 16];
+  return s;
+}
+
 }  // namespace trawlonix::nettest

@@ -13,19 +13,11 @@
 namespace trawlonix {
 namespace {
 
+using nettest::Generated;
 using nettest::ResolverGuard;
 using nettest::Signal;
 using nettest::WorkerThread;
 using testsupport::TestServer;
-
-// What the test server generates for "body_size".
-std::string Generated(std::size_t n) {
-  static const char kPattern[] = "0123456789abcdef";
-  std::string s;
-  for (std::size_t i = 0; i < n; ++i)
-    s += kPattern[i % 16];
-  return s;
-}
 
 const char kScript[] = R"({
   "/cut": [{"body_size": 1000, "cut_at": 400}, {"body_size": 1000}],

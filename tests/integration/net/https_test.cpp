@@ -14,19 +14,12 @@
 namespace trawlonix {
 namespace {
 
+using nettest::Generated;
 using nettest::ResolverGuard;
 using nettest::Signal;
 using nettest::WorkerThread;
 using testsupport::TestCertificates;
 using testsupport::TestServer;
-
-std::string Generated(std::size_t n) {
-  static const char kPattern[] = "0123456789abcdef";
-  std::string s;
-  for (std::size_t i = 0; i < n; ++i)
-    s += kPattern[i % 16];
-  return s;
-}
 
 const char kScript[] = R"({
   "/ok": {"body": "secure"},

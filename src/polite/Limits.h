@@ -21,6 +21,7 @@ std::optional<double> ParseSecondsAmount(std::string_view text);
 struct TSizeLimits {
   std::int64_t MaxFileBytes = 0;   // 0 = no limit
   std::int64_t MaxTotalBytes = 0;  // 0 = no quota
+  bool operator==(const TSizeLimits&) const = default;
 };
 
 enum class TSizeVerdict { Fits, FileTooBig, QuotaReached };

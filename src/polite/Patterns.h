@@ -50,6 +50,7 @@ struct TPatternRules {
   bool Admits(std::string_view url, std::string_view fileName) const {
     return Judge(url, fileName) == TPatternVerdict::Admitted;
   }
+  bool operator==(const TPatternRules&) const = default;
 };
 
 }  // namespace trawlonix

@@ -84,4 +84,10 @@ QTextBrowser* HelpWindow(const QString& windowName) {
   return it == Windows().end() ? nullptr : it->data();
 }
 
+void DeleteHelpWindows() {
+  for (QPointer<QTextBrowser>& w : Windows())
+    delete w.data();
+  Windows().clear();
+}
+
 }  // namespace trawlonix::ui

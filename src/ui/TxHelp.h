@@ -18,5 +18,8 @@ void ShowHelpContents();
 QString HelpTopicPath(int context);
 // The window of that name, or nullptr while it was never opened.
 QTextBrowser* HelpWindow(const QString& windowName);
+// Deletes every help window now. The program does it when it quits; a host
+// without an event loop (a test) calls it before the application goes.
+void DeleteHelpWindows();
 
 }  // namespace trawlonix::ui

@@ -20,6 +20,9 @@ using namespace trawlonix;
 class TstDialogs : public QObject {
   Q_OBJECT
  private slots:
+  // Help windows have no parent; without an event loop nothing ends them.
+  void cleanupTestCase() { ui::DeleteHelpWindows(); }
+
   void resumePromptPresets_data() {
     QTest::addColumn<bool>("canContinue");
     QTest::addColumn<bool>("continueEnabled");

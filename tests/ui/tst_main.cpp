@@ -81,6 +81,9 @@ class TstMain : public QObject {
   }
 
  private slots:
+  // Help windows have no parent; without an event loop nothing ends them.
+  void cleanupTestCase() { ui::DeleteHelpWindows(); }
+
   void initTestCase() {
     QVERIFY(temp_.isValid());
     qputenv("TRAWLONIX_SETTINGS", temp_.filePath("settings.conf").toUtf8());

@@ -82,6 +82,9 @@ class TstMainLife : public QObject {
   }
 
  private slots:
+  // Help windows have no parent; without an event loop nothing ends them.
+  void cleanupTestCase() { ui::DeleteHelpWindows(); }
+
   void initTestCase() {
     QVERIFY(temp_.isValid());
     QVERIFY(QDir().mkpath(P("projects")));

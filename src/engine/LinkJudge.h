@@ -34,6 +34,7 @@ struct TJudgeSetup {
   std::string IndexFileName = "index.html";
   TStringList HypertextExtensions;  // lower case, without the dot
   bool ShowLinkStructure = false;
+  bool LogAddedLinks = true;  // log "added new link" for every new entry
 };
 
 // The document whose links are judged.

@@ -26,6 +26,7 @@ TJudgeSetup JudgeSetupFor(const TTrawlonixThread::Setup& setup) {
   j.IndexFileName = setup.Options.IndexFileName;
   j.HypertextExtensions = setup.Options.HTMLRecList;
   j.ShowLinkStructure = setup.Options.ShowLinkStructure;
+  j.LogAddedLinks = setup.LogAddedLinks;
   return j;
 }
 

@@ -895,6 +895,14 @@ Exit status: 0 success, 1 failure, 2 usage error; &apos;run&apos; and &apos;mirr
         <source>未知的命令 &apos;%1&apos;</source>
         <translation>unknown command &apos;%1&apos;</translation>
     </message>
+    <message>
+        <source>起始 URL 中的用户名和密码被用作网站的用户名和密码 (如同 --user 和 --password)，不保存在 URL 中。</source>
+        <translation>The user name and password in the start URL are used as the site&apos;s credentials (as with --user and --password) and are not kept in the URL.</translation>
+    </message>
+    <message>
+        <source>列表条目只能指定主机和目录，不能指定文件名；文件名已被去掉。</source>
+        <translation>A list entry can name only a host and directory, not a file name; the file name was removed.</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>

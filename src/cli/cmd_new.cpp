@@ -223,9 +223,21 @@ std::optional<int> Choice(const std::string& text, const char* const* names,
   return std::nullopt;
 }
 
+// Two of the wizard's notes speak of its fields and pages; the command line
+// says what it did instead.
+std::string CommandLineText(const std::string& text) {
+  if (text == TrText("ProjectSetup", setup_text::kCredentialsMoved))
+    return translate("Cli",
+                     "起始 URL 中的用户名和密码被用作网站的用户名和密码 (如同 --user 和 "
+                     "--password)，不保存在 URL 中。");
+  if (text == TrText("ProjectSetup", setup_text::kNoFileName))
+    return translate("Cli", "列表条目只能指定主机和目录，不能指定文件名；文件名已被去掉。");
+  return text;
+}
+
 void ShowMessages(const std::vector<TSetupMessage>& messages) {
   for (const auto& m : messages)
-    Err(MessageLines(m.text) + "\n");
+    Err(MessageLines(CommandLineText(m.text)) + "\n");
 }
 
 }  // namespace

@@ -184,10 +184,15 @@ TEST_F(CliTest, NewThenInfoJson) {
                   "php",
                   "--rename-always"});
   ASSERT_EQ(r.code, 0) << r.err;
-  // The wizard's notes, as the program words them.
-  EXPECT_NE(r.err.find("请不要在这里指定用户名或者密码。\n您的输入将被复制到第二页(用户数据)。"),
+  // The wizard's notes, in command-line terms (no fields or pages of the
+  // wizard).
+  EXPECT_NE(r.err.find("起始 URL 中的用户名和密码被用作网站的用户名和密码 (如同 --user 和 "
+                       "--password)，不保存在 URL 中。\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("列表条目只能指定主机和目录，不能指定文件名；文件名已被去掉。"),
             std::string::npos);
-  EXPECT_NE(r.err.find("在这里您只能指定主机和目录，不能指定文件名！"), std::string::npos);
+  EXPECT_EQ(r.err.find("第二页"), std::string::npos);
 
   r = Cli({"info", "--json", project});
   ASSERT_EQ(r.code, 0) << r.err;

@@ -213,6 +213,712 @@ State: %1
         <source>原因: 条目数达到上限 (%d)，运行结束。可以用更大的上限继续。</source>
         <translation>Cause: the project reached its limit of %d entries and the run ended. It can be continued with a higher limit.</translation>
     </message>
+    <message>
+        <source>无法识别的选项 &apos;%1&apos;</source>
+        <translation>unrecognized option &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>选项 &apos;%1&apos; 需要一个参数</source>
+        <translation>option &apos;%1&apos; requires an argument</translation>
+    </message>
+    <message>
+        <source>选项 &apos;%1&apos; 不接受参数</source>
+        <translation>option &apos;%1&apos; doesn&apos;t allow an argument</translation>
+    </message>
+    <message>
+        <source>无效的选项 -- &apos;%1&apos;</source>
+        <translation>invalid option -- &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>选项需要一个参数 -- &apos;%1&apos;</source>
+        <translation>option requires an argument -- &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>请用 &apos;%1 --help&apos; 查看更多信息。</source>
+        <translation>Try &apos;%1 --help&apos; for more information.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; 不是 %2 的有效值</source>
+        <translation>invalid value &apos;%1&apos; for %2</translation>
+    </message>
+    <message>
+        <source>缺少方案文件</source>
+        <translation>missing project file</translation>
+    </message>
+    <message>
+        <source>缺少起始 URL</source>
+        <translation>missing start URL</translation>
+    </message>
+    <message>
+        <source>参数太多</source>
+        <translation>too many arguments</translation>
+    </message>
+    <message>
+        <source>不能读取 &apos;%1&apos;</source>
+        <translation>cannot read &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>不能读取 CA 证书文件 &apos;%1&apos;</source>
+        <translation>cannot read the CA certificate file &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli check 文件 [--threads N] [--separator S] [--verbose] [--quiet]
+
+用 HEAD 请求检查文件中列出的 URL (&apos;-&apos; 表示标准输入)，使用设置中的用户代理、
+超时和代理服务器，与检查方案收集的链接的方式相同。文件每行一个 URL，或者是
+一个列表的文本导出: 以双引号开头的行取引号中的字段，其他行取到第一个空白
+(或到 --separator 给出的分隔符) 为止的文本。跳过空行和以 &apos;#&apos; 开头的行。
+
+按文件中的顺序每个 URL 显示一行: URL、一个制表符和结果 (&quot;通过&quot; 或 &quot;坏的: &quot;
+加上状态和原因)。标准输出是终端时显示一个进度行。Ctrl-C 取消正在进行的
+检查；没有检查的 URL 显示为 &quot;- 未检查 -&quot;。
+
+  -t, --threads N     同时检查的数量 (1..64；默认: 设置 MaxThreads)
+      --separator S   不带引号的文本导出的字段分隔符: &apos;;&apos;, &apos;,&apos;
+  -v, --verbose, --log  同时显示日志行 (HEAD 请求和结果)
+  -q, --quiet         不显示进度行
+  -h, --help          显示本帮助
+      --ca-certificate 文件   对 https 除系统的证书之外还信任该文件 (PEM)
+                              中的 CA 证书
+      --no-check-certificate  不检查 https 证书 (在日志中记录一次)
+
+退出状态: 0 每个 URL 都是好的，1 有坏的 URL 或文件不能被读取，130 被中断，
+2 用法错误。
+</source>
+        <translation>Usage: trawlonix-cli check FILE [--threads N] [--separator S] [--verbose] [--quiet]
+
+Check the URLs listed in FILE (&apos;-&apos; for standard input) with HEAD requests,
+with the user agent, time-out and proxy of the settings, the way the
+collected links of a project are checked. FILE holds one URL per line, or
+is a text export of a list: a line that starts with a double quote gives
+the quoted field, any other line its text up to the first blank (or up to
+the separator given with --separator). Empty lines and lines starting
+with &apos;#&apos; are skipped.
+
+Prints one line per URL, in the order of the file: the URL, a tab and the
+result (&quot;通过&quot; or &quot;坏的: &quot; with the status and reason). When standard output
+is a terminal a progress line is shown. Ctrl-C cancels the checks in
+flight; URLs not checked are printed with &quot;- 未检查 -&quot;.
+
+  -t, --threads N     checks at once (1..64; default: the setting MaxThreads)
+      --separator S   field separator of an unquoted text export: &apos;;&apos;, &apos;,&apos;
+  -v, --verbose, --log  also print the log lines (HEAD requests and results)
+  -q, --quiet         no progress line
+  -h, --help          show this help
+      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https
+                              besides the system&apos;s
+      --no-check-certificate  do not check https certificates (logged once)
+
+Exit status: 0 every URL is good, 1 a URL is bad or the file cannot be
+read, 130 interrupted, 2 usage error.
+</translation>
+    </message>
+    <message>
+        <source>缺少文件</source>
+        <translation>missing file</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli info [--json] [--show-password] 方案.txp
+
+显示方案文件中保存的方案设置和爬行状态。
+
+  --json      显示一个 JSON 对象 (字符串是文件中的字节；不是 UTF-8 的字节
+              显示为 \u00XX)
+  --show-password  显示网站密码 (否则被遮盖)
+  -h, --help  显示本帮助
+</source>
+        <translation>Usage: trawlonix-cli info [--json] [--show-password] PROJECT.txp
+
+Show the project settings and the crawl state stored in a project file.
+
+  --json      print one JSON object (strings are the file&apos;s bytes; bytes that
+              are not UTF-8 appear as \u00XX)
+  --show-password  print the site password (masked otherwise)
+  -h, --help  show this help
+</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>(空)</source>
+        <translation>(empty)</translation>
+    </message>
+    <message>
+        <source>方案文件</source>
+        <translation>Project file</translation>
+    </message>
+    <message>
+        <source>%1 (版本 %2)</source>
+        <translation>%1 (version %2)</translation>
+    </message>
+    <message>
+        <source>起始 URL</source>
+        <translation>Start URL</translation>
+    </message>
+    <message>
+        <source>方案名称</source>
+        <translation>Project name</translation>
+    </message>
+    <message>
+        <source>层数限制</source>
+        <translation>Level limit</translation>
+    </message>
+    <message>
+        <source>%1，最大层数 %2</source>
+        <translation>%1, maximum level %2</translation>
+    </message>
+    <message>
+        <source>使用密码</source>
+        <translation>Use password</translation>
+    </message>
+    <message>
+        <source>用户名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>Save files</translation>
+    </message>
+    <message>
+        <source>收集电邮地址</source>
+        <translation>Collect e-mails</translation>
+    </message>
+    <message>
+        <source>列出错误链接</source>
+        <translation>List broken links</translation>
+    </message>
+    <message>
+        <source>收集链接</source>
+        <translation>Collect links</translation>
+    </message>
+    <message>
+        <source>%1，选项 %2</source>
+        <translation>%1, option %2</translation>
+    </message>
+    <message>
+        <source>本地目录</source>
+        <translation>Local directory</translation>
+    </message>
+    <message>
+        <source>改写本地链接</source>
+        <translation>Rewrite local links</translation>
+    </message>
+    <message>
+        <source>改写外部链接</source>
+        <translation>Rewrite external</translation>
+    </message>
+    <message>
+        <source>改写 JavaScript 中的链接</source>
+        <translation>Rewrite in scripts</translation>
+    </message>
+    <message>
+        <source>限制</source>
+        <translation>Limits</translation>
+    </message>
+    <message>
+        <source>超文本文档 %1，内嵌图像 %2，嵌入的对象 %3，其他引用 %4</source>
+        <translation>hypertext documents %1, inline images %2, embedded objects %3, other references %4</translation>
+    </message>
+    <message>
+        <source>肯定列表</source>
+        <translation>Positive list</translation>
+    </message>
+    <message>
+        <source>否定列表</source>
+        <translation>Negative list</translation>
+    </message>
+    <message>
+        <source>重命名的扩展名</source>
+        <translation>Renamed extensions</translation>
+    </message>
+    <message>
+        <source>只重命名脚本调用</source>
+        <translation>Rename scripts only</translation>
+    </message>
+    <message>
+        <source>严格 URL</source>
+        <translation>Strict URLs</translation>
+    </message>
+    <message>
+        <source>爬行列表</source>
+        <translation>Spider list</translation>
+    </message>
+    <message>
+        <source>%1 个条目，%2 个已获取，%3 个错误，%4 个等待</source>
+        <translation>%1 entries, %2 fetched, %3 broken, %4 pending</translation>
+    </message>
+    <message>
+        <source>重定向列表</source>
+        <translation>Redirect list</translation>
+    </message>
+    <message>
+        <source>%1 个条目</source>
+        <translation>%1 entries</translation>
+    </message>
+    <message>
+        <source>可继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli mirror URL [目录] [选项]
+
+为 URL 创建一个方案，以该目录为本地目录 (不存在时创建；默认: 设置
+DefaultLocalPath，否则为当前目录)，并运行它。方案文件保存为 目录/名称.txp。
+
+选项是 &apos;trawlonix-cli new&apos; 的选项 (限制、动作、--name 等；不包括 --output)
+和 &apos;trawlonix-cli run&apos; 的选项 (--threads N, --max-entries N, --quiet,
+--verbose, --log-file 文件, --no-save, --ca-certificate 文件,
+--no-check-certificate)。
+
+当目录中已经有同名的方案时，mirror 以它自己的设置和结果列表继续它 (方案
+已完整时更新它):
+      --restart     改为用这里给出的选项重新开始
+      --force       替换起始 URL 不同的方案 (否则拒绝)
+
+退出状态:
+    0  起始页面已获取，每个接收的文件都已保存
+    1  失败 (方案不能被打开或保存，导出失败)
+    2  用法错误
+    3  有文件不能被写入 (以后的 --continue 会再次获取它们)
+    4  起始页面不能被获取
+    5  一个限制结束了运行 (--max-entries)；以后用更大的限制运行会继续
+  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)
+</source>
+        <translation>Usage: trawlonix-cli mirror URL [DIR] [OPTIONS]
+
+Create a project for URL with DIR as its local directory (created when
+missing; default: the setting DefaultLocalPath, else the current directory)
+and run it. The project file is saved as DIR/NAME.txp.
+
+OPTIONS are those of &apos;trawlonix-cli new&apos; (limits, actions, --name, ...;
+not --output) and of &apos;trawlonix-cli run&apos; (--threads N, --max-entries N, --quiet,
+--verbose, --log-file FILE, --no-save, --ca-certificate FILE,
+--no-check-certificate).
+
+When DIR already holds the project of that name, mirror continues it (or
+updates it when it is complete) with its own settings and result lists:
+      --restart     start it anew with the options given here instead
+      --force       replace a project whose start URL is a different one
+                    (refused otherwise)
+
+Exit status:
+    0  the start page was fetched and every received file was stored
+    1  failure (the project could not be opened or saved, a failed export)
+    2  usage error
+    3  files could not be written (a later --continue fetches them again)
+    4  the start page could not be fetched
+    5  a limit ended the run (--max-entries); a later run with a larger one goes on
+  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)
+</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; 不是 mirror 的选项 (请给出目录)</source>
+        <translation>&apos;%1&apos; is not an option of mirror (use DIR)</translation>
+    </message>
+    <message>
+        <source>不能创建目录 &apos;%1&apos;</source>
+        <translation>cannot create the directory &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>方案文件: %1</source>
+        <translation>Project file: %1</translation>
+    </message>
+    <message>
+        <source>起始页面不能被获取: %1</source>
+        <translation>the start page could not be fetched: %1</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli new URL [--dir 目录] [--name 名称] [选项] -o 方案.txp
+
+为起始 URL 创建一个方案文件。URL 和选项像新方案向导那样被检查；向导的信息
+照原样显示。
+
+  -o, --output 文件          要写入的方案文件 (必需)
+  -f, --force                文件已存在时替换它
+  -d, --dir 目录             镜像的本地目录 (默认: 设置 DefaultLocalPath)；
+                             必须已存在
+  -n, --name 名称            方案名称 (默认: 根据主机名建议)
+  -u, --user 用户            网站的用户名 (打开 UsePwd)
+      --password 密码        网站的密码 (打开 UsePwd)；没有它时，如果设置了
+                             环境变量 TRAWLONIX_PASSWORD，就取它的值
+      --ask-password         在终端上询问密码 (不回显)
+
+动作:
+      --[no-]save-files      保存获取的文件 (默认: 打开)
+      --[no-]emails          收集电邮地址 (默认: 打开)
+      --[no-]broken-links    列出错误链接 (默认: 打开)
+      --collect 哪些         收集链接: other-servers, unprocessed 或 all
+                             (或 0..2)；--no-collect 关闭它 (默认)
+
+保存的文件中的链接:
+      --[no-]rewrite-local     指向已获取页面的绝对链接改为相对链接 (打开)
+      --[no-]rewrite-scripts   JavaScript 中也改 (打开；不保存在文件中)
+      --[no-]rewrite-external  指向没有获取的页面的链接改为绝对链接 (打开)
+
+限制 (MODE 是数字 0..8 或名称):
+  -l, --level-limit N        把链接深度限制为 N 层 (0..30)；
+                             --no-level-limit 关闭它 (默认)
+      --max-level N          设置层数限制但不打开它 (默认 5)
+      --limit-htdocs MODE    超文本文档 (默认: start-dir-and-below；
+                             这里不允许 &apos;never&apos;)
+      --limit-images MODE    内嵌图像 (默认: this-server)
+      --limit-embedded MODE  嵌入的对象 (默认: this-server)
+      --limit-linked MODE    其他引用 (默认: this-server)
+  -p, --positive 前缀        把一个 URL 前缀加入肯定列表 (可重复)
+  -x, --negative 前缀        把一个 URL 前缀加入否定列表 (可重复)
+    模式: 0 start-dir, 1 start-dir-and-below, 2 this-server, 3 positive-list,
+          4 not-negative-list, 5 this-server-not-negative,
+          6 positive-not-negative, 7 unlimited, 8 never
+
+文件名:
+      --[no-]strict-url      最后一个不含点的路径段是文件，保存时加上
+                             &quot;.html&quot; (默认)；用 --no-strict-url 时是缺少
+                             斜杠的目录
+      --rename-ext 扩展名    给有这个扩展名的文件加上 &quot;.html&quot;
+                             (可重复；替换默认列表 &quot;dll&quot;)
+      --no-rename-ext        清空列表
+      --rename-always        URL 中没有 &quot;?&quot; 时也重命名
+      --rename-scripts-only  只重命名脚本调用 (默认)
+
+  -h, --help                 显示本帮助
+</source>
+        <translation>Usage: trawlonix-cli new URL [--dir DIR] [--name NAME] [OPTIONS] -o PROJECT.txp
+
+Create a project file for the start URL. The URL and the options are checked
+as the new-project wizard checks them; its messages are shown as they are.
+
+  -o, --output FILE          the project file to write (required)
+  -f, --force                replace FILE when it exists
+  -d, --dir DIR              local directory of the mirror (default: the
+                             setting DefaultLocalPath); must exist
+  -n, --name NAME            project name (default: proposed from the host)
+  -u, --user USER            user name for the site (turns on UsePwd)
+      --password PASS        password for the site (turns on UsePwd); without
+                             it the environment variable TRAWLONIX_PASSWORD
+                             is taken when set
+      --ask-password         ask for the password on the terminal (no echo)
+
+Actions:
+      --[no-]save-files      save the fetched files (default: on)
+      --[no-]emails          collect e-mail addresses (default: on)
+      --[no-]broken-links    list broken links (default: on)
+      --collect WHICH        collect links: other-servers, unprocessed or all
+                             (or 0..2); --no-collect turns it off (default)
+
+Links in stored files:
+      --[no-]rewrite-local     absolute links to fetched pages become relative (on)
+      --[no-]rewrite-scripts   also inside JavaScript (on; not kept in the file)
+      --[no-]rewrite-external  links to pages not fetched become absolute (on)
+
+Limits (MODE is a number 0..8 or a name):
+  -l, --level-limit N        limit the link depth to N levels (0..30);
+                             --no-level-limit turns it off (default)
+      --max-level N          the level limit without turning it on (default 5)
+      --limit-htdocs MODE    hypertext documents (default: start-dir-and-below;
+                             &apos;never&apos; is not allowed here)
+      --limit-images MODE    inline images (default: this-server)
+      --limit-embedded MODE  embedded objects (default: this-server)
+      --limit-linked MODE    other references (default: this-server)
+  -p, --positive PREFIX      add a URL prefix to the positive list (repeatable)
+  -x, --negative PREFIX      add a URL prefix to the negative list (repeatable)
+    modes: 0 start-dir, 1 start-dir-and-below, 2 this-server, 3 positive-list,
+           4 not-negative-list, 5 this-server-not-negative,
+           6 positive-not-negative, 7 unlimited, 8 never
+
+File names:
+      --[no-]strict-url      a last path segment without a dot is a file,
+                             stored with &quot;.html&quot; appended (default); with
+                             --no-strict-url a directory without its slash
+      --rename-ext EXT       append &quot;.html&quot; to files with this extension
+                             (repeatable; replaces the default list &quot;dll&quot;)
+      --no-rename-ext        empty the list
+      --rename-always        rename also when the URL has no &quot;?&quot;
+      --rename-scripts-only  rename only script calls (default)
+
+  -h, --help                 show this help
+</translation>
+    </message>
+    <message>
+        <source>起始 URL 中的用户名和密码被用作网站的用户名和密码 (如同 --user 和 --password)，不保存在 URL 中。</source>
+        <translation>The user name and password in the start URL are used as the site&apos;s credentials (as with --user and --password) and are not kept in the URL.</translation>
+    </message>
+    <message>
+        <source>列表条目只能指定主机和目录，不能指定文件名；文件名已被去掉。</source>
+        <translation>A list entry can name only a host and directory, not a file name; the file name was removed.</translation>
+    </message>
+    <message>
+        <source>缺少 --output 文件</source>
+        <translation>missing --output FILE</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; 已存在 (用 --force 替换它)</source>
+        <translation>&apos;%1&apos; exists (use --force to replace it)</translation>
+    </message>
+    <message>
+        <source>已创建方案 &apos;%1&apos;，保存在 %2</source>
+        <translation>Created project &apos;%1&apos; in %2</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli run 方案.txp [--continue | --restart | --update]
+                         [--threads N] [--max-entries N]
+                         [--quiet | --verbose] [--log-file 文件]
+                         [--no-save]
+
+运行方案: 获取它的页面，保存到它的本地目录下，并收集找到的内容。在终端上
+显示一个进度行，然后每个失败一行，最后是结果；--verbose 则显示完整的日志。
+每次运行结束时 (完成或被中断) 都保存方案文件。Ctrl-C (SIGINT) 或 SIGTERM
+像停止命令一样停止运行；以后可以继续它。
+
+      --continue    继续被中断的运行 (还有等待的页面时的默认值)
+      --restart     重新开始 (从未运行过的方案的默认值)
+      --update      重新获取每个被修改过的页面 (完整方案的默认值)
+  -t, --threads N   同时获取的数量 (1..64；默认: 设置 MaxThreads)
+      --max-entries N  方案中的 URL 达到 N 个时结束运行 (100..2000000000；
+                    默认: 设置 MaxEntries, 1000000)；退出状态 5
+  -q, --quiet       只显示结果和错误: 没有失败行，没有进度行
+  -v, --verbose     在标准输出上显示完整的日志 (每个请求和链接)
+      --log-file 文件  另外把日志写入该文件 (方案自己的日志文件之外)；
+                    找到的每个链接只在 --verbose 时写入
+      --no-save     结束时不保存方案文件
+  -h, --help        显示本帮助
+      --ca-certificate 文件   对 https 除系统的证书之外还信任该文件 (PEM)
+                              中的 CA 证书
+      --no-check-certificate  不检查 https 证书 (在日志中记录一次)
+
+爬行之后:
+      --check-links[=MODE]  导出前用 HEAD 请求检查收集的链接；MODE 0 只填写
+                    测试结果 (默认)，1 标记好的链接，2 删除好的链接，
+                    3 标记坏的链接，4 删除坏的链接 (运行被中断时跳过)
+      --export-links 文件   把收集的链接写入该文件
+      --export-emails 文件  把收集的电邮地址写入该文件
+      --export-broken 文件  把错误链接写入该文件
+      --format text|html    导出格式 (默认 html)
+      --layout N    HTML 布局: 链接 0..13，电邮地址和错误链接 0..11 (默认 10)
+      --fields F    文本字段: link, text, link-text (默认), text-link
+      --separator S 文本分隔符: &apos;;&apos; (默认), &apos;,&apos; 或 &apos; &apos; (也可写 semicolon,
+                    comma, blank)
+      --no-quotes   文本字段不加双引号
+      --heading 文本  HTML 标题 (最多 200 个字符)
+      --background #RRGGBB  HTML 背景颜色 (默认 #FFFFFF)
+      --highlight #RRGGBB   HTML 突出显示颜色 (默认 #C0C0C0)
+      --selected-only  只导出检查标记了的行 (MODE 1 或 3)
+格式选项适用于本次运行的每个导出。空列表的导出不写文件，并作为失败报告。
+
+退出状态:
+    0  起始页面已获取，每个接收的文件都已保存
+    1  失败 (方案不能被打开或保存，导出失败)
+    2  用法错误
+    3  有文件不能被写入 (以后的 --continue 会再次获取它们)
+    4  起始页面不能被获取
+    5  一个限制结束了运行 (--max-entries)；以后用更大的限制 --continue 会继续
+  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)
+</source>
+        <translation>Usage: trawlonix-cli run PROJECT.txp [--continue | --restart | --update]
+                         [--threads N] [--max-entries N]
+                         [--quiet | --verbose] [--log-file FILE]
+                         [--no-save]
+
+Run a project: fetch its pages, store them under its local directory and
+collect what it finds. On a terminal a progress line is shown, then one line
+per failure and the results; --verbose prints the whole log instead. The
+project file is saved at the end of every run, finished or interrupted.
+Ctrl-C (SIGINT) or SIGTERM stops the run as the stop command does; it can be
+continued later.
+
+      --continue    continue an interrupted run (default while pages are pending)
+      --restart     start anew (default for a project never run)
+      --update      fetch every page again if it changed (default for a
+                    complete project)
+  -t, --threads N   fetches at once (1..64; default: the setting MaxThreads)
+      --max-entries N  end the run when the project holds N URLs (100..2000000000;
+                    default: the setting MaxEntries, 1000000); exit status 5
+  -q, --quiet       only the results and errors: no failure lines, no progress
+                    line
+  -v, --verbose     the whole log on standard output (every request and link)
+      --log-file FILE  also write the log to FILE (besides the project&apos;s own
+                    log file); every link found only with --verbose
+      --no-save     do not save the project file at the end
+  -h, --help        show this help
+      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https
+                              besides the system&apos;s
+      --no-check-certificate  do not check https certificates (logged once)
+
+After the crawl:
+      --check-links[=MODE]  check the collected links with HEAD requests before
+                    exporting; MODE 0 only fill in the test result (default),
+                    1 mark good links, 2 delete good links, 3 mark bad links,
+                    4 delete bad links (skipped when the run was interrupted)
+      --export-links FILE   write the collected links to FILE
+      --export-emails FILE  write the collected e-mail addresses to FILE
+      --export-broken FILE  write the broken links to FILE
+      --format text|html    export format (default html)
+      --layout N    HTML layout: 0..13 for links, 0..11 for e-mails and broken
+                    links (default 10)
+      --fields F    text fields: link, text, link-text (default), text-link
+      --separator S text separator: &apos;;&apos; (default), &apos;,&apos; or &apos; &apos; (also semicolon,
+                    comma, blank)
+      --no-quotes   text fields without double quotes
+      --heading TEXT  HTML heading (at most 200 characters)
+      --background #RRGGBB  HTML background colour (default #FFFFFF)
+      --highlight #RRGGBB   HTML highlight colour (default #C0C0C0)
+      --selected-only  export only the rows a check marked (MODE 1 or 3)
+The format options apply to every export of the run. An export of an empty
+list writes no file and is reported as a failure.
+
+Exit status:
+    0  the start page was fetched and every received file was stored
+    1  failure (the project could not be opened or saved, a failed export)
+    2  usage error
+    3  files could not be written (a later --continue fetches them again)
+    4  the start page could not be fetched
+    5  a limit ended the run (--max-entries); --continue with a larger one goes on
+  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)
+</translation>
+    </message>
+    <message>
+        <source>--heading 最多接受 200 个字符</source>
+        <translation>--heading takes at most 200 characters</translation>
+    </message>
+    <message>
+        <source>--continue、--restart 和 --update 不能同时使用</source>
+        <translation>--continue, --restart and --update exclude each other</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli settings [list]
+      trawlonix-cli settings get 名称
+      trawlonix-cli settings set 名称 值
+      trawlonix-cli settings path
+
+显示或修改应用程序设置。名称是保存的值的名称，例如 MaxThreads, TimeOut,
+ProxyServer, Systemitem_3, EXT_Count 或 EXT_ext_1 (也接受 &quot;Options/&quot; 或
+&quot;HTMLRec/&quot; 前缀)。数字像设置对话框那样被限制在它们的范围内；开关是 0 或 1。
+设置保存在 $TRAWLONIX_SETTINGS 中，否则在
+$XDG_CONFIG_HOME/Morvek/Trawlonix.conf 中。
+
+  -h, --help  显示本帮助
+</source>
+        <translation>Usage: trawlonix-cli settings [list]
+       trawlonix-cli settings get NAME
+       trawlonix-cli settings set NAME VALUE
+       trawlonix-cli settings path
+
+Show or change the application settings. NAME is a stored value name such as
+MaxThreads, TimeOut, ProxyServer, Systemitem_3, EXT_Count or EXT_ext_1 (an
+&quot;Options/&quot; or &quot;HTMLRec/&quot; prefix is accepted). Numbers are clamped to their
+ranges as the settings dialog clamps them; flags are 0 or 1.
+The store is $TRAWLONIX_SETTINGS, else $XDG_CONFIG_HOME/Morvek/Trawlonix.conf.
+
+  -h, --help  show this help
+</translation>
+    </message>
+    <message>
+        <source>未知的设置 &apos;%1&apos;</source>
+        <translation>unknown setting &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>未知的操作 &apos;%1&apos;</source>
+        <translation>unknown action &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>缺少参数</source>
+        <translation>missing argument</translation>
+    </message>
+    <message>
+        <source>设置不能被写入到 %1</source>
+        <translation>cannot write the settings to %1</translation>
+    </message>
+    <message>
+        <source>从起始 URL 和选项创建方案文件</source>
+        <translation>create a project file from a start URL and options</translation>
+    </message>
+    <message>
+        <source>显示方案文件中保存的设置和爬行状态</source>
+        <translation>show the settings and crawl state stored in a project file</translation>
+    </message>
+    <message>
+        <source>列出、读取或修改应用程序设置</source>
+        <translation>list, read or change the application settings</translation>
+    </message>
+    <message>
+        <source>运行方案: 镜像它的网站，继续或更新它</source>
+        <translation>run a project: mirror its site, continue or update it</translation>
+    </message>
+    <message>
+        <source>为 URL 创建方案并立即运行它</source>
+        <translation>create a project for a URL and run it in one step</translation>
+    </message>
+    <message>
+        <source>用 HEAD 请求检查 URL 列表并逐个显示结果</source>
+        <translation>check a list of URLs with HEAD requests and print each result</translation>
+    </message>
+    <message>
+        <source>日志文件 %1 不能被创建。</source>
+        <translation>The log file %1 could not be created.</translation>
+    </message>
+    <message>
+        <source>用法: %1 [--help] [--version] [--lang en|zh] 命令 [参数...]
+
+在命令行中镜像网站并查看 Trawlonix 方案。
+
+命令:
+</source>
+        <translation>Usage: %1 [--help] [--version] [--lang en|zh] COMMAND [ARGS...]
+
+Mirror web sites and inspect Trawlonix projects from the command line.
+
+Commands:
+</translation>
+    </message>
+    <message>
+        <source>
+爬行之后，&apos;run&apos; 可以检查收集的链接 (--check-links[=MODE])，
+并导出收集的链接、电邮地址和错误链接
+(--export-links FILE, --export-emails FILE, --export-broken FILE，以及
+--format text|html, --layout N, --fields, --separator, --no-quotes,
+--heading, --background, --highlight, --selected-only)。
+
+用 &apos;%1 命令 --help&apos; 查看一个命令的选项。
+--lang en|zh 选择界面语言 (默认: 设置 Language，否则依照区域设置)。
+退出状态: 0 成功，1 失败，2 用法错误；&apos;run&apos; 和 &apos;mirror&apos; 还有
+3 有文件不能被写入，4 起始页面不能被获取，5 一个限制结束了运行，130 被中断。
+</source>
+        <translation>
+After a crawl, &apos;run&apos; can check the collected links (--check-links[=MODE])
+and export the collected links, e-mail addresses and broken links
+(--export-links FILE, --export-emails FILE, --export-broken FILE, with
+--format text|html, --layout N, --fields, --separator, --no-quotes,
+--heading, --background, --highlight, --selected-only).
+
+Run &apos;%1 COMMAND --help&apos; for the options of a command.
+--lang en|zh chooses the interface language (default: the setting Language,
+else the locale).
+Exit status: 0 success, 1 failure, 2 usage error; &apos;run&apos; and &apos;mirror&apos; also
+3 files could not be written, 4 the start page could not be fetched,
+5 a limit ended the run, 130 interrupted.
+</translation>
+    </message>
+    <message>
+        <source>--lang 只接受 &apos;en&apos; 或 &apos;zh&apos;</source>
+        <translation>--lang takes &apos;en&apos; or &apos;zh&apos;</translation>
+    </message>
+    <message>
+        <source>缺少命令</source>
+        <translation>missing command</translation>
+    </message>
+    <message>
+        <source>未知的命令 &apos;%1&apos;</source>
+        <translation>unknown command &apos;%1&apos;</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>

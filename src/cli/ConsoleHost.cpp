@@ -2,52 +2,134 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <algorithm>
 
 #include "base/Translate.h"
 #include "engine/LinkCheck.h"
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
 #include "model/sidecar.h"
+#include "polite/ProgressLine.h"
 
 namespace trawlonix {
 
-TConsoleHost::TConsoleHost(std::FILE* out, std::FILE* err, bool quiet)
-    : out_(out), err_(err), quiet_(quiet), progress_(!quiet && ::isatty(fileno(err)) == 1) {}
+TConsoleHost::TConsoleHost(std::FILE* out, TOutputLevel level)
+    : out_(out),
+      level_(level),
+      progress_(level != TOutputLevel::Quiet && ::isatty(fileno(out)) == 1) {}
 
 TConsoleHost::~TConsoleHost() {
   ClearProgress();
 }
 
+bool TConsoleHost::OpenLogFile(const std::string& path) {
+  return logFile_.Create(path);
+}
+
 void TConsoleHost::ClearProgress() {
   if (!progressShown_) return;
-  std::fputs("\r\x1b[K", err_);
-  std::fflush(err_);
+  std::fputs("\r\x1b[K", out_);
   progressShown_ = false;
 }
 
-void TConsoleHost::AppendLog(const std::string& line) {
-  if (quiet_ || !LogLines) return;
+void TConsoleHost::PrintLine(const std::string& line) {
   ClearProgress();
   std::fwrite(line.data(), 1, line.size(), out_);
   std::fputc('\n', out_);
 }
 
+namespace {
+// The beginnings of the engine's failure lines (the text before the first
+// value), after the slot prefix "[N] " where the line has one.
+const char* const kSlotFailures[] = {
+    QT_TRANSLATE_NOOP("Engine", "已中断，有错误: %1 %2"),
+    QT_TRANSLATE_NOOP("Engine", "被报告有错误号码: %1"),
+};
+const char* const kFileFailures[] = {
+    QT_TRANSLATE_NOOP("Engine", "！错误: 文件 %1 不能被创建！"),
+    QT_TRANSLATE_NOOP("Engine", "！错误: 不能写入到文件 %1"),
+    QT_TRANSLATE_NOOP("Engine", "！错误: 不能创建文件 %1"),
+};
+
+bool StartsWithTemplate(std::string_view line, const char* untranslated) {
+  const std::string text = TrText("Engine", untranslated);
+  const std::string_view head = std::string_view(text).substr(0, text.find('%'));
+  return !head.empty() && line.substr(0, head.size()) == head;
+}
+
+// The slot of a line that starts with "[N] ", and where its text begins.
+std::optional<std::pair<int, std::size_t>> SlotOf(std::string_view line) {
+  if (line.size() < 4 || line[0] != '[') return std::nullopt;
+  std::size_t i = 1;
+  int slot = 0;
+  while (i < line.size() && i < 4 && line[i] >= '0' && line[i] <= '9')
+    slot = slot * 10 + (line[i++] - '0');
+  if (i == 1 || i + 1 >= line.size() || line[i] != ']' || line[i + 1] != ' ') return std::nullopt;
+  if (slot >= TOptions::kMaxThreads) return std::nullopt;
+  return std::make_pair(slot, i + 2);
+}
+}  // namespace
+
+std::string TConsoleHost::FailureLine(const std::string& line) {
+  for (const char* t : kFileFailures)
+    if (StartsWithTemplate(line, t)) return line;
+  const auto slot = SlotOf(line);
+  if (!slot) return {};
+  const std::string_view text = std::string_view(line).substr(slot->second);
+  std::string& url = slotUrls_[static_cast<std::size_t>(slot->first)];
+  if (text.substr(0, 4) == "GET ") {
+    url = std::string(text.substr(4, text.find(' ', 4) - 4));
+    return {};
+  }
+  for (const char* t : kSlotFailures)
+    if (StartsWithTemplate(text, t)) return url + ": " + std::string(text);
+  return {};
+}
+
+void TConsoleHost::AppendLog(const std::string& line) {
+  if (logFile_.IsOpen()) logFile_.WriteLine(line);
+  if (level_ == TOutputLevel::Verbose) {
+    PrintLine(line);
+  } else if (level_ == TOutputLevel::Normal) {
+    if (const std::string failure = FailureLine(line); !failure.empty()) PrintLine(failure);
+  }
+}
+
 void TConsoleHost::DrawProgress(const TCounters& totals, bool force) {
+  lastTotals_ = totals;
   if (!progress_) return;
   const auto now = std::chrono::steady_clock::now();
   if (!force && progressShown_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
   lastDraw_ = now;
+  TProgressFigures f;
+  // A broken link is done too: it will not be fetched again in this run.
+  f.FilesQueued = totals[TCounters::kQueued];
+  f.FilesDone = (UpdateRun ? totals[TCounters::kChecked] : totals[TCounters::kReceived]) + broken_;
+  f.Finished = force && !StopRequested;
+  // Every entry of a finished run was fetched or given up.
+  f.FilesDone = f.Finished ? f.FilesQueued : std::min(f.FilesDone, f.FilesQueued);
+  f.Bytes = std::int64_t{totals[TCounters::kKiloBytes]} * 1024 + totals[TCounters::kByteRest];
+  f.ElapsedSeconds = std::chrono::duration<double>(now - started_).count();
+  winsize ws{};
+  const std::size_t columns =
+      ::ioctl(fileno(out_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 ? ws.ws_col : 80;
+  const std::string text = FormatProgressLine(f, columns - 1);
+  std::fprintf(out_, "\r\x1b[K%s", text.c_str());
   std::fflush(out_);
-  const auto t = TRunControl::StatusTexts(totals, UpdateRun);
-  std::fprintf(err_, "\r\x1b[K%s | %s | %s | %s", t[0].c_str(), t[1].c_str(), t[2].c_str(),
-               t[3].c_str());
-  std::fflush(err_);
   progressShown_ = true;
+}
+
+void TConsoleHost::EndProgress() {
+  if (!progress_) return;
+  DrawProgress(lastTotals_, true);
+  std::fputc('\n', out_);
+  progressShown_ = false;
 }
 
 void TConsoleHost::CountersChanged(const TCounters&, const TCounters& totals) {
@@ -69,6 +151,7 @@ bool TConsoleHost::OfferEMail(const std::string& address, const std::string& fir
 }
 bool TConsoleHost::OfferBrokenLink(const std::string& url, const std::string& errorText,
                                    const std::string& first) {
+  ++broken_;
   return Results.OfferBrokenLink(url, errorText, first).has_value();
 }
 void TConsoleHost::SetLastRowReference(const std::string& text) {
@@ -80,7 +163,11 @@ CrawlHost::StartChoice TConsoleHost::AskStartChoice(bool canContinue) {
 }
 
 void TConsoleHost::RunStateChanged(bool running) {
-  if (!running) ClearProgress();
+  if (running) {
+    started_ = std::chrono::steady_clock::now();
+  } else {
+    EndProgress();
+  }
   std::fflush(out_);
 }
 
@@ -155,9 +242,8 @@ void TConsoleHost::DeleteCollectedLink(int row) {
 
 void TConsoleHost::CheckProgress(int done, int toCheck) {
   if (!progress_) return;
+  std::fprintf(out_, "\r\x1b[K%s", LinkCheckProgressText(done, toCheck).c_str());
   std::fflush(out_);
-  std::fprintf(err_, "\r\x1b[K%s", LinkCheckProgressText(done, toCheck).c_str());
-  std::fflush(err_);
   progressShown_ = true;
 }
 
@@ -323,7 +409,12 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
   if (args.MaxEntries) options.MaxEntries = *args.MaxEntries;
   options.ClampSettings();
 
-  TConsoleHost host(stdout, stderr, args.Quiet);
+  TConsoleHost host(stdout, args.Level);
+  if (!args.LogFile.empty() && !host.OpenLogFile(args.LogFile)) {
+    std::fprintf(stderr, "%s\n",
+                 TrArgs(translate("Cli", "日志文件 %1 不能被创建。"), {args.LogFile}).c_str());
+    return 1;
+  }
   // The result lists of earlier runs, kept beside the project file.
   const std::string sidecarFile = SidecarPathFor(args.ProjectFile);
   if (!preloaded || args.LoadSidecar) {
@@ -341,6 +432,9 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
     return !saveFailed;
   };
   TRunControl control(host, p->Definition, p->Spider, p->Redirects, options);
+  // Below --verbose nobody reads the line of every link found; on a big site
+  // it would be most of the log.
+  control.LogAddedLinks = args.Level == TOutputLevel::Verbose;
   if (!args.NoSave) {
     // Checkpoints go to the project file itself: a killed run continues
     // from the last one.
@@ -356,7 +450,10 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
   {
     // SIGINT and SIGTERM stop the run like the stop command; further signals
     // are ignored until the run has ended and the project is saved.
-    TSignalStop stopOnSignal([&] { control.Stop(); });
+    TSignalStop stopOnSignal([&] {
+      host.StopRequested = true;
+      control.Stop();
+    });
     if (!stopOnSignal.Ok()) return 1;
     control.OnRunEnded = [&](bool wasInterrupted) {
       interrupted = wasInterrupted;

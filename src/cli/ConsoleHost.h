@@ -1,10 +1,12 @@
-// The crawl host of trawlonix-cli: log lines on standard output, a progress
-// line on standard error when that is a terminal, result lists in memory,
-// and the figures of the results window at the end. Also runs a whole crawl
+// The crawl host of trawlonix-cli: at the chosen output level the log lines
+// or only the failures on standard output, a progress line when standard
+// output is a terminal, result lists in memory, and the figures of the
+// results window at the end. Also runs a whole crawl
 // of an opened project from the command line (RunProjectFromConsole), with
 // SIGINT/SIGTERM working as the stop command.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "engine/CrawlHost.h"
+#include "engine/LogFile.h"
 #include "engine/ResultLists.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
@@ -20,9 +23,14 @@
 
 namespace trawlonix {
 
+// How much a console run prints: Quiet the summary (and errors on standard
+// error), Normal besides it the progress line on a terminal and one line per
+// failure, Verbose the whole log.
+enum class TOutputLevel { Quiet, Normal, Verbose };
+
 class TConsoleHost : public CrawlHost {
  public:
-  TConsoleHost(std::FILE* out, std::FILE* err, bool quiet);
+  TConsoleHost(std::FILE* out, TOutputLevel level);
   ~TConsoleHost() override;
 
   void AppendLog(const std::string& line) override;
@@ -61,22 +69,37 @@ class TConsoleHost : public CrawlHost {
   // What SaveProject saves (the command sets it up after opening).
   std::function<bool()> Saver;
   bool UpdateRun = false;
-  // False: log lines are not printed (the progress line still is).
-  bool LogLines = true;
+  // Set when the user stopped the run: its last progress line stays short of
+  // 100%.
+  bool StopRequested = false;
   TResultLists Results;
   void PrintResultLists();
+  // Every log line also goes to this file (--log-file), at any level; false
+  // when it cannot be created.
+  bool OpenLogFile(const std::string& path);
 
  private:
   void DrawProgress(const TCounters& totals, bool force);
   void ClearProgress();
+  // The last progress line, at 100% when the run finished, left on screen.
+  void EndProgress();
+  void PrintLine(const std::string& line);
+  // The log line of a failure (a fetch that failed, a file that could not be
+  // written) as one self-contained line, with the URL of the slot's last
+  // request; empty for any other line.
+  std::string FailureLine(const std::string& line);
 
   std::FILE* out_;
-  std::FILE* err_;
-  bool quiet_;
-  bool progress_;  // standard error is a terminal
+  TOutputLevel level_;
+  bool progress_;  // standard output is a terminal and the level not quiet
   bool progressShown_ = false;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point lastDraw_{};
+  TCounters lastTotals_;
+  std::int64_t broken_ = 0;  // broken links offered in this run
   TItemHandle nextItem_ = 1;
+  TLogFile logFile_;
+  std::array<std::string, TOptions::kMaxThreads> slotUrls_;  // the last GET of each slot
 };
 
 // The exit status of a console run, besides 0 (the start page is fetched and
@@ -98,7 +121,8 @@ struct TConsoleRunArgs {
   std::optional<CrawlHost::StartChoice> Choice;  // unset: what the resume prompt preselects
   std::optional<int> Threads;
   std::optional<int> MaxEntries;  // unset: the setting MaxEntries
-  bool Quiet = false;
+  TOutputLevel Level = TOutputLevel::Normal;
+  std::string LogFile;  // --log-file: the log besides the project's own
   bool NoSave = false;
   // With a preloaded project: also load the result lists saved beside it.
   bool LoadSidecar = false;

@@ -4,6 +4,7 @@
 
 #include <charconv>
 
+#include "base/Translate.h"
 #include "settings/Settings.h"
 
 namespace trawlonix::cli {
@@ -29,7 +30,8 @@ ParsedArgs ParseOptions(const std::vector<std::string>& args,
       for (const auto& s : specs) {
         if (name == s.longName) spec = &s;
       }
-      if (spec == nullptr) return fail("unrecognized option '--" + name + "'");
+      if (spec == nullptr)
+        return fail(TrArgs(translate("Cli", "无法识别的选项 '%1'"), {"--" + name}));
       ParsedOption opt{spec->id, {}, "--" + name};
       if (spec->hasArg) {
         if (eq != std::string::npos) {
@@ -37,10 +39,10 @@ ParsedArgs ParseOptions(const std::vector<std::string>& args,
         } else if (i + 1 < args.size()) {
           opt.value = args[++i];
         } else {
-          return fail("option '--" + name + "' requires an argument");
+          return fail(TrArgs(translate("Cli", "选项 '%1' 需要一个参数"), {"--" + name}));
         }
       } else if (eq != std::string::npos) {
-        return fail("option '--" + name + "' doesn't allow an argument");
+        return fail(TrArgs(translate("Cli", "选项 '%1' 不接受参数"), {"--" + name}));
       }
       out.options.push_back(std::move(opt));
       continue;
@@ -51,7 +53,8 @@ ParsedArgs ParseOptions(const std::vector<std::string>& args,
         for (const auto& s : specs) {
           if (s.shortName != 0 && s.shortName == a[k]) spec = &s;
         }
-        if (spec == nullptr) return fail(std::string("invalid option -- '") + a[k] + "'");
+        if (spec == nullptr)
+          return fail(TrArgs(translate("Cli", "无效的选项 -- '%1'"), {std::string(1, a[k])}));
         ParsedOption opt{spec->id, {}, std::string("-") + a[k]};
         if (spec->hasArg) {
           if (k + 1 < a.size()) {
@@ -59,7 +62,8 @@ ParsedArgs ParseOptions(const std::vector<std::string>& args,
           } else if (i + 1 < args.size()) {
             opt.value = args[++i];
           } else {
-            return fail(std::string("option requires an argument -- '") + a[k] + "'");
+            return fail(
+                TrArgs(translate("Cli", "选项需要一个参数 -- '%1'"), {std::string(1, a[k])}));
           }
           out.options.push_back(std::move(opt));
           break;
@@ -88,8 +92,8 @@ int Fail(int code, std::string_view text) {
 int UsageError(std::string_view command, std::string_view text) {
   std::string hint = std::string(kProgram);
   if (!command.empty()) hint += " " + std::string(command);
-  Err(std::string(kProgram) + ": " + std::string(text) + "\nTry '" + hint +
-      " --help' for more information.\n");
+  Err(std::string(kProgram) + ": " + std::string(text) + "\n" +
+      TrArgs(translate("Cli", "请用 '%1 --help' 查看更多信息。"), {hint}) + "\n");
   return kExitUsage;
 }
 
@@ -99,6 +103,22 @@ std::string MessageLines(std::string_view text) {
     if (c == '\r') c = '\n';
   }
   return s;
+}
+
+std::string InvalidValue(const ParsedOption& option) {
+  return TrArgs(translate("Cli", "'%1' 不是 %2 的有效值"), {option.value, option.spelled});
+}
+std::string MissingProjectFile() {
+  return translate("Cli", "缺少方案文件");
+}
+std::string MissingStartUrl() {
+  return translate("Cli", "缺少起始 URL");
+}
+std::string TooManyArguments() {
+  return translate("Cli", "参数太多");
+}
+std::string CannotRead(const std::string& file) {
+  return TrArgs(translate("Cli", "不能读取 '%1'"), {file});
 }
 
 std::optional<long long> ParseNumber(std::string_view text, long long lo, long long hi) {
@@ -126,10 +146,10 @@ std::string TakeTlsOptions(std::vector<std::string>& args, TOptions& options) {
       } else if (i + 1 < args.size()) {
         file = args[++i];
       } else {
-        return "option '--ca-certificate' requires an argument";
+        return TrArgs(translate("Cli", "选项 '%1' 需要一个参数"), {"--ca-certificate"});
       }
       if (file.empty() || ::access(file.c_str(), R_OK) != 0)
-        return "cannot read the CA certificate file '" + file + "'";
+        return TrArgs(translate("Cli", "不能读取 CA 证书文件 '%1'"), {file});
       options.CACertificate = file;
     } else {
       kept.push_back(a);

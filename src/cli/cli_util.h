@@ -61,11 +61,13 @@ std::string MessageLines(std::string_view text);
 // besides the system store, and "--no-check-certificate". Returns a usage
 // error text, or "" when they were fine.
 std::string TakeTlsOptions(std::vector<std::string>& args, TOptions& options);
-// The lines of --help that describe them.
-inline constexpr const char* kTlsOptionsHelp =
-    "      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https\n"
-    "                              besides the system's\n"
-    "      --no-check-certificate  do not check https certificates (logged once)\n";
+
+// Usage error texts shared by the commands, in the interface language.
+std::string InvalidValue(const ParsedOption& option);  // "invalid value 'V' for --x"
+std::string MissingProjectFile();
+std::string MissingStartUrl();
+std::string TooManyArguments();
+std::string CannotRead(const std::string& file);
 
 // A whole decimal number within [lo, hi].
 std::optional<long long> ParseNumber(std::string_view text, long long lo, long long hi);

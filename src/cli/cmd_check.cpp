@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Translate.h"
 #include "cli/ConsoleHost.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
@@ -19,40 +20,33 @@ enum { kHelp, kThreads, kQuiet, kLog, kSeparator };
 
 const std::vector<OptionSpec> kSpecs = {
     {"help", 'h', false, kHelp}, {"threads", 't', true, kThreads},   {"quiet", 'q', false, kQuiet},
-    {"log", 0, false, kLog},     {"separator", 0, true, kSeparator},
+    {"log", 0, false, kLog},     {"separator", 0, true, kSeparator}, {"verbose", 'v', false, kLog},
 };
 
-const char* const kUsage =
-    "Usage: trawlonix-cli check FILE [--threads N] [--separator S] [--log] [--quiet]\n"
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "Cli",
+    "用法: trawlonix-cli check 文件 [--threads N] [--separator S] [--verbose] [--quiet]\n"
     "\n"
-    "Check the URLs listed in FILE ('-' for standard input) with HEAD requests,\n"
-    "with the user agent, time-out and proxy of the settings, the way the\n"
-    "collected links of a project are checked. FILE holds one URL per line, or\n"
-    "is a text export of a list: a line that starts with a double quote gives\n"
-    "the quoted field, any other line its text up to the first blank (or up to\n"
-    "the separator given with --separator). Empty lines and lines starting\n"
-    "with '#' are skipped.\n"
+    "用 HEAD 请求检查文件中列出的 URL ('-' 表示标准输入)，使用设置中的用户代理、\n"
+    "超时和代理服务器，与检查方案收集的链接的方式相同。文件每行一个 URL，或者是\n"
+    "一个列表的文本导出: 以双引号开头的行取引号中的字段，其他行取到第一个空白\n"
+    "(或到 --separator 给出的分隔符) 为止的文本。跳过空行和以 '#' 开头的行。\n"
     "\n"
-    "Prints one line per URL, in the order of the file: the URL, a tab and the\n"
-    "result (\"通过\" or \"坏的: \" with the status and reason). On a terminal a\n"
-    "progress line is shown on standard error. Ctrl-C cancels the checks in\n"
-    "flight; URLs not checked are printed with \"- 未检查 -\".\n"
+    "按文件中的顺序每个 URL 显示一行: URL、一个制表符和结果 (\"通过\" 或 \"坏的: \"\n"
+    "加上状态和原因)。标准输出是终端时显示一个进度行。Ctrl-C 取消正在进行的\n"
+    "检查；没有检查的 URL 显示为 \"- 未检查 -\"。\n"
     "\n"
-    "  -t, --threads N     checks at once (1..64; default: the setting MaxThreads)\n"
-    "      --separator S   field separator of an unquoted text export: ';', ','\n"
-    "      --log           also print the log lines (HEAD requests and results)\n"
-    "  -q, --quiet         no progress line\n"
-    "  -h, --help          show this help\n"
-    "%s"
+    "  -t, --threads N     同时检查的数量 (1..64；默认: 设置 MaxThreads)\n"
+    "      --separator S   不带引号的文本导出的字段分隔符: ';', ','\n"
+    "  -v, --verbose, --log  同时显示日志行 (HEAD 请求和结果)\n"
+    "  -q, --quiet         不显示进度行\n"
+    "  -h, --help          显示本帮助\n"
+    "      --ca-certificate 文件   对 https 除系统的证书之外还信任该文件 (PEM)\n"
+    "                              中的 CA 证书\n"
+    "      --no-check-certificate  不检查 https 证书 (在日志中记录一次)\n"
     "\n"
-    "Exit status: 0 every URL is good, 1 a URL is bad or the file cannot be\n"
-    "read, 130 interrupted, 2 usage error.\n";
-
-std::string Usage() {
-  char text[4096];
-  std::snprintf(text, sizeof text, kUsage, kTlsOptionsHelp);
-  return text;
-}
+    "退出状态: 0 每个 URL 都是好的，1 有坏的 URL 或文件不能被读取，130 被中断，\n"
+    "2 用法错误。\n");
 
 // A result text on one output line: line breaks of error texts become blanks.
 std::string OneLine(std::string s) {
@@ -103,11 +97,11 @@ int RunCheck(const Args& givenArgs) {
   for (const ParsedOption& o : p.options) {
     switch (o.id) {
       case kHelp:
-        Out(Usage());
+        Out(TrText("Cli", kUsage));
         return kExitOk;
       case kThreads: {
         const auto n = ParseNumber(o.value, 1, kMaxSlots);
-        if (!n) return UsageError("check", "invalid value '" + o.value + "' for " + o.spelled);
+        if (!n) return UsageError("check", InvalidValue(o));
         options.MaxThreads = static_cast<int>(*n);
         break;
       }
@@ -123,14 +117,14 @@ int RunCheck(const Args& givenArgs) {
         else if (o.value == "," || o.value == "comma")
           separator = ',';
         else
-          return UsageError("check", "invalid value '" + o.value + "' for " + o.spelled);
+          return UsageError("check", InvalidValue(o));
         break;
       default:
         break;
     }
   }
-  if (p.positionals.empty()) return UsageError("check", "missing file");
-  if (p.positionals.size() > 1) return UsageError("check", "too many arguments");
+  if (p.positionals.empty()) return UsageError("check", translate("Cli", "缺少文件"));
+  if (p.positionals.size() > 1) return UsageError("check", TooManyArguments());
   options.ClampSettings();
 
   const std::string& name = p.positionals.front();
@@ -138,17 +132,18 @@ int RunCheck(const Args& givenArgs) {
   const bool opened = name == "-" ? file.open(stdin, QIODevice::ReadOnly)
                                   : (file.setFileName(QString::fromStdString(name)),
                                      file.open(QIODevice::ReadOnly));
-  if (!opened) return Fail(kExitFailure, "cannot read '" + name + "'");
+  if (!opened) return Fail(kExitFailure, CannotRead(name));
 
-  TConsoleHost host(stdout, stderr, quiet);
-  host.LogLines = log;
+  TConsoleHost host(stdout, log     ? TOutputLevel::Verbose
+                            : quiet ? TOutputLevel::Quiet
+                                    : TOutputLevel::Normal);
   auto& rows = host.Results.MutableRows(TResultLists::kLinks);
   while (!file.atEnd()) {
     const QByteArray line = file.readLine();
     std::string url = CheckListUrl(std::string_view(line.constData(), line.size()), separator);
     if (!url.empty()) rows.push_back({url, {}, {}, kTestNotChecked, false});
   }
-  if (file.error() != QFileDevice::NoError) return Fail(kExitFailure, "cannot read '" + name + "'");
+  if (file.error() != QFileDevice::NoError) return Fail(kExitFailure, CannotRead(name));
 
   const bool finished = CheckLinksFromConsole(host, options, false, 0);
   bool anyBad = false;

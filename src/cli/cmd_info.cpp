@@ -9,6 +9,7 @@
 #include "model/SpiderList.h"
 #include "model/projectfile.h"
 #include "model/tx_types.h"
+#include "polite/ProgressLine.h"
 #include "url/urlparser.h"
 
 namespace trawlonix::cli {
@@ -20,13 +21,16 @@ enum { kHelp, kJson, kShowPassword };
 // What info prints for a password unless --show-password is given.
 const char kMaskedPassword[] = "********";
 
-const char* const kUsage =
-    "Usage: trawlonix-cli info [--json] [--show-password] PROJECT.txp\n\n"
-    "Show the project settings and the crawl state stored in a project file.\n\n"
-    "  --json      print one JSON object (strings are the file's bytes; bytes that\n"
-    "              are not UTF-8 appear as \\u00XX)\n"
-    "  --show-password  print the site password (masked otherwise)\n"
-    "  -h, --help  show this help\n";
+const char kUsage[] =
+    QT_TRANSLATE_NOOP("Cli",
+                      "用法: trawlonix-cli info [--json] [--show-password] 方案.txp\n"
+                      "\n"
+                      "显示方案文件中保存的方案设置和爬行状态。\n"
+                      "\n"
+                      "  --json      显示一个 JSON 对象 (字符串是文件中的字节；不是 UTF-8 的字节\n"
+                      "              显示为 \\u00XX)\n"
+                      "  --show-password  显示网站密码 (否则被遮盖)\n"
+                      "  -h, --help  显示本帮助\n");
 
 struct CrawlState {
   std::int32_t entries = 0, fetched = 0, broken = 0, pending = 0;
@@ -115,58 +119,67 @@ std::string Json(const TOpenResult& r, const TrawlonixDefinition& d, const TSpid
   return j.str();
 }
 
-std::string Line(const char* label, std::string_view value) {
-  std::string s = label;
-  s += ":";
-  s.resize(std::max<std::size_t>(s.size() + 1, 22), ' ');
+// One "label: value" line, the values lined up (labels counted in columns).
+std::string Line(const std::string& label, std::string_view value) {
+  std::string s = label + ":";
+  s.append(std::max<std::size_t>(22, TerminalColumns(s) + 1) - TerminalColumns(s), ' ');
   return s + std::string(value) + "\n";
 }
 
 std::string YesNo(bool b) {
-  return b ? "yes" : "no";
+  return b ? translate("Cli", "是") : translate("Cli", "否");
 }
 
 std::string ListText(const TStringListRef& list) {
-  if (!list || list->empty()) return "(empty)";
+  if (!list || list->empty()) return translate("Cli", "(空)");
   std::string s;
   for (const auto& e : *list)
     s += (s.empty() ? "" : " ") + e;
   return s;
 }
 
+std::string Num(long long n) {
+  return std::to_string(n);
+}
+
 std::string Text(const std::string& file, const TOpenResult& r, const TrawlonixDefinition& d,
                  const TSpiderList& spider, const TCGIRedirectList& redirects, bool showPassword) {
   const CrawlState st = StateOf(spider);
   std::string s;
-  s += Line("Project file", file + " (version " + VersionText(r.version) + ")");
-  s += Line("StartingUrl", d.StartingUrl);
-  s += Line("ProjectName", d.ProjectName.str());
-  s += Line("LevelLimit", YesNo(d.LevelLimit) + ", MaxLevel " + std::to_string(d.MaxLevel));
-  s += Line("UsePwd", YesNo(d.UsePwd));
-  s += Line("Username", d.Username.str());
-  s += Line("Password", d.Password.empty() || showPassword ? d.Password.str() : kMaskedPassword);
-  s += Line("actSaveFiles", YesNo(d.actSaveFiles));
-  s += Line("actEMails", YesNo(d.actEMails));
-  s += Line("actBLinks", YesNo(d.actBLinks));
-  s += Line("actCollect", YesNo(d.actCollect) + ", actColOpt " + std::to_string(d.actColOpt));
-  s += Line("LocalPath", d.LocalPath.str());
-  s += Line("ChgLocLink", YesNo(d.ChgLocLink));
-  s += Line("ChgExtLink", YesNo(d.ChgExtLink));
-  s += Line("ChgJScriptLink", YesNo(d.ChgJScriptLink));
-  s += Line("Limits", "LimitHtDocs " + std::to_string(d.LimitHtDocs) + ", LimitIlImages " +
-                          std::to_string(d.LimitIlImages) + ", LimitEmbeded " +
-                          std::to_string(d.LimitEmbeded) + ", LimitLinked " +
-                          std::to_string(d.LimitLinked));
-  s += Line("Positivlist", ListText(d.Positivlist));
-  s += Line("Negativlist", ListText(d.Negativlist));
-  s += Line("HTMLRenList", ListText(d.HTMLRenList));
-  s += Line("OnlyRenameSkriptURL", YesNo(d.OnlyRenameSkriptURL));
-  s += Line("StrictUrl", YesNo(d.StrictUrl));
-  s += Line("Spider list", std::to_string(st.entries) + " entries, " + std::to_string(st.fetched) +
-                               " fetched, " + std::to_string(st.broken) + " broken, " +
-                               std::to_string(st.pending) + " pending");
-  s += Line("Redirect list", std::to_string(redirects.Count()) + " entries");
-  s += Line("Resume", YesNo(r.resume));
+  s += Line(translate("Cli", "方案文件"),
+            TrArgs(translate("Cli", "%1 (版本 %2)"), {file, VersionText(r.version)}));
+  s += Line(translate("Cli", "起始 URL"), d.StartingUrl);
+  s += Line(translate("Cli", "方案名称"), d.ProjectName.str());
+  s += Line(translate("Cli", "层数限制"),
+            TrArgs(translate("Cli", "%1，最大层数 %2"), {YesNo(d.LevelLimit), Num(d.MaxLevel)}));
+  s += Line(translate("Cli", "使用密码"), YesNo(d.UsePwd));
+  s += Line(translate("Cli", "用户名"), d.Username.str());
+  s += Line(translate("Cli", "密码"),
+            d.Password.empty() || showPassword ? d.Password.str() : kMaskedPassword);
+  s += Line(translate("Cli", "保存文件"), YesNo(d.actSaveFiles));
+  s += Line(translate("Cli", "收集电邮地址"), YesNo(d.actEMails));
+  s += Line(translate("Cli", "列出错误链接"), YesNo(d.actBLinks));
+  s += Line(translate("Cli", "收集链接"),
+            TrArgs(translate("Cli", "%1，选项 %2"), {YesNo(d.actCollect), Num(d.actColOpt)}));
+  s += Line(translate("Cli", "本地目录"), d.LocalPath.str());
+  s += Line(translate("Cli", "改写本地链接"), YesNo(d.ChgLocLink));
+  s += Line(translate("Cli", "改写外部链接"), YesNo(d.ChgExtLink));
+  s += Line(translate("Cli", "改写 JavaScript 中的链接"), YesNo(d.ChgJScriptLink));
+  s += Line(
+      translate("Cli", "限制"),
+      TrArgs(translate("Cli", "超文本文档 %1，内嵌图像 %2，嵌入的对象 %3，其他引用 %4"),
+             {Num(d.LimitHtDocs), Num(d.LimitIlImages), Num(d.LimitEmbeded), Num(d.LimitLinked)}));
+  s += Line(translate("Cli", "肯定列表"), ListText(d.Positivlist));
+  s += Line(translate("Cli", "否定列表"), ListText(d.Negativlist));
+  s += Line(translate("Cli", "重命名的扩展名"), ListText(d.HTMLRenList));
+  s += Line(translate("Cli", "只重命名脚本调用"), YesNo(d.OnlyRenameSkriptURL));
+  s += Line(translate("Cli", "严格 URL"), YesNo(d.StrictUrl));
+  s += Line(translate("Cli", "爬行列表"),
+            TrArgs(translate("Cli", "%1 个条目，%2 个已获取，%3 个错误，%4 个等待"),
+                   {Num(st.entries), Num(st.fetched), Num(st.broken), Num(st.pending)}));
+  s += Line(translate("Cli", "重定向列表"),
+            TrArgs(translate("Cli", "%1 个条目"), {Num(redirects.Count())}));
+  s += Line(translate("Cli", "可继续"), YesNo(r.resume));
   // The model's resume note speaks of the window's Start button; here the
   // command that resumes is named instead.
   if (r.resume) {
@@ -189,15 +202,14 @@ int RunInfo(const Args& args) {
   bool showPassword = false;
   for (const auto& o : p.options) {
     if (o.id == kHelp) {
-      Out(kUsage);
+      Out(TrText("Cli", kUsage));
       return kExitOk;
     }
     json = json || o.id == kJson;
     showPassword = showPassword || o.id == kShowPassword;
   }
   if (p.positionals.size() != 1) {
-    return UsageError("info",
-                      p.positionals.empty() ? "missing project file" : "too many arguments");
+    return UsageError("info", p.positionals.empty() ? MissingProjectFile() : TooManyArguments());
   }
   const std::string& file = p.positionals.front();
   TrawlonixDefinition def;

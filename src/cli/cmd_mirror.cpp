@@ -23,32 +23,31 @@ bool ParseRunOptions(const std::string& command, const Args& args, TConsoleRunAr
 
 namespace {
 
-const char* const kUsage =
-    "Usage: trawlonix-cli mirror URL [DIR] [OPTIONS]\n"
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "Cli",
+    "用法: trawlonix-cli mirror URL [目录] [选项]\n"
     "\n"
-    "Create a project for URL with DIR as its local directory (created when\n"
-    "missing; default: the setting DefaultLocalPath, else the current directory)\n"
-    "and run it. The project file is saved as DIR/NAME.txp.\n"
+    "为 URL 创建一个方案，以该目录为本地目录 (不存在时创建；默认: 设置\n"
+    "DefaultLocalPath，否则为当前目录)，并运行它。方案文件保存为 目录/名称.txp。\n"
     "\n"
-    "OPTIONS are those of 'trawlonix-cli new' (limits, actions, --name, ...;\n"
-    "not --output) and of 'trawlonix-cli run' (--threads N, --max-entries N,\n"
-    "--quiet, --no-save,\n"
-    "--ca-certificate FILE, --no-check-certificate).\n"
+    "选项是 'trawlonix-cli new' 的选项 (限制、动作、--name 等；不包括 --output)\n"
+    "和 'trawlonix-cli run' 的选项 (--threads N, --max-entries N, --quiet,\n"
+    "--verbose, --log-file 文件, --no-save, --ca-certificate 文件,\n"
+    "--no-check-certificate)。\n"
     "\n"
-    "When DIR already holds the project of that name, mirror continues it (or\n"
-    "updates it when it is complete) with its own settings and result lists:\n"
-    "      --restart     start it anew with the options given here instead\n"
-    "      --force       replace a project whose start URL is a different one\n"
-    "                    (refused otherwise)\n"
+    "当目录中已经有同名的方案时，mirror 以它自己的设置和结果列表继续它 (方案\n"
+    "已完整时更新它):\n"
+    "      --restart     改为用这里给出的选项重新开始\n"
+    "      --force       替换起始 URL 不同的方案 (否则拒绝)\n"
     "\n"
-    "Exit status:\n"
-    "    0  the start page was fetched and every received file was stored\n"
-    "    1  failure (the project could not be opened or saved, a failed export)\n"
-    "    2  usage error\n"
-    "    3  files could not be written (a later --continue fetches them again)\n"
-    "    4  the start page could not be fetched\n"
-    "    5  a limit ended the run (--max-entries); a later run with a larger one goes on\n"
-    "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
+    "退出状态:\n"
+    "    0  起始页面已获取，每个接收的文件都已保存\n"
+    "    1  失败 (方案不能被打开或保存，导出失败)\n"
+    "    2  用法错误\n"
+    "    3  有文件不能被写入 (以后的 --continue 会再次获取它们)\n"
+    "    4  起始页面不能被获取\n"
+    "    5  一个限制结束了运行 (--max-entries)；以后用更大的限制运行会继续\n"
+    "  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)\n");
 
 const char kOtherStartUrl[] =
     QT_TRANSLATE_NOOP("Cli", "方案文件 %s 属于另一个起始 URL。使用 --force 替换它。");
@@ -122,11 +121,11 @@ int RunMirror(const Args& givenArgs) {
   std::vector<std::string> rest;
   if (!ParseRunOptions("mirror", args, run, &rest, &help)) return kExitUsage;
   if (help) {
-    Out(kUsage);
+    Out(TrText("Cli", kUsage));
     return kExitOk;
   }
   if (rest.empty() || rest[0].empty() || rest[0][0] == '-')
-    return UsageError("mirror", "missing start URL");
+    return UsageError("mirror", MissingStartUrl());
   const std::string url = rest[0];
   rest.erase(rest.begin());
   std::string dir = options.DefaultLocalPath.empty() ? "." : options.DefaultLocalPath;
@@ -139,7 +138,8 @@ int RunMirror(const Args& givenArgs) {
   for (auto it = rest.begin(); it != rest.end();) {
     const std::string& a = *it;
     if (a == "-o" || a.rfind("--output", 0) == 0 || a == "--dir" || a == "-d")
-      return UsageError("mirror", "'" + a + "' is not an option of mirror (use DIR)");
+      return UsageError("mirror",
+                        TrArgs(translate("Cli", "'%1' 不是 mirror 的选项 (请给出目录)"), {a}));
     if (a == "--restart" || a == "--force" || a == "-f") {
       (a == "--restart" ? restart : force) = true;
       it = rest.erase(it);
@@ -148,7 +148,7 @@ int RunMirror(const Args& givenArgs) {
     }
   }
   if (!QDir().mkpath(QString::fromStdString(dir)))
-    return Fail(kExitFailure, "cannot create the directory '" + dir + "'");
+    return Fail(kExitFailure, TrArgs(translate("Cli", "不能创建目录 '%1'"), {dir}));
   const std::string absDir = QDir(QString::fromStdString(dir)).absolutePath().toStdString();
 
   const std::string temp = absDir + "/.trawlonix-mirror-" + std::to_string(::getpid()) + ".txp";
@@ -172,7 +172,8 @@ int RunMirror(const Args& givenArgs) {
     const int rc = TakeExistingProject(run, project, restart, force);
     if (rc >= 0) return rc;
   }
-  if (!run.Quiet) Out("Project file: " + run.ProjectFile + "\n");
+  if (run.Level != TOutputLevel::Quiet)
+    Out(TrArgs(translate("Cli", "方案文件: %1"), {run.ProjectFile}) + "\n");
   // A start page that could not be fetched (a refused certificate, say) is a
   // failed mirror, not a finished one.
   TURL start;
@@ -181,8 +182,8 @@ int RunMirror(const Args& givenArgs) {
   run.AfterRun = [startUrl](TConsoleHost& host, const TOptions&, bool) {
     for (const TResultRow& row : host.Results.Rows(TResultLists::kBroken)) {
       if (row.Text != startUrl) continue;
-      Err(std::string(kProgram) +
-          ": the start page could not be fetched: " + MessageLines(row.Reference) + "\n");
+      Err(std::string(kProgram) + ": " +
+          TrArgs(translate("Cli", "起始页面不能被获取: %1"), {MessageLines(row.Reference)}) + "\n");
       return kExitFailure;
     }
     return kExitOk;

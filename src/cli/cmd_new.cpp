@@ -137,61 +137,61 @@ const std::vector<OptionSpec> kSpecs = {
     {"rename-scripts-only", 0, false, kRenameScriptsOnly},
 };
 
-const char* const kUsage =
-    "Usage: trawlonix-cli new URL [--dir DIR] [--name NAME] [OPTIONS] -o PROJECT.txp\n"
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "Cli",
+    "用法: trawlonix-cli new URL [--dir 目录] [--name 名称] [选项] -o 方案.txp\n"
     "\n"
-    "Create a project file for the start URL. The URL and the options are checked\n"
-    "as the new-project wizard checks them; its messages are shown as they are.\n"
+    "为起始 URL 创建一个方案文件。URL 和选项像新方案向导那样被检查；向导的信息\n"
+    "照原样显示。\n"
     "\n"
-    "  -o, --output FILE          the project file to write (required)\n"
-    "  -f, --force                replace FILE when it exists\n"
-    "  -d, --dir DIR              local directory of the mirror (default: the\n"
-    "                             setting DefaultLocalPath); must exist\n"
-    "  -n, --name NAME            project name (default: proposed from the host)\n"
-    "  -u, --user USER            user name for the site (turns on UsePwd)\n"
-    "      --password PASS        password for the site (turns on UsePwd); without\n"
-    "                             it the environment variable TRAWLONIX_PASSWORD\n"
-    "                             is taken when set\n"
-    "      --ask-password         ask for the password on the terminal (no echo)\n"
+    "  -o, --output 文件          要写入的方案文件 (必需)\n"
+    "  -f, --force                文件已存在时替换它\n"
+    "  -d, --dir 目录             镜像的本地目录 (默认: 设置 DefaultLocalPath)；\n"
+    "                             必须已存在\n"
+    "  -n, --name 名称            方案名称 (默认: 根据主机名建议)\n"
+    "  -u, --user 用户            网站的用户名 (打开 UsePwd)\n"
+    "      --password 密码        网站的密码 (打开 UsePwd)；没有它时，如果设置了\n"
+    "                             环境变量 TRAWLONIX_PASSWORD，就取它的值\n"
+    "      --ask-password         在终端上询问密码 (不回显)\n"
     "\n"
-    "Actions:\n"
-    "      --[no-]save-files      save the fetched files (default: on)\n"
-    "      --[no-]emails          collect e-mail addresses (default: on)\n"
-    "      --[no-]broken-links    list broken links (default: on)\n"
-    "      --collect WHICH        collect links: other-servers, unprocessed or all\n"
-    "                             (or 0..2); --no-collect turns it off (default)\n"
+    "动作:\n"
+    "      --[no-]save-files      保存获取的文件 (默认: 打开)\n"
+    "      --[no-]emails          收集电邮地址 (默认: 打开)\n"
+    "      --[no-]broken-links    列出错误链接 (默认: 打开)\n"
+    "      --collect 哪些         收集链接: other-servers, unprocessed 或 all\n"
+    "                             (或 0..2)；--no-collect 关闭它 (默认)\n"
     "\n"
-    "Links in stored files:\n"
-    "      --[no-]rewrite-local     absolute links to fetched pages become relative (on)\n"
-    "      --[no-]rewrite-scripts   also inside JavaScript (on; not kept in the file)\n"
-    "      --[no-]rewrite-external  links to pages not fetched become absolute (on)\n"
+    "保存的文件中的链接:\n"
+    "      --[no-]rewrite-local     指向已获取页面的绝对链接改为相对链接 (打开)\n"
+    "      --[no-]rewrite-scripts   JavaScript 中也改 (打开；不保存在文件中)\n"
+    "      --[no-]rewrite-external  指向没有获取的页面的链接改为绝对链接 (打开)\n"
     "\n"
-    "Limits (MODE is a number 0..8 or a name):\n"
-    "  -l, --level-limit N        limit the link depth to N levels (0..30);\n"
-    "                             --no-level-limit turns it off (default)\n"
-    "      --max-level N          the level limit without turning it on (default 5)\n"
-    "      --limit-htdocs MODE    hypertext documents (default: start-dir-and-below;\n"
-    "                             'never' is not allowed here)\n"
-    "      --limit-images MODE    inline images (default: this-server)\n"
-    "      --limit-embedded MODE  embedded objects (default: this-server)\n"
-    "      --limit-linked MODE    other references (default: this-server)\n"
-    "  -p, --positive PREFIX      add a URL prefix to the positive list (repeatable)\n"
-    "  -x, --negative PREFIX      add a URL prefix to the negative list (repeatable)\n"
-    "    modes: 0 start-dir, 1 start-dir-and-below, 2 this-server, 3 positive-list,\n"
-    "           4 not-negative-list, 5 this-server-not-negative,\n"
-    "           6 positive-not-negative, 7 unlimited, 8 never\n"
+    "限制 (MODE 是数字 0..8 或名称):\n"
+    "  -l, --level-limit N        把链接深度限制为 N 层 (0..30)；\n"
+    "                             --no-level-limit 关闭它 (默认)\n"
+    "      --max-level N          设置层数限制但不打开它 (默认 5)\n"
+    "      --limit-htdocs MODE    超文本文档 (默认: start-dir-and-below；\n"
+    "                             这里不允许 'never')\n"
+    "      --limit-images MODE    内嵌图像 (默认: this-server)\n"
+    "      --limit-embedded MODE  嵌入的对象 (默认: this-server)\n"
+    "      --limit-linked MODE    其他引用 (默认: this-server)\n"
+    "  -p, --positive 前缀        把一个 URL 前缀加入肯定列表 (可重复)\n"
+    "  -x, --negative 前缀        把一个 URL 前缀加入否定列表 (可重复)\n"
+    "    模式: 0 start-dir, 1 start-dir-and-below, 2 this-server, 3 positive-list,\n"
+    "          4 not-negative-list, 5 this-server-not-negative,\n"
+    "          6 positive-not-negative, 7 unlimited, 8 never\n"
     "\n"
-    "File names:\n"
-    "      --[no-]strict-url      a last path segment without a dot is a file,\n"
-    "                             stored with \".html\" appended (default); with\n"
-    "                             --no-strict-url a directory without its slash\n"
-    "      --rename-ext EXT       append \".html\" to files with this extension\n"
-    "                             (repeatable; replaces the default list \"dll\")\n"
-    "      --no-rename-ext        empty the list\n"
-    "      --rename-always        rename also when the URL has no \"?\"\n"
-    "      --rename-scripts-only  rename only script calls (default)\n"
+    "文件名:\n"
+    "      --[no-]strict-url      最后一个不含点的路径段是文件，保存时加上\n"
+    "                             \".html\" (默认)；用 --no-strict-url 时是缺少\n"
+    "                             斜杠的目录\n"
+    "      --rename-ext 扩展名    给有这个扩展名的文件加上 \".html\"\n"
+    "                             (可重复；替换默认列表 \"dll\")\n"
+    "      --no-rename-ext        清空列表\n"
+    "      --rename-always        URL 中没有 \"?\" 时也重命名\n"
+    "      --rename-scripts-only  只重命名脚本调用 (默认)\n"
     "\n"
-    "  -h, --help                 show this help\n";
+    "  -h, --help                 显示本帮助\n");
 
 const char* const kModeNames[] = {"start-dir",
                                   "start-dir-and-below",
@@ -223,9 +223,21 @@ std::optional<int> Choice(const std::string& text, const char* const* names,
   return std::nullopt;
 }
 
+// Two of the wizard's notes speak of its fields and pages; the command line
+// says what it did instead.
+std::string CommandLineText(const std::string& text) {
+  if (text == TrText("ProjectSetup", setup_text::kCredentialsMoved))
+    return translate("Cli",
+                     "起始 URL 中的用户名和密码被用作网站的用户名和密码 (如同 --user 和 "
+                     "--password)，不保存在 URL 中。");
+  if (text == TrText("ProjectSetup", setup_text::kNoFileName))
+    return translate("Cli", "列表条目只能指定主机和目录，不能指定文件名；文件名已被去掉。");
+  return text;
+}
+
 void ShowMessages(const std::vector<TSetupMessage>& messages) {
   for (const auto& m : messages)
-    Err(MessageLines(m.text) + "\n");
+    Err(MessageLines(CommandLineText(m.text)) + "\n");
 }
 
 }  // namespace
@@ -245,10 +257,10 @@ int RunNew(const Args& args) {
   bool askPassword = false;
   for (const ParsedOption& o : p.options) {
     const std::string& v = o.value;
-    auto badValue = [&] { return UsageError("new", "invalid value '" + v + "' for " + o.spelled); };
+    auto badValue = [&] { return UsageError("new", InvalidValue(o)); };
     switch (o.id) {
       case kHelp:
-        Out(kUsage);
+        Out(TrText("Cli", kUsage));
         return kExitOk;
       case kDir:
         dir = v;
@@ -381,9 +393,9 @@ int RunNew(const Args& args) {
         break;
     }
   }
-  if (p.positionals.empty()) return UsageError("new", "missing start URL");
-  if (p.positionals.size() > 1) return UsageError("new", "too many arguments");
-  if (output.empty()) return UsageError("new", "missing --output FILE");
+  if (p.positionals.empty()) return UsageError("new", MissingStartUrl());
+  if (p.positionals.size() > 1) return UsageError("new", TooManyArguments());
+  if (output.empty()) return UsageError("new", translate("Cli", "缺少 --output 文件"));
 
   if (!passwordGiven) {
     // Kept off the command line, where every user of the machine can read it.
@@ -410,7 +422,8 @@ int RunNew(const Args& args) {
 
   struct stat st {};
   if (!force && ::stat(output.c_str(), &st) == 0) {
-    return Fail(kExitFailure, "'" + output + "' exists (use --force to replace it)");
+    return Fail(kExitFailure,
+                TrArgs(translate("Cli", "'%1' 已存在 (用 --force 替换它)"), {output}));
   }
   TSpiderList spider;
   spider.MaxErrors = options.ErrorCount;
@@ -420,7 +433,8 @@ int RunNew(const Args& args) {
     Err(MessageLines(saved.message) + "\n");
     return kExitFailure;
   }
-  Out("Created project '" + def.ProjectName.str() + "' in " + output + "\n");
+  Out(TrArgs(translate("Cli", "已创建方案 '%1'，保存在 %2"), {def.ProjectName.str(), output}) +
+      "\n");
   return kExitOk;
 }
 

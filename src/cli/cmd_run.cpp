@@ -28,6 +28,8 @@ enum {
   kThreads,
   kMaxEntries,
   kQuiet,
+  kVerbose,
+  kLogFile,
   kNoSave,
   // After the crawl (run only)
   kExportLinks,
@@ -53,6 +55,8 @@ const std::vector<OptionSpec> kSpecs = {
     {"threads", 't', true, kThreads},
     {"max-entries", 0, true, kMaxEntries},
     {"quiet", 'q', false, kQuiet},
+    {"verbose", 'v', false, kVerbose},
+    {"log-file", 0, true, kLogFile},
     {"no-save", 0, false, kNoSave},
     {"export-links", 0, true, kExportLinks},
     {"export-emails", 0, true, kExportEMails},
@@ -81,60 +85,61 @@ struct TAfterRun {
   }
 };
 
-const char* const kUsage =
-    "Usage: trawlonix-cli run PROJECT.txp [--continue | --restart | --update]\n"
-    "                         [--threads N] [--max-entries N] [--quiet] [--no-save]\n"
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "Cli",
+    "用法: trawlonix-cli run 方案.txp [--continue | --restart | --update]\n"
+    "                         [--threads N] [--max-entries N]\n"
+    "                         [--quiet | --verbose] [--log-file 文件]\n"
+    "                         [--no-save]\n"
     "\n"
-    "Run a project: fetch its pages, store them under its local directory and\n"
-    "collect what it finds. The log goes to standard output; on a terminal a\n"
-    "progress line is shown on standard error. The project file is saved at\n"
-    "the end of every run, finished or interrupted. Ctrl-C (SIGINT) or SIGTERM\n"
-    "stops the run as the stop command does; it can be continued later.\n"
+    "运行方案: 获取它的页面，保存到它的本地目录下，并收集找到的内容。在终端上\n"
+    "显示一个进度行，然后每个失败一行，最后是结果；--verbose 则显示完整的日志。\n"
+    "每次运行结束时 (完成或被中断) 都保存方案文件。Ctrl-C (SIGINT) 或 SIGTERM\n"
+    "像停止命令一样停止运行；以后可以继续它。\n"
     "\n"
-    "      --continue    continue an interrupted run (default while pages are pending)\n"
-    "      --restart     start anew (default for a project never run)\n"
-    "      --update      fetch every page again if it changed (default for a\n"
-    "                    complete project)\n"
-    "  -t, --threads N   fetches at once (1..64; default: the setting MaxThreads)\n"
-    "      --max-entries N  end the run when the project holds N URLs (100..2000000000;\n"
-    "                    default: the setting MaxEntries, 1000000); exit status 5\n"
-    "  -q, --quiet       no log lines, no progress line\n"
-    "      --no-save     do not save the project file at the end\n"
-    "  -h, --help        show this help\n"
-    "      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https\n"
-    "                              besides the system's\n"
-    "      --no-check-certificate  do not check https certificates (logged once)\n"
+    "      --continue    继续被中断的运行 (还有等待的页面时的默认值)\n"
+    "      --restart     重新开始 (从未运行过的方案的默认值)\n"
+    "      --update      重新获取每个被修改过的页面 (完整方案的默认值)\n"
+    "  -t, --threads N   同时获取的数量 (1..64；默认: 设置 MaxThreads)\n"
+    "      --max-entries N  方案中的 URL 达到 N 个时结束运行 (100..2000000000；\n"
+    "                    默认: 设置 MaxEntries, 1000000)；退出状态 5\n"
+    "  -q, --quiet       只显示结果和错误: 没有失败行，没有进度行\n"
+    "  -v, --verbose     在标准输出上显示完整的日志 (每个请求和链接)\n"
+    "      --log-file 文件  另外把日志写入该文件 (方案自己的日志文件之外)；\n"
+    "                    找到的每个链接只在 --verbose 时写入\n"
+    "      --no-save     结束时不保存方案文件\n"
+    "  -h, --help        显示本帮助\n"
+    "      --ca-certificate 文件   对 https 除系统的证书之外还信任该文件 (PEM)\n"
+    "                              中的 CA 证书\n"
+    "      --no-check-certificate  不检查 https 证书 (在日志中记录一次)\n"
     "\n"
-    "After the crawl:\n"
-    "      --check-links[=MODE]  check the collected links with HEAD requests before\n"
-    "                    exporting; MODE 0 only fill in the test result (default),\n"
-    "                    1 mark good links, 2 delete good links, 3 mark bad links,\n"
-    "                    4 delete bad links (skipped when the run was interrupted)\n"
-    "      --export-links FILE   write the collected links to FILE\n"
-    "      --export-emails FILE  write the collected e-mail addresses to FILE\n"
-    "      --export-broken FILE  write the broken links to FILE\n"
-    "      --format text|html    export format (default html)\n"
-    "      --layout N    HTML layout: 0..13 for links, 0..11 for e-mails and broken\n"
-    "                    links (default 10)\n"
-    "      --fields F    text fields: link, text, link-text (default), text-link\n"
-    "      --separator S text separator: ';' (default), ',' or ' ' (also semicolon,\n"
+    "爬行之后:\n"
+    "      --check-links[=MODE]  导出前用 HEAD 请求检查收集的链接；MODE 0 只填写\n"
+    "                    测试结果 (默认)，1 标记好的链接，2 删除好的链接，\n"
+    "                    3 标记坏的链接，4 删除坏的链接 (运行被中断时跳过)\n"
+    "      --export-links 文件   把收集的链接写入该文件\n"
+    "      --export-emails 文件  把收集的电邮地址写入该文件\n"
+    "      --export-broken 文件  把错误链接写入该文件\n"
+    "      --format text|html    导出格式 (默认 html)\n"
+    "      --layout N    HTML 布局: 链接 0..13，电邮地址和错误链接 0..11 (默认 10)\n"
+    "      --fields F    文本字段: link, text, link-text (默认), text-link\n"
+    "      --separator S 文本分隔符: ';' (默认), ',' 或 ' ' (也可写 semicolon,\n"
     "                    comma, blank)\n"
-    "      --no-quotes   text fields without double quotes\n"
-    "      --heading TEXT  HTML heading (at most 200 characters)\n"
-    "      --background #RRGGBB  HTML background colour (default #FFFFFF)\n"
-    "      --highlight #RRGGBB   HTML highlight colour (default #C0C0C0)\n"
-    "      --selected-only  export only the rows a check marked (MODE 1 or 3)\n"
-    "The format options apply to every export of the run. An export of an empty\n"
-    "list writes no file and is reported as a failure.\n"
+    "      --no-quotes   文本字段不加双引号\n"
+    "      --heading 文本  HTML 标题 (最多 200 个字符)\n"
+    "      --background #RRGGBB  HTML 背景颜色 (默认 #FFFFFF)\n"
+    "      --highlight #RRGGBB   HTML 突出显示颜色 (默认 #C0C0C0)\n"
+    "      --selected-only  只导出检查标记了的行 (MODE 1 或 3)\n"
+    "格式选项适用于本次运行的每个导出。空列表的导出不写文件，并作为失败报告。\n"
     "\n"
-    "Exit status:\n"
-    "    0  the start page was fetched and every received file was stored\n"
-    "    1  failure (the project could not be opened or saved, a failed export)\n"
-    "    2  usage error\n"
-    "    3  files could not be written (a later --continue fetches them again)\n"
-    "    4  the start page could not be fetched\n"
-    "    5  a limit ended the run (--max-entries); --continue with a larger one goes on\n"
-    "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
+    "退出状态:\n"
+    "    0  起始页面已获取，每个接收的文件都已保存\n"
+    "    1  失败 (方案不能被打开或保存，导出失败)\n"
+    "    2  用法错误\n"
+    "    3  有文件不能被写入 (以后的 --continue 会再次获取它们)\n"
+    "    4  起始页面不能被获取\n"
+    "    5  一个限制结束了运行 (--max-entries)；以后用更大的限制 --continue 会继续\n"
+    "  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)\n");
 
 std::size_t CharacterCount(const std::string& s) {
   std::size_t n = 0;
@@ -147,7 +152,7 @@ std::size_t CharacterCount(const std::string& s) {
 // value (reported).
 bool TakeAfterRunOption(const std::string& command, const ParsedOption& o, TAfterRun& after) {
   auto bad = [&] {
-    UsageError(command, "invalid value '" + o.value + "' for " + o.spelled);
+    UsageError(command, InvalidValue(o));
     return false;
   };
   auto all = [&](auto&& set) {
@@ -200,7 +205,7 @@ bool TakeAfterRunOption(const std::string& command, const ParsedOption& o, TAfte
       return true;
     case kHeading:
       if (CharacterCount(o.value) > kExportHeadingMaxLength) {
-        UsageError(command, "--heading takes at most 200 characters");
+        UsageError(command, translate("Cli", "--heading 最多接受 200 个字符"));
         return false;
       }
       all([&](TExportOptions& e) { e.Heading = o.value; });
@@ -299,9 +304,11 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
     // the project options of `mirror`.
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::string& a = args[i];
-      const bool withValue = a == "--threads" || a == "-t" || a == "--max-entries";
+      const bool withValue =
+          a == "--threads" || a == "-t" || a == "--max-entries" || a == "--log-file";
       if (withValue || a.rfind("--threads=", 0) == 0 || a.rfind("--max-entries=", 0) == 0 ||
-          a == "--quiet" || a == "-q" || a == "--no-save" || a == "--help" || a == "-h") {
+          a.rfind("--log-file=", 0) == 0 || a == "--quiet" || a == "-q" || a == "--verbose" ||
+          a == "-v" || a == "--no-save" || a == "--help" || a == "-h") {
         mine.push_back(a);
         if (withValue && i + 1 < args.size()) mine.push_back(args[++i]);
       } else {
@@ -341,7 +348,7 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
       case kThreads: {
         const auto n = ParseNumber(o.value, 1, kMaxSlots);
         if (!n) {
-          UsageError(command, "invalid value '" + o.value + "' for " + o.spelled);
+          UsageError(command, InvalidValue(o));
           return false;
         }
         run.Threads = static_cast<int>(*n);
@@ -350,21 +357,31 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
       case kMaxEntries: {
         const auto n = ParseNumber(o.value, 100, 2000000000);
         if (!n) {
-          UsageError(command, "invalid value '" + o.value + "' for " + o.spelled);
+          UsageError(command, InvalidValue(o));
           return false;
         }
         run.MaxEntries = static_cast<int>(*n);
         break;
       }
       case kQuiet:
-        run.Quiet = true;
+        run.Level = TOutputLevel::Quiet;
+        break;
+      case kVerbose:
+        run.Level = TOutputLevel::Verbose;
+        break;
+      case kLogFile:
+        if (o.value.empty()) {
+          UsageError(command, InvalidValue(o));
+          return false;
+        }
+        run.LogFile = o.value;
         break;
       case kNoSave:
         run.NoSave = true;
         break;
       default:
         if (!after) {
-          UsageError(command, "unrecognized option '" + o.spelled + "'");
+          UsageError(command, TrArgs(translate("Cli", "无法识别的选项 '%1'"), {o.spelled}));
           return false;
         }
         if (!TakeAfterRunOption(command, o, *after)) return false;
@@ -372,16 +389,16 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
     }
   }
   if (modes > 1) {
-    UsageError(command, "--continue, --restart and --update exclude each other");
+    UsageError(command, translate("Cli", "--continue、--restart 和 --update 不能同时使用"));
     return false;
   }
   if (!rest) {
     if (p.positionals.empty()) {
-      UsageError(command, "missing project file");
+      UsageError(command, MissingProjectFile());
       return false;
     }
     if (p.positionals.size() > 1) {
-      UsageError(command, "too many arguments");
+      UsageError(command, TooManyArguments());
       return false;
     }
     run.ProjectFile = p.positionals.front();
@@ -415,11 +432,11 @@ int RunRun(const Args& givenArgs) {
   bool help = false;
   if (!ParseRunOptionsImpl("run", args, run, nullptr, &help, &after)) return kExitUsage;
   if (help) {
-    Out(kUsage);
+    Out(TrText("Cli", kUsage));
     return kExitOk;
   }
   if (after.Any()) {
-    const bool quiet = run.Quiet;
+    const bool quiet = run.Level == TOutputLevel::Quiet;
     run.AfterRun = [&after, quiet](TConsoleHost& host, const TOptions& options, bool interrupted) {
       return AfterCrawl(after, quiet, host, options, interrupted);
     };

@@ -111,10 +111,12 @@ bool TLinkJudge::AddEntry(const TURL& url, std::int32_t referrer, int linkOp, st
   const std::int32_t index = s_.SpiderList->Count() - 1;
   // Filled in place: with TrArgs here GCC 12 reports a false -Wrestrict in
   // ResolveLink's inlined string copies.
-  std::string line = translate("Engine", "     => ++ 添加新的链接: %1");
-  if (const auto at = line.find("%1"); at != std::string::npos)
-    line.replace(at, 2, ComposeURL(url));
-  batch_.Log(line);
+  if (s_.LogAddedLinks) {
+    std::string line = translate("Engine", "     => ++ 添加新的链接: %1");
+    if (const auto at = line.find("%1"); at != std::string::npos)
+      line.replace(at, 2, ComposeURL(url));
+    batch_.Log(line);
+  }
   HostOp& dir = batch_.Push(HostOp::kAddDirItem);
   dir.target = index;
   dir.urlIndex = static_cast<std::int32_t>(batch_.urls.size());

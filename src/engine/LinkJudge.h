@@ -41,6 +41,7 @@ struct TJudgeSetup {
   // The spider list never grows beyond this many entries; a document whose
   // links find no room ends the run (EntryCapReached).
   std::int32_t MaxEntries = 1000000;
+  bool LogAddedLinks = true;  // log "added new link" for every new entry
 };
 
 // The document whose links are judged.

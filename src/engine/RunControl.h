@@ -74,6 +74,10 @@ class TRunControl : public QObject, public TCrawlSink {
 
   // Tests shorten the fetch time-out below a second.
   int TimeoutMsForTests = 0;
+  // False: the line for every link added to the spider list is left out of
+  // the log (and the log file). On a big site it is most of the log, written
+  // at several MB/s; the command line keeps it for --verbose only.
+  bool LogAddedLinks = true;
 
   // The four status-bar texts for `totals`.
   static std::array<std::string, 4> StatusTexts(const TCounters& totals, bool updateRun);

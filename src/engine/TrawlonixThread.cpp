@@ -28,6 +28,7 @@ TJudgeSetup JudgeSetupFor(const TTrawlonixThread::Setup& setup) {
   j.ShowLinkStructure = setup.Options.ShowLinkStructure;
   j.TrapRules = setup.Options.TrapRules;
   j.MaxEntries = setup.Options.MaxEntries;
+  j.LogAddedLinks = setup.LogAddedLinks;
   return j;
 }
 

@@ -64,6 +64,7 @@ class TTrawlonixThread : public QThread {
     bool NewRun = false;
     // Tests shorten the inactivity limit below one second (0: Options.TimeOut).
     int TimeoutMs = 0;
+    bool LogAddedLinks = true;  // the "added link" line of every new entry
   };
 
   TTrawlonixThread(const Setup& setup, TCrawlSink* sink);

@@ -30,8 +30,6 @@ ALLOWED = {
     ('src/engine/ResultLists.h', '"坏的: "'),
     ('src/engine/export/ExportOptions.h', '"通过"'),
     ('src/engine/export/ExportOptions.h', '"坏的: "'),
-    ('src/cli/cmd_check.cpp', '"result (\\"通过\\" or \\"坏的: \\" with the status and reason). On a terminal a\\n"'),
-    ('src/cli/cmd_check.cpp', '"flight; URLs not checked are printed with \\"- 未检查 -\\".\\n"'),
     # A separator between the fields of the progress line, not a word.
     ('src/polite/ProgressLine.h', '" · "'),
     # The page stored in the mirror in place of a redirect: mirror contents

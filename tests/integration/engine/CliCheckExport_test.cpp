@@ -36,7 +36,7 @@ class CliCheckExport : public CrawlFixture {
 
 TEST_F(CliCheckExport, CheckDeletesBadLinksBeforeTheTextExports) {
   const std::string project = SiteAndProject();
-  const CliResult r = Cli({"run", project, "--check-links=4", "--export-links", Path("l.txt"),
+  const CliResult r = Cli({"run", project, "-v", "--check-links=4", "--export-links", Path("l.txt"),
                            "--export-emails", Path("e.txt"), "--export-broken=" + Path("b.txt"),
                            "--format", "text", "--separator", ",", "--no-quotes"});
   ASSERT_EQ(r.code, 0) << r.out << r.err;
@@ -60,7 +60,7 @@ TEST_F(CliCheckExport, CheckDeletesBadLinksBeforeTheTextExports) {
 // the summary; the exported data stay as stored.
 TEST_F(CliCheckExport, EnglishRunFromLogToSummary) {
   const std::string project = SiteAndProject();
-  const CliResult r = Cli({"--lang", "en", "run", project, "--check-links", "--export-links",
+  const CliResult r = Cli({"--lang", "en", "run", project, "-v", "--check-links", "--export-links",
                            Path("l.html"), "--layout", "13"});
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   EXPECT_TRUE(Has(r.out, "] Starting the tag parser...\n")) << r.out;
@@ -164,7 +164,7 @@ TEST_F(CliCheckExport, BadOptionsStopBeforeTheCrawl) {
   const CliResult ok = Cli({"run", project, "-q", "--export-broken", out, "--heading", heading});
   EXPECT_EQ(ok.code, 1) << ok.err;  // no broken links: only the export fails
   EXPECT_TRUE(Has(ok.err, "错误链接列表是空的")) << ok.err;
-  const CliResult help = Cli({"run", "--help"});
+  const CliResult help = Cli({"--lang", "en", "run", "--help"});
   EXPECT_TRUE(Has(help.out, "--export-broken FILE"));
   EXPECT_TRUE(Has(help.out, "--check-links[=MODE]"));
 }

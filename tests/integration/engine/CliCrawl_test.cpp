@@ -109,7 +109,7 @@ TEST_F(Crawl, RelocationBrokenLinksAndRetries) {
 
 TEST_F(Crawl, ScriptStyleClassAndFlashLinksFollowedOnTheDemoSite) {
   ASSERT_TRUE(server_.start(QString::fromStdString(TX_SOURCE_DIR "/examples/demo-site")));
-  const CliResult r = Cli({"mirror", Base(), Path("mirror"), "--threads", "3"});
+  const CliResult r = Cli({"mirror", Base(), Path("mirror"), "--threads", "3", "--verbose"});
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   const std::string host = Path("mirror/127.0.0.1/");
   for (const char* f :
@@ -147,7 +147,7 @@ TEST_F(Crawl, UpdateRunLeavesUnchangedFilesUntouched) {
   QThread::msleep(1100);
   server_.clear();
   // A complete project defaults to an update run.
-  const CliResult r = Cli({"run", project});
+  const CliResult r = Cli({"run", project, "-v"});
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   EXPECT_EQ(Count(r.out, "没有修改。"), 3) << r.out;
   EXPECT_NE(r.out.find("3 个文件被检查"), std::string::npos);
@@ -188,7 +188,7 @@ TEST_F(Crawl, StoppedBySigintThenContinuedEndsLikeAnUninterruptedRun) {
   ASSERT_EQ(Cli({"run", full, "--quiet"}).code, 0);
 
   const std::string project = MakeProject(Base());
-  QProcess* p = StartCli({"run", project});
+  QProcess* p = StartCli({"run", project, "-v"});
   // Wait until some pages are stored, then stop the run.
   for (int i = 0; i < 200 && Tree(Path("mirror")).size() < 6; ++i)
     QThread::msleep(20);
@@ -365,7 +365,7 @@ TEST_F(Crawl, HangupAndClosedOutputKeepTheRunAndItsLists) {
   WriteSettings("MaxThreads=1\n");
 
   const std::string project = MakeProject(Base());
-  QProcess* p = StartCli({"run", project});
+  QProcess* p = StartCli({"run", project, "-v"});
   std::string out;
   while (out.find("成功。") == std::string::npos && p->waitForReadyRead(10000))
     out += p->readAllStandardOutput().toStdString();
@@ -397,7 +397,7 @@ TEST_F(Crawl, HangupAndClosedOutputKeepTheRunAndItsLists) {
     d.LocalPath = Path("q");
   });
   QDir().mkpath(QString::fromStdString(Path("q")));
-  QProcess* piped = StartCli({"run", again});
+  QProcess* piped = StartCli({"run", again, "-v"});
   ASSERT_TRUE(piped->waitForReadyRead(10000));
   piped->closeReadChannel(QProcess::StandardOutput);
   const CliResult rest = Finish(piped);

@@ -102,7 +102,7 @@ TEST_F(HttpsMirror, SameMirrorAsOverHttpThenUpdateAndContinue) {
 
   // An update asks for every page again over TLS and finds it unchanged.
   const QString project = dir_.filePath("https/127_0_0_1.txp");
-  r = Cli({"run", project, "--update", "--ca-certificate", ca});
+  r = Cli({"run", project, "--update", "-v", "--ca-certificate", ca});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_NE(r.out.find("没有修改。"), std::string::npos) << r.out.substr(0, 3000);
   EXPECT_EQ(r.out.find("错误 #12001"), std::string::npos);

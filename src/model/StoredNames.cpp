@@ -89,8 +89,10 @@ struct TStoredName {
   std::string file;
 };
 
-// The stored segments of `url`, each already cleaned, or nullopt.
-std::optional<TStoredName> StoredName(const TURL& url, const TNamingOptions& opt) {
+// The stored segments of `url`, each already cleaned, or nullopt. With
+// `dirsOnly` a file name that cannot be stored is left empty instead.
+std::optional<TStoredName> StoredName(const TURL& url, const TNamingOptions& opt,
+                                      bool dirsOnly = false) {
   if (!IsSafeHostName(url.Host)) return std::nullopt;
   std::string_view file = url.FileName;
   std::string_view ext = url.Ext;
@@ -104,10 +106,13 @@ std::optional<TStoredName> StoredName(const TURL& url, const TNamingOptions& opt
   rel += DecodeNameText(file);
   rel = Rename(std::move(rel), url, ext, opt);
   // NUL and other control bytes are escaped below; ".." is never stored.
-  if (HasDotDotSegment(rel)) return std::nullopt;
+  const std::size_t lastSlash = rel.rfind('/');
+  const std::string_view name = std::string_view(rel).substr(lastSlash + 1);
+  const bool badFile = name.empty() || name == "." || HasDotDotSegment(name);
+  if (HasDotDotSegment(std::string_view(rel).substr(0, lastSlash)) || (badFile && !dirsOnly))
+    return std::nullopt;
   TStoredName out;
   out.server = ServerDir(url, opt.StartServer);
-  const std::size_t lastSlash = rel.rfind('/');
   std::size_t start = 1;
   while (start <= lastSlash) {
     const std::size_t end = rel.find('/', start);
@@ -115,9 +120,7 @@ std::optional<TStoredName> StoredName(const TURL& url, const TNamingOptions& opt
     if (!seg.empty() && seg != ".") out.dirs.push_back(EscapeUnsafeNameBytes(seg));
     start = end + 1;
   }
-  const std::string_view name = std::string_view(rel).substr(lastSlash + 1);
-  if (name.empty() || name == "." || name == "..") return std::nullopt;
-  out.file = EscapeUnsafeNameBytes(name);
+  if (!badFile) out.file = EscapeUnsafeNameBytes(name);
   return out;
 }
 
@@ -249,12 +252,10 @@ std::optional<std::string> LocalLinkText(const TURL& current, const TURL& target
                                          const TNamingOptions& opt) {
   const std::optional<TStoredName> to = StoredName(target, opt);
   if (!to) return std::nullopt;
-  // A page that cannot be stored itself is taken to lie in its server's
-  // directory; its text is never written anyway.
-  TNamingOptions pageOpt = opt;
-  pageOpt.RedirectNumber.reset();
-  pageOpt.CollisionNumber.reset();
-  const std::optional<TStoredName> fromName = StoredName(current, pageOpt);
+  // Only the page's directory counts here, whatever its own file name; a
+  // page whose directory cannot be stored lies nowhere, and its text is
+  // never written anyway.
+  const std::optional<TStoredName> fromName = StoredName(current, opt, true);
   TStoredName from;
   if (fromName)
     from = *fromName;

@@ -190,17 +190,28 @@ std::uint64_t NameKey(const std::string& name) {
 
 std::optional<std::int32_t> TLinkJudge::FreeCollisionNumber(const TURL& url, TNamingOptions opt,
                                                             std::int32_t index) {
-  // A hostile site can make many URLs share a name; the search is bounded,
-  // and the last number is taken even when it is held.
-  constexpr std::int32_t kMaxNumber = 10000;
-  for (std::int32_t n = -1; n < kMaxNumber; ++n) {
-    if (n >= 0) opt.CollisionNumber = n;
+  const std::optional<std::string> natural = LocalFileName("", url, opt);
+  if (!natural) return std::nullopt;
+  const std::uint64_t key = NameKey(*natural);
+  const auto owner = nameOwners_.find(key);
+  if (owner == nameOwners_.end() || owner->second == index) return std::nullopt;
+  // The search goes on where the last claim of this name stopped, so that a
+  // site writing one name in many ways costs one step per URL; it is
+  // bounded, and the last number is taken even when it is held.
+  constexpr std::int32_t kMaxTries = 10000;
+  std::int32_t& next = nextNumber_[key];
+  const std::int32_t first = next;
+  for (std::int32_t n = first; n < first + kMaxTries; ++n) {
+    opt.CollisionNumber = n;
     const std::optional<std::string> name = LocalFileName("", url, opt);
     if (!name) return std::nullopt;
     const auto it = nameOwners_.find(NameKey(*name));
-    if (it == nameOwners_.end() || it->second == index) return opt.CollisionNumber;
+    if (it == nameOwners_.end() || it->second == index) {
+      if (index >= 0) next = n + 1;
+      return n;
+    }
   }
-  return kMaxNumber;
+  return first + kMaxTries;
 }
 
 void TLinkJudge::ClaimName(std::int32_t index) {

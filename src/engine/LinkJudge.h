@@ -165,6 +165,8 @@ class TLinkJudge {
   // directory) and their owners; collision numbers of the entries that got one.
   std::unordered_map<std::uint64_t, std::int32_t> nameOwners_;
   std::unordered_map<std::int32_t, std::int32_t> collisionNumbers_;
+  // By natural name: the collision number the next search starts from.
+  std::unordered_map<std::uint64_t, std::int32_t> nextNumber_;
   std::int32_t namedUpTo_ = 0;
 };
 

@@ -88,10 +88,16 @@ TEST_F(NameFault, EveryUrlKeepsAFileWithAVisibleName) {
             "<A HREF=\"q_0_0.php\">l</A><A HREF=\"nl%250A.html\">n</A>"
             "<A HREF=\"%25E2%2580%25AEtxt.html\">b</A><A HREF=\"%252F.html\">s</A>"
             "<A HREF=\"moved.html\">m</A>");
-  for (const auto& [name, bytes] : Tree(Path("mirror"))) {
+  const auto stored = Tree(Path("mirror"));
+  for (const auto& [name, bytes] : stored) {
     EXPECT_FALSE(HasHiddenBytes(name)) << name;
     EXPECT_EQ(name.find("/."), std::string::npos) << name;
   }
+  // An update run of the project gives every URL the name it had.
+  host_ = FakeHost();
+  ASSERT_TRUE(Run(20000, CrawlHost::StartChoice::Update)) << LogText();
+  EXPECT_EQ(Tree(Path("mirror")), stored);
+  EXPECT_EQ(server_.requestsFor("/q_0.php").size(), 2);
 }
 
 }  // namespace

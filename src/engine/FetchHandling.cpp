@@ -178,7 +178,7 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     if (s_.Definition.actSaveFiles) {
       std::string display;
       const std::string localName = judge_.LocalNameFor(url, &display);
-      if (!localName.empty()) ForceLocalDirs(s_.LocalDir, url.Host, DecodeURLText(url.Path));
+      if (!localName.empty()) ForceParentDirs(s_.LocalDir, localName);
       if (localName.empty() || !out.Create(localName))
         Log(TrArgs(translate("Engine", "！错误: 文件 %1 不能被创建！"), {display}));
     }

@@ -14,14 +14,15 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
 }
 
 // Some entry of `list` has the link's host and a path that is a prefix of
-// the link's path.
-bool ListMatches(const TStringList* list, const std::string& linkPath,
-                 const std::string& linkHost) {
+// the link's path. An entry that names a port of its own matches that
+// server only; one without matches the host on any port.
+bool ListMatches(const TStringList* list, const TURL& link) {
   if (!list) return false;
   for (const std::string& item : *list) {
     TURL u;
     if (!ParseURL(item, false, u)) continue;
-    if (text::EqualsNoCase(u.Host, linkHost) && StartsWith(linkPath, u.Path)) return true;
+    if (!text::EqualsNoCase(u.Host, link.Host) || !StartsWith(link.Path, u.Path)) continue;
+    if (ServerPort(u).empty() || SameServer(u, link)) return true;
   }
   return false;
 }
@@ -31,23 +32,35 @@ bool ListMatches(const TStringList* list, const std::string& linkPath,
 bool TLinkJudge::IsAdmitted(int mode, const std::string& startHost, const std::string& startPath,
                             const TrawlonixDefinition& def, const std::string& linkPath,
                             const std::string& linkHost) {
-  const bool sameHost = text::EqualsNoCase(linkHost, startHost);
+  TURL start;
+  start.Host = startHost;
+  start.Path = startPath;
+  TURL link;
+  link.Host = linkHost;
+  link.Path = linkPath;
+  return IsAdmitted(mode, start, def, link);
+}
+
+bool TLinkJudge::IsAdmitted(int mode, const TURL& start, const TrawlonixDefinition& def,
+                            const TURL& link) {
+  // Another port of the start host is another server.
+  const bool sameServer = SameServer(link, start);
+  const std::string& linkPath = link.Path;
   switch (mode) {
     case lmStartDirOnly:
-      return sameHost && linkPath == startPath;
+      return sameServer && linkPath == start.Path;
     case lmStartDirAndBelow:
-      return sameHost && StartsWith(linkPath, startPath);
+      return sameServer && StartsWith(linkPath, start.Path);
     case lmThisServer:
-      return sameHost;
+      return sameServer;
     case lmPositiveListOnly:
-      return ListMatches(def.Positivlist.get(), linkPath, linkHost);
+      return ListMatches(def.Positivlist.get(), link);
     case lmNotInNegativeList:
-      return !ListMatches(def.Negativlist.get(), linkPath, linkHost);
+      return !ListMatches(def.Negativlist.get(), link);
     case lmThisServerNotNegative:
-      return sameHost && !ListMatches(def.Negativlist.get(), linkPath, linkHost);
+      return sameServer && !ListMatches(def.Negativlist.get(), link);
     case lmPositiveNotNegative:
-      return ListMatches(def.Positivlist.get(), linkPath, linkHost) &&
-             !ListMatches(def.Negativlist.get(), linkPath, linkHost);
+      return ListMatches(def.Positivlist.get(), link) && !ListMatches(def.Negativlist.get(), link);
     case lmUnlimited:
       return true;
     default:  // lmNeverDownload, and anything a damaged project file holds
@@ -106,6 +119,8 @@ void TLinkJudge::SetLinkIcon(int op, int icon) {
 }
 
 bool TLinkJudge::AddEntry(const TURL& url, std::int32_t referrer, int linkOp, std::int32_t level) {
+  // "/" and "/index.html" are one document, fetched and stored once.
+  if (ListedIndexOf(url) >= 0) return false;
   if (!RoomForEntry(url)) return false;
   if (!s_.SpiderList->AddURL(url, referrer, level)) return false;
   const std::int32_t index = s_.SpiderList->Count() - 1;
@@ -142,7 +157,7 @@ bool TLinkJudge::ResolveLink(const std::string& raw, bool strict, TURL& u,
 bool TLinkJudge::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collect, IconRule icons) {
   const TrawlonixDefinition& d = s_.Definition;
   const std::int32_t next = doc_.Level + 1;
-  bool admitted = IsAdmitted(mode, startURL_.Host, startURL_.Path, d, u.Path, u.Host);
+  bool admitted = IsAdmitted(mode, startURL_, d, u);
   if (admitted && (!followLinks_ || RefusedAsTrap(u))) admitted = false;
   const bool ht = IsHypertext(u);
   if (admitted && levelLimit && d.LevelLimit && (ht || u.Ext.empty()))
@@ -151,7 +166,7 @@ bool TLinkJudge::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collec
     bool take = false;
     switch (d.actColOpt) {
       case coLinksToOtherServers:
-        take = !IsAdmitted(lmThisServer, startURL_.Host, startURL_.Path, d, u.Path, u.Host);
+        take = !IsAdmitted(lmThisServer, startURL_, d, u);
         break;
       case coUnprocessedLinks:
         take = !admitted;

@@ -161,13 +161,101 @@ void TLinkJudge::SetBase(const std::string& text) {
   baseSet_ = false;
 }
 
-TNamingOptions TLinkJudge::NamingOptionsFor(const TURL& url) {
+TNamingOptions TLinkJudge::PlainNamingOptionsFor(const TURL& url) {
   TNamingOptions opt;
   opt.IndexFileName = s_.IndexFileName;
   if (HasScriptQuery(url)) opt.RedirectNumber = s_.RedirectList->NumberFor(url);
   opt.HTMLRenList = s_.Definition.HTMLRenList.get();
   opt.OnlyRenameSkriptURL = s_.Definition.OnlyRenameSkriptURL;
+  opt.StartServer = &startURL_;
   return opt;
+}
+
+TNamingOptions TLinkJudge::NamingOptionsFor(const TURL& url) {
+  TNamingOptions opt = PlainNamingOptionsFor(url);
+  ClaimNames();
+  const std::int32_t index = ListedIndexOf(url);
+  if (index >= 0) {
+    if (auto it = collisionNumbers_.find(index); it != collisionNumbers_.end())
+      opt.CollisionNumber = it->second;
+  } else {
+    // Not listed (refused by a cap, say): the first name nobody holds,
+    // claimed by nobody.
+    opt.CollisionNumber = FreeCollisionNumber(url, opt, -1);
+  }
+  return opt;
+}
+
+namespace {
+
+std::uint64_t NameKey(const std::string& name) {
+  return std::hash<std::string>{}(name);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> TLinkJudge::FreeCollisionNumber(const TURL& url, TNamingOptions opt,
+                                                            std::int32_t index) {
+  const std::optional<std::string> natural = LocalFileName("", url, opt);
+  if (!natural) return std::nullopt;
+  const std::uint64_t key = NameKey(*natural);
+  const auto owner = nameOwners_.find(key);
+  if (owner == nameOwners_.end() || owner->second == index) return std::nullopt;
+  // The search goes on where the last claim of this name stopped, so that a
+  // site writing one name in many ways costs one step per URL; it is
+  // bounded, and the last number is taken even when it is held.
+  constexpr std::int32_t kMaxTries = 10000;
+  std::int32_t& next = nextNumber_[key];
+  const std::int32_t first = next;
+  for (std::int32_t n = first; n < first + kMaxTries; ++n) {
+    opt.CollisionNumber = n;
+    const std::optional<std::string> name = LocalFileName("", url, opt);
+    if (!name) return std::nullopt;
+    const auto it = nameOwners_.find(NameKey(*name));
+    if (it == nameOwners_.end() || it->second == index) {
+      if (index >= 0) next = n + 1;
+      return n;
+    }
+  }
+  return first + kMaxTries;
+}
+
+void TLinkJudge::ClaimName(std::int32_t index) {
+  const AGetEntry* e = s_.SpiderList->GetEntry(index);
+  if (!e) return;
+  TNamingOptions opt = PlainNamingOptionsFor(e->URL);
+  opt.CollisionNumber = FreeCollisionNumber(e->URL, opt, index);
+  const std::optional<std::string> name = LocalFileName("", e->URL, opt);
+  if (!name) return;
+  nameOwners_.emplace(NameKey(*name), index);
+  if (opt.CollisionNumber) collisionNumbers_[index] = *opt.CollisionNumber;
+}
+
+void TLinkJudge::ClaimNames() {
+  while (namedUpTo_ < s_.SpiderList->Count())
+    ClaimName(namedUpTo_++);
+}
+
+bool TLinkJudge::IndexFormOf(const TURL& url, TURL& other) const {
+  if (HasScriptQuery(url) || s_.IndexFileName.empty()) return false;
+  other = url;
+  if (url.FileName.empty()) {
+    other.FileName = s_.IndexFileName;
+    const std::size_t dot = other.FileName.rfind('.');
+    other.Ext = dot == std::string::npos ? std::string() : other.FileName.substr(dot + 1);
+    return true;
+  }
+  if (url.FileName != s_.IndexFileName) return false;
+  other.FileName.clear();
+  other.Ext.clear();
+  return true;
+}
+
+std::int32_t TLinkJudge::ListedIndexOf(const TURL& url) const {
+  const std::int32_t index = s_.SpiderList->IndexOf(url);
+  if (index >= 0) return index;
+  TURL other;
+  return IndexFormOf(url, other) ? s_.SpiderList->IndexOf(other) : -1;
 }
 
 std::string TLinkJudge::LocalNameFor(const TURL& url, std::string* display) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -70,6 +71,10 @@ class TLinkJudge {
   static bool IsAdmitted(int mode, const std::string& startHost, const std::string& startPath,
                          const TrawlonixDefinition& def, const std::string& linkPath,
                          const std::string& linkHost);
+  // The same for URLs: "this server" and the start-directory rules compare
+  // host and port (ServerPort).
+  static bool IsAdmitted(int mode, const TURL& start, const TrawlonixDefinition& def,
+                         const TURL& link);
 
   // Enters the start URL as entry 0 (a new run).
   void AddStartEntry();
@@ -151,6 +156,20 @@ class TLinkJudge {
   // How a stored name is made for `url`: index file name, redirect number
   // of a script URL, the project's renaming.
   TNamingOptions NamingOptionsFor(const TURL& url);
+  // The options without a collision number.
+  TNamingOptions PlainNamingOptionsFor(const TURL& url);
+  // Two URLs never share a stored file: the entries of the spider list claim
+  // their names in index order (the same order in every run of a project, so
+  // a name once given stays), and an entry whose name is held by an earlier
+  // one gets the first free collision number.
+  void ClaimNames();
+  void ClaimName(std::int32_t index);
+  std::optional<std::int32_t> FreeCollisionNumber(const TURL& url, TNamingOptions opt,
+                                                  std::int32_t index);
+  // A directory URL and its index-file form ("/" and "/index.html") are one
+  // document: the index of whichever of the two is listed, or -1.
+  std::int32_t ListedIndexOf(const TURL& url) const;
+  bool IndexFormOf(const TURL& url, TURL& other) const;
   // Rows offered for the link of an A HREF (or LINK) wait for its text. Rows
   // offered for any other link take no text: while an anchor's rows wait
   // they are held back, and released (with a forget) once its text came,
@@ -175,6 +194,13 @@ class TLinkJudge {
   THTMLParser textParser_;
   TJavaClassParser classParser_;
   TFlashParser flashParser_;
+  // Stored names claimed so far (by a hash of the name below the local
+  // directory) and their owners; collision numbers of the entries that got one.
+  std::unordered_map<std::uint64_t, std::int32_t> nameOwners_;
+  std::unordered_map<std::int32_t, std::int32_t> collisionNumbers_;
+  // By natural name: the collision number the next search starts from.
+  std::unordered_map<std::uint64_t, std::int32_t> nextNumber_;
+  std::int32_t namedUpTo_ = 0;
 };
 
 }  // namespace trawlonix

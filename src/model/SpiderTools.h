@@ -77,6 +77,19 @@ bool HasScriptQuery(const TURL& url);
 // no host name can be.
 std::string LocalHostDir(std::string_view host);
 
+// The directory of url's server in the mirror. The start server (`start`,
+// or every server when `start` is null) keeps the plain host directory, as
+// mirrors have always been laid out; any other server with a port of its own
+// (ServerPort), or on the start host but another port, gets "host:port", so
+// that two servers never share a folder.
+std::string ServerDir(const TURL& url, const TURL* start);
+
+// A name component as it may be stored: control bytes (0x00-0x1F, 0x7F and
+// the C1 range), bytes that are no valid UTF-8, and the characters that
+// reorder or hide text (U+200E/F, U+202A-U+202E, U+2066-U+2069, U+2028/9)
+// become "%XX", one escape per byte. Everything else stays.
+std::string EscapeUnsafeNameBytes(std::string_view component);
+
 // A host usable as a directory name: not empty, not "." or "..", no "/",
 // "\" or NUL.
 bool IsSafeHostName(std::string_view host);
@@ -90,28 +103,40 @@ struct TNamingOptions {
   std::optional<std::int32_t> RedirectNumber;
   const TStringList* HTMLRenList = nullptr;  // extensions that get ".html" appended
   bool OnlyRenameSkriptURL = true;
+  // The run's start server (see ServerDir); null: every server is named by
+  // its host alone.
+  const TURL* StartServer = nullptr;
+  // Worked into the finished name when another URL of the project already
+  // holds it (NumberedName of the whole name).
+  std::optional<std::int32_t> CollisionNumber;
 };
 
-// The local file of `url`: localDir + Host + decoded Path + decoded FileName
-// (or IndexFileName), numbered and renamed as `opt` says, and with ".html"
-// appended to a name without a dot (IsExtensionlessName). Everything is
-// decoded and renamed first and checked last: nullopt when the host is
-// unsafe or the result holds a ".." segment or a NUL byte, so the name can
-// never leave localDir/Host. A Path that does not begin with "/" is taken
-// as beginning with one.
+// The local file of `url`: localDir + ServerDir + decoded Path + decoded
+// FileName (or IndexFileName), numbered and renamed as `opt` says, and with
+// ".html" appended to a name without a dot (IsExtensionlessName). Decoding
+// never makes a separator: an escaped "/" stays written as the escape.
+// Empty and "." segments are left out, unsafe bytes of every segment are
+// escaped (EscapeUnsafeNameBytes). nullopt when the host is unsafe, a
+// segment is "..", or the file name is empty, "." or "..", so the name can
+// never leave localDir/ServerDir. A Path that does not begin with "/" is
+// taken as beginning with one.
 std::optional<std::string> LocalFileName(std::string_view localDir, const TURL& url,
                                          const TNamingOptions& opt);
 
 // The text that replaces an admitted link to `target` inside the stored copy
 // of `current`: the relative link from current's directory to the local
-// file that LocalFileName gives for `target` under the same options (index
-// file, "//" and "." segments folded, numbered, ".html"), without fragment.
-// nullopt when that local file would be refused. Escapes that stand for "."
-// or "/" are written plainly and broken ones as "%20", so that the browser
-// finds the file exactly under its decoded name; a "%" in the host is
-// escaped, and text whose first segment holds ":" starts with "./".
+// file that LocalFileName gives for `target` under the same options, without
+// fragment. nullopt when that local file would be refused. Every segment is
+// the stored name escaped so that a browser decodes it to exactly that name
+// ("%" itself, blanks, controls, "?", "#", quotes and non-ASCII bytes become
+// "%XX"); text whose first segment holds ":" starts with "./".
 std::optional<std::string> LocalLinkText(const TURL& current, const TURL& target,
                                          const TNamingOptions& opt);
+
+// Creates every directory between localDir and the file `fileName` (a name
+// LocalFileName made below localDir). False when the chain does not exist
+// afterwards or the name does not lie below localDir.
+bool ForceParentDirs(std::string_view localDir, std::string_view fileName);
 
 // Creates localDir, localDir/host and every segment of `decodedPath` below
 // it. Refuses (creates nothing, returns false) what LocalFileName refuses.

@@ -354,6 +354,25 @@ bool SameURL(const TURL& a, const TURL& b) {
          a.Password == b.Password;
 }
 
+std::string ServerPort(const TURL& url) {
+  std::string_view port = url.Port;
+  const bool digits = !port.empty() && std::all_of(port.begin(), port.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits) return std::string(port);
+  while (port.size() > 1 && port.front() == '0')
+    port.remove_prefix(1);
+  if ((url.Protocol == "http" && port == "80") || (url.Protocol == "https" && port == "443"))
+    return {};
+  return std::string(port);
+}
+
+bool SameServer(const TURL& a, const TURL& b) {
+  if (a.Host.size() != b.Host.size()) return false;
+  for (std::size_t i = 0; i < a.Host.size(); ++i)
+    if (FoldChar(a.Host[i]) != FoldChar(b.Host[i])) return false;
+  return ServerPort(a) == ServerPort(b);
+}
+
 void CopyURL(const TURL& from, TURL& to) {
   to = from;
 }

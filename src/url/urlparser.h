@@ -42,6 +42,14 @@ void RemoveDotSegments(std::string& path);
 bool SameURL(const TURL& a, const TURL& b);
 void CopyURL(const TURL& from, TURL& to);
 
+// The port of the URL's server as it tells servers apart: empty when none is
+// written or it is the scheme's default (80 for http, 443 for https), else
+// the port without leading zeros. http and https of one host on their
+// default ports are thereby one server, as one site serves both.
+std::string ServerPort(const TURL& url);
+// Host (A-Z folded) and ServerPort are equal.
+bool SameServer(const TURL& a, const TURL& b);
+
 // Hash over the eight fields SameURL compares, for hash indexes.
 std::size_t HashURL(const TURL& url);
 

@@ -78,9 +78,10 @@ bool StartsWith(const std::vector<std::string>& all, const std::vector<std::stri
   return true;
 }
 
-std::vector<std::string> HostDir(std::string_view localDir, const TURL& url) {
+std::vector<std::string> HostDir(std::string_view localDir, const TURL& url,
+                                 const TNamingOptions& opt) {
   std::vector<std::string> dir = Normalize(localDir);
-  dir.push_back(url.Host);
+  dir.push_back(ServerDir(url, opt.StartServer));
   return dir;
 }
 
@@ -88,14 +89,17 @@ void CheckLocalName(std::string_view localDir, const TURL& url, const TNamingOpt
   const std::optional<std::string> name = LocalFileName(localDir, url, opt);
   if (!name) return;
   Check(name->find('\0') == std::string::npos);
+  // No control byte is stored (those of the local directory aside).
+  for (std::size_t i = localDir.size(); i < name->size(); ++i)
+    Check(static_cast<unsigned char>((*name)[i]) >= 0x20 && (*name)[i] != 0x7F);
   Check(!HasDotDotSegment(*name));
   Check(IsSafeHostName(url.Host));
-  const std::vector<std::string> hostDir = HostDir(localDir, url);
+  const std::vector<std::string> hostDir = HostDir(localDir, url, opt);
   Check(StartsWith(Normalize(*name), hostDir));
   // The name is exactly local directory + host + what lies below the host.
   std::string prefix(localDir);
   if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-  prefix += url.Host;
+  prefix += ServerDir(url, opt.StartServer);
   Check(name->compare(0, prefix.size(), prefix) == 0);
   Check(name->size() > prefix.size() && (*name)[prefix.size()] == '/');
 }
@@ -198,6 +202,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const TURL& target : targets) {
     TNamingOptions o = opt;
     if (numbered && HasScriptQuery(target)) o.RedirectNumber = static_cast<std::int32_t>(size);
+    // Odd sizes name the servers against the fixed start server.
+    if (size & 1) o.StartServer = &fixedBase;
     CheckLocalName(localDir, target, o);
     CheckLinkText(localDir, current, target, o);
     CheckLinkText(localDir, fixedBase, target, o);

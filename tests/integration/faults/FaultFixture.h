@@ -31,7 +31,8 @@ class FaultFixture : public CrawlFixture {
 
   // Runs the crawl of def_ to its end; false when it did not end within
   // `deadlineMs` (the run is then stopped and waited for).
-  bool Run(int deadlineMs = 30000) {
+  bool Run(int deadlineMs = 30000,
+           CrawlHost::StartChoice choice = CrawlHost::StartChoice::Restart) {
     TRunControl control(host_, def_, spider_, redirects_, options_);
     control.TimeoutMsForTests = timeoutMs_;
     QEventLoop loop;
@@ -43,7 +44,7 @@ class FaultFixture : public CrawlFixture {
     };
     QElapsedTimer clock;
     clock.start();
-    if (!control.Start(CrawlHost::StartChoice::Restart)) return false;
+    if (!control.Start(choice)) return false;
     QTimer::singleShot(deadlineMs, &loop, &QEventLoop::quit);
     if (!ended) loop.exec();
     elapsedMs_ = clock.elapsed();

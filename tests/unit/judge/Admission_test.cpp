@@ -56,6 +56,41 @@ TEST(IsAdmitted, EmptyPositiveListAdmitsNothingEmptyNegativeExcludesNothing) {
   EXPECT_TRUE(TLinkJudge::IsAdmitted(lmNotInNegativeList, "h", "/", def, "/", "x"));
 }
 
+TEST(IsAdmitted, AnotherPortIsAnotherServer) {
+  TrawlonixDefinition def;
+  def.Positivlist->push_back("http://p:81/");
+  def.Negativlist->push_back("http://h/no/");
+  struct Case {
+    int mode;
+    const char* start;
+    const char* link;
+    bool admitted;
+  };
+  const Case cases[] = {
+      {lmThisServer, "http://h:8080/a/", "http://H:8080/x", true},
+      {lmThisServer, "http://h:8080/a/", "http://h/x", false},
+      {lmThisServer, "http://h:8080/a/", "http://h:9090/x", false},
+      {lmStartDirAndBelow, "http://h:8080/a/", "http://h:9090/a/b", false},
+      {lmStartDirOnly, "http://h:8080/a/", "http://h:08080/a/", true},
+      // The scheme's default port is no port; http and https stay one site.
+      {lmThisServer, "http://h/", "http://h:80/x", true},
+      {lmThisServer, "http://h/", "https://h/x", true},
+      {lmThisServer, "http://h/", "https://h:80/x", false},
+      // A list entry with a port names that server; one without, every port.
+      {lmPositiveListOnly, "http://h/", "http://p:81/x", true},
+      {lmPositiveListOnly, "http://h/", "http://p/x", false},
+      {lmNotInNegativeList, "http://h/", "http://h:9090/no/x", false},
+      {lmUnlimited, "http://h/", "http://h:9090/x", true},
+  };
+  for (const Case& c : cases) {
+    TURL start, link;
+    ASSERT_TRUE(ParseURL(c.start, false, start));
+    ASSERT_TRUE(ParseURL(c.link, false, link));
+    EXPECT_EQ(TLinkJudge::IsAdmitted(c.mode, start, def, link), c.admitted)
+        << c.mode << " " << c.start << " " << c.link;
+  }
+}
+
 TEST(JudgeLink, StartDirectoryModesFollowTheStartPath) {
   for (TLimitMode mode : {lmStartDirOnly, lmStartDirAndBelow}) {
     JudgeFixture f;

@@ -49,6 +49,37 @@ TEST(Rewrite, AdmittedLinksPointAtTheLocalFiles) {
   }
 }
 
+// Two URLs never share a stored file: the later one is numbered and its links
+// follow; a directory and its index file are one entry; another port of the
+// start host is another server with a folder of its own.
+TEST(Rewrite, EveryUrlHasAFileOfItsOwn) {
+  const RewriteCase cases[] = {
+      {"/q.php?x=1", "../../q_0.php"},
+      {"/q_0.php", "../../q_0_0.php"},  // the literal name is taken by the query
+      {"/q.php?x=1", "../../q_0.php"},
+      {"/d/", "../../d/index.html"},
+      {"/d/index.html", "../../d/index.html"},  // the same entry
+      {"/%2561.html", "../../%2561.html"},      // stored as "%61.html"
+      {"/%61.html", "../../a.html"},
+      {"/%25%36%31.html", "../../%2561_0.html"},  // "%61.html" again
+      {"http://h:8080/", "../../../h:8080/index.html"},
+  };
+  JudgeFixture f("http://h/a/b/");
+  f.setup.Definition.LimitHtDocs = lmUnlimited;
+  f.setup.Definition.LimitLinked = lmUnlimited;
+  f.Make();
+  for (const auto& c : cases)
+    EXPECT_EQ(f.Link(c.link), c.written) << c.link;
+  // "/d/index.html" and the start page's index form added no entry.
+  EXPECT_EQ(f.Link("index.html"), "index.html");
+  EXPECT_EQ(f.spider.Count(), 8);
+  // A new judge on the same list (a continued run) gives the same names.
+  f.Remake();
+  EXPECT_EQ(f.Link("/q_0.php"), "../../q_0_0.php");
+  EXPECT_EQ(f.Link("/%25%36%31.html"), "../../%2561_0.html");
+  EXPECT_EQ(f.judge->LocalNameFor(f.spider[1].URL), "/nonexistent-mirror/h/q_0.php");
+}
+
 // Script strings: which are candidates, and what is written back.
 TEST(Rewrite, ScriptStringCandidates) {
   struct Case {

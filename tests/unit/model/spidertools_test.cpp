@@ -191,12 +191,8 @@ TEST(LocalName, RefusesEveryWayOut) {
   const TURL cases[] = {
       Url("http://h/%2e%2e/%2e%2e/x"),
       Url("http://h/a/../../../x"),
-      Url("http://h/..%2f..%2fx"),
       Url("http://h/%2E%2e%5cx"),
-      Parts("h", "/", "..%2f..%2fx"),
-      Parts("h", "/a%2f..%2f..%2f/", "x"),
       Parts("h", "/", "%2e%2e"),
-      Parts("h", "/", "a%00b"),
       Parts("h", "/a\\..\\..\\", "x"),
       Parts("..", "/", "x"),
       Parts(".", "/", "x"),
@@ -218,16 +214,81 @@ TEST(LocalName, RefusesEveryWayOut) {
 
 TEST(LocalName, KeepsHarmlessDots) {
   const std::pair<TURL, std::string> cases[] = {
-      {Parts("h", "/a/./b/", "x.html"), "/m/h/a/./b/x.html"},
+      {Parts("h", "/a/./b/", "x.html"), "/m/h/a/b/x.html"},
       {Parts("h", "/", "..foo"), "/m/h/..foo"},
       {Parts("h", "/", "%2e%2efoo"), "/m/h/..foo"},
       {Parts("h", "/a..b/", "c...d"), "/m/h/a..b/c...d"},
       {Parts("h", "/.../", "x"), "/m/h/.../x.html"},
-      {Parts("h", "/", "sub%2fx.html"), "/m/h/sub/x.html"},
+      {Parts("h", "/", "sub%2fx.html"), "/m/h/sub%2fx.html"},
       {Parts("h..", "/", "x"), "/m/h../x.html"},
   };
   for (const auto& [u, want] : cases)
     EXPECT_EQ(LocalFileName("/m/", u, TNamingOptions{}).value_or("<refused>"), want);
+}
+
+// What a hostile site can put into a name: control bytes, bytes of no
+// UTF-8, characters that reorder the text, escaped "/", empty and "."
+// segments, other ports. Each is stored under a plain, visible name inside
+// the server's directory, and the link text leads exactly there.
+TEST(LocalName, CleansHostileNamesAndSeparatesServers) {
+  const TURL start = Url("http://127.0.0.1:8080/a/p.html");
+  // A name on the start server.
+  auto P = [](std::string path, std::string file) {
+    TURL u = Parts("127.0.0.1", std::move(path), std::move(file));
+    u.Port = "8080";
+    return u;
+  };
+  struct Case {
+    TURL url;
+    const char* name;  // below /m
+    const char* text;  // from the start page
+  };
+  const Case cases[] = {
+      {P("/", "nl%0A.html"), "127.0.0.1/nl%0A.html", "../nl%250A.html"},
+      {P("/cr\rlf/", "x.gif"), "127.0.0.1/cr%0Dlf/x.gif", "../cr%250Dlf/x.gif"},
+      {P("/", "%E2%80%AEgif.exe"), "127.0.0.1/%E2%80%AEgif.exe", "../%25E2%2580%25AEgif.exe"},
+      {P("/", "\xE2\x81\xA6x.html"), "127.0.0.1/%E2%81%A6x.html", "../%25E2%2581%25A6x.html"},
+      {P("/", "%C3%A4.html"), "127.0.0.1/\xC3\xA4.html", "../%C3%A4.html"},
+      {P("/", "%D6%D0%7F.html"), "127.0.0.1/%D6%D0%7F.html", "../%25D6%25D0%257F.html"},
+      {P("/", "a%00b"), "127.0.0.1/a%00b.html", "../a%2500b.html"},
+      {P("/", "%2F.html"), "127.0.0.1/%2F.html", "../%252F.html"},
+      {P("/", "..%2f..%2fx"), "127.0.0.1/..%2f..%2fx", "../..%252f..%252fx"},
+      {P("/a%2f..%2f..%2f/", "x"), "127.0.0.1/a%2f..%2f..%2f/x.html",
+       "../a%252f..%252f..%252f/x.html"},
+      {P("//a/.//%2e/", "b.html"), "127.0.0.1/a/b.html", "b.html"},
+      // The start server keeps the plain host folder; every other port of
+      // that host, the default one too, has a folder of its own.
+      {Url("http://127.0.0.1:8080/"), "127.0.0.1/index.html", "../index.html"},
+      {Url("http://127.0.0.1:9090/"), "127.0.0.1:9090/index.html",
+       "../../127.0.0.1:9090/index.html"},
+      {Url("http://127.0.0.1/x.html"), "127.0.0.1:80/x.html", "../../127.0.0.1:80/x.html"},
+      {Url("http://127.0.0.2:0081/x.html"), "127.0.0.2:81/x.html", "../../127.0.0.2:81/x.html"},
+      {Url("http://127.0.0.2:80/x.html"), "127.0.0.2/x.html", "../../127.0.0.2/x.html"},
+  };
+  for (const Case& c : cases) {
+    TNamingOptions opt;
+    opt.StartServer = &start;
+    EXPECT_EQ(LocalFileName("/m", c.url, opt).value_or("<refused>"), std::string("/m/") + c.name)
+        << c.url.Path << c.url.FileName;
+    EXPECT_EQ(LocalLinkText(start, c.url, opt).value_or("<refused>"), c.text)
+        << c.url.Path << c.url.FileName;
+  }
+  // http and https of one host on their default ports are one server.
+  const TURL plain = Url("http://h/");
+  TNamingOptions opt;
+  opt.StartServer = &plain;
+  EXPECT_EQ(LocalFileName("/m", Url("https://h/s.html"), opt), "/m/h/s.html");
+  EXPECT_EQ(LocalFileName("/m", Url("https://h:8443/s.html"), opt), "/m/h:8443/s.html");
+  // Without a start server (a plain lookup) every server is its host.
+  EXPECT_EQ(LocalFileName("/m", Url("http://h:8443/s.html"), {}), "/m/h/s.html");
+  // A name held by another URL is numbered as a whole.
+  opt.CollisionNumber = 0;
+  EXPECT_EQ(LocalFileName("/m", Url("http://h/q_0.php"), opt), "/m/h/q_0_0.php");
+  EXPECT_EQ(LocalLinkText(Url("http://h/p.html"), Url("http://h/q_0.php"), opt), "q_0_0.php");
+  EXPECT_EQ(LocalFileName("/m", Url("http://h/d/"), opt), "/m/h/d/index_0.html");
+  // Nothing may be a file named "." or "..".
+  for (const char* file : {"%2e", "%2E%2e"})
+    EXPECT_FALSE(LocalFileName("/m", Parts("h", "/", file), {}).has_value()) << file;
 }
 
 TEST(LinkText, MatchesTheStoredName) {
@@ -321,9 +382,10 @@ TEST(LinkText, HostEscapesStayLiteralInCrossHostLinks) {
   }
 }
 
-// A file name holding an escaped "/", or a broken escape that takes the last
-// "/" of the path with it, is stored elsewhere than Path says; its link must
-// stay relative and reach that file. A name with ":" must not read as a scheme.
+// A file name holding an escaped "/" is one name (never a directory and a
+// hidden file); a broken escape that takes the last "/" of the path with it
+// puts the file elsewhere than Path says; the link must stay relative and
+// reach that file. A name with ":" must not read as a scheme.
 TEST(LinkText, LinkFollowsWhereEscapesPutTheFile) {
   struct Case {
     const char* current;
@@ -331,11 +393,11 @@ TEST(LinkText, LinkFollowsWhereEscapesPutTheFile) {
     const char* wantText;
   };
   const Case cases[] = {
-      {"http://h.test/a/p.html", "http://h.test/a/%2F.html", ".html"},
-      {"http://h.test/a/p.html", "http://h.test/a/%2f%2fx.asp", "x.asp"},
-      {"http://h.test/a/b/p.html", "http://h.test/a/%2F.html", "../.html"},
-      {"http://h.test/a/p.html", "http://h.test/a/x%2Fy.html", "x/y.html"},
-      {"http://h.test/a/x%2Fp.html", "http://h.test/a/y.html", "../y.html"},
+      {"http://h.test/a/p.html", "http://h.test/a/%2F.html", "%252F.html"},
+      {"http://h.test/a/p.html", "http://h.test/a/%2f%2fx.asp", "%252f%252fx.asp"},
+      {"http://h.test/a/b/p.html", "http://h.test/a/%2F.html", "../%252F.html"},
+      {"http://h.test/a/p.html", "http://h.test/a/x%2Fy.html", "x%252Fy.html"},
+      {"http://h.test/a/x%2Fp.html", "http://h.test/a/y.html", "y.html"},
       {"http://h.test/a/%/p.html", "http://h.test/a/%/", "%20index.html"},
       {"http://h.test/a/%/", "http://h.test/a/%/", "%20index.html"},
       {"http://h.test/wiki/x.html", "http://h.test/wiki/Special:Page.html", "./Special:Page.html"},

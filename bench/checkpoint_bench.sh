@@ -15,44 +15,18 @@ KILLS=${2:-10}
 EVERY=${3:-1}
 SEED=${4:-1}
 CLI=${CLI:-build/dev/src/cli/trawlonix-cli}
+. bench/lib/nginx.sh
 W=$(mktemp -d /tmp/tx-ckpt.XXXXXX)
-chmod 755 "$W"
-NGINX_PID=
 cleanup() {
-  [ -n "$NGINX_PID" ] && kill "$NGINX_PID" 2>/dev/null || true
+  bench_nginx_stop
   rm -rf "$W"
 }
 trap cleanup EXIT
 
 python3 tools/sitegen.py --out "$W/site" --pages "$PAGES" >/dev/null
 SITE_FILES=$(find "$W/site" -type f | wc -l)
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-mkdir -p "$W/nginx"
-cat >"$W/nginx/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $W/nginx/nginx.pid;
-error_log $W/nginx/error.log;
-events { worker_connections 1024; }
-http {
-  access_log $W/nginx/access.log;
-  include /etc/nginx/mime.types;
-  default_type application/octet-stream;
-  client_body_temp_path $W/nginx/body;
-  proxy_temp_path $W/nginx/proxy;
-  fastcgi_temp_path $W/nginx/fastcgi;
-  uwsgi_temp_path $W/nginx/uwsgi;
-  scgi_temp_path $W/nginx/scgi;
-  server { listen 127.0.0.1:$PORT; root $W/site; }
-}
-CONF
-timeout 3600 /usr/sbin/nginx -c "$W/nginx/nginx.conf" -p "$W/nginx" &
-NGINX_PID=$!
-for _ in $(seq 1 100); do
-  python3 -c "import socket; socket.create_connection(('127.0.0.1',$PORT),0.2)" 2>/dev/null && break
-  sleep 0.1
-done
-URL="http://127.0.0.1:$PORT/"
+bench_nginx_start "$W/site"
+URL="http://127.0.0.1:$NGINX_PORT/"
 requests() { wc -l <"$W/nginx/access.log"; }
 settings() { printf '[Options]\nCheckpointSeconds=%s\n' "$1" >"$W/settings.conf"; }
 export TRAWLONIX_SETTINGS="$W/settings.conf"

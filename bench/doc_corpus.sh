@@ -3,10 +3,12 @@
 # default python-astropy-doc) served by nginx on 127.0.0.1, with trawlonix-cli
 # and with wget --mirror -k -p -E, and compares what each asked the server
 # for (requests, 404 answers, files the other one fetched that this one did
-# not) and, with scripts/browser-check.sh, the failed sub-resource loads of a
-# sample of stored pages opened from file://.
+# not), wall and CPU time, peak RSS and the connections each opened, and,
+# with scripts/browser-check.sh, the failed sub-resource loads of a sample of
+# stored pages opened from file://. With --https both mirror over TLS (a
+# throwaway CA made with openssl, given to both).
 #
-#   bench/doc_corpus.sh [--package NAME] [--dir HTMLDIR] [--pages N] [--keep]
+#   bench/doc_corpus.sh [--package NAME] [--dir HTMLDIR] [--pages N] [--https] [--keep]
 #
 # Environment: BUILD_DIR (default build/dev) for trawlonix-cli.
 set -euo pipefail
@@ -16,13 +18,15 @@ PACKAGE=python-astropy-doc
 HTMLDIR=""
 PAGES=40
 KEEP=0
+HTTPS=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --package) PACKAGE=$2; shift 2 ;;
     --dir) HTMLDIR=$2; shift 2 ;;
     --pages) PAGES=$2; shift 2 ;;
     --keep) KEEP=1; shift ;;
-    *) echo "usage: $0 [--package NAME] [--dir HTMLDIR] [--pages N] [--keep]" >&2; exit 2 ;;
+    --https) HTTPS=1; shift ;;
+    *) echo "usage: $0 [--package NAME] [--dir HTMLDIR] [--pages N] [--https] [--keep]" >&2; exit 2 ;;
   esac
 done
 [ -n "$HTMLDIR" ] || HTMLDIR=/usr/share/doc/$PACKAGE/html
@@ -32,43 +36,28 @@ fi
 CLI="$ROOT/${BUILD_DIR:-build/dev}/src/cli/trawlonix-cli"
 [ -x "$CLI" ] || { echo "build trawlonix-cli first" >&2; exit 1; }
 
+. bench/lib/nginx.sh
 W=$(mktemp -d /tmp/doc-corpus.XXXXXX)
-chmod 755 "$W"  # nginx workers run as another user
-NGINX_PID=""
 cleanup() {
-  if [ -n "$NGINX_PID" ]; then kill "$NGINX_PID" 2>/dev/null || true; wait "$NGINX_PID" 2>/dev/null || true; fi
+  bench_nginx_stop
   if [ "$KEEP" = 0 ]; then rm -rf "$W"; else echo "kept $W"; fi
 }
 trap cleanup EXIT
 
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-mkdir -p "$W/nginx"
-cat >"$W/nginx/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $W/nginx/nginx.pid;
-error_log $W/nginx/error.log;
-events { worker_connections 1024; }
-http {
-  log_format req '\$status \$request_uri';
-  access_log $W/nginx/access.log req;
-  include /etc/nginx/mime.types;
-  default_type application/octet-stream;
-  client_body_temp_path $W/nginx/body;
-  proxy_temp_path $W/nginx/proxy;
-  fastcgi_temp_path $W/nginx/fastcgi;
-  uwsgi_temp_path $W/nginx/uwsgi;
-  scgi_temp_path $W/nginx/scgi;
-  server { listen 127.0.0.1:$PORT; root $HTMLDIR; }
-}
-CONF
-timeout 3600 /usr/sbin/nginx -c "$W/nginx/nginx.conf" -p "$W/nginx" &
-NGINX_PID=$!
-for _ in $(seq 1 100); do
-  python3 -c "import socket; socket.create_connection(('127.0.0.1',$PORT),0.2)" 2>/dev/null && break
-  sleep 0.1
-done
-URL="http://127.0.0.1:$PORT/"
+CERTS=""
+if [ "$HTTPS" = 1 ]; then
+  bench_make_certs "$W/tls"
+  CERTS="$W/tls"
+fi
+bench_nginx_start "$HTMLDIR" "$CERTS"
+URL="http://127.0.0.1:$NGINX_PORT/"
+CLI_TLS=()
+WGET_TLS=()
+if [ "$HTTPS" = 1 ]; then
+  URL="https://127.0.0.1:$NGINX_TLS_PORT/"
+  CLI_TLS=(--ca-certificate "$CERTS/ca.pem")
+  WGET_TLS=(--ca-certificate="$CERTS/ca.pem")
+fi
 echo "== nginx serves $HTMLDIR at $URL"
 
 # take NAME: the access-log lines of the run just made go to $W/NAME.log.
@@ -81,29 +70,42 @@ take() {
 }
 
 printf '[Options]\nMaxThreads=10\n' >"$W/settings.conf"
-/usr/bin/time -f "%e" -o "$W/trawlonix.time" env TRAWLONIX_SETTINGS="$W/settings.conf" \
-  "$CLI" mirror "$URL" "$W/trawlonix" --quiet >"$W/trawlonix.out" 2>&1 || true
+/usr/bin/time -f "%e %U %S %M" -o "$W/trawlonix.time" env TRAWLONIX_SETTINGS="$W/settings.conf" \
+  "$CLI" mirror "$URL" "$W/trawlonix" --quiet "${CLI_TLS[@]}" >"$W/trawlonix.out" 2>&1 || true
 take trawlonix
-/usr/bin/time -f "%e" -o "$W/wget.time" wget -q --mirror -k -p -E -e robots=off --no-parent \
-  -P "$W/wget" "$URL" || true
+/usr/bin/time -f "%e %U %S %M" -o "$W/wget.time" wget -q --mirror -k -p -E -e robots=off \
+  --no-parent "${WGET_TLS[@]}" -P "$W/wget" "$URL" || true
 take wget
 
 python3 - "$W" <<'PY'
-import collections, re, sys
+import collections, glob, os, re, sys
 w = sys.argv[1]
 def load(name):
-    rows = [l.split(" ", 1) for l in open(f"{w}/{name}.log").read().splitlines() if l]
-    return [(int(s), u) for s, u in rows]
+    rows = [l.split(" ", 2) for l in open(f"{w}/{name}.log").read().splitlines() if l]
+    return [(c, int(s), u) for c, s, u in rows]
+def stored(name):
+    return sum(len(f) for d in glob.glob(f"{w}/{name}/127.0.0.1*") for _, _, f in os.walk(d))
+def times(name):
+    # GNU time puts "Command exited with non-zero status" before the figures.
+    wall, user, system, rss = open(f"{w}/{name}.time").read().split("\n")[-2].split()
+    return float(wall), float(user) + float(system), int(rss) / 1024
 t, g = load("trawlonix"), load("wget")
-ok = lambda rows: {u.split("?")[0] for s, u in rows if s < 400}
+ok = lambda rows: {u.split("?")[0] for _, s, u in rows if s < 400}
 broken = 0
 for line in open(f"{w}/trawlonix.out", encoding="utf-8", errors="replace"):
-    m = re.match(r"错误链接: (\d+)", line)
+    m = re.match(r"(?:错误链接|Broken links): (\d+)", line)  # the locale picks the language
     if m: broken = int(m.group(1))
-for name, rows in (("trawlonix-cli", t), ("wget", g)):
-    c = collections.Counter(s for s, _ in rows)
-    print(f"{name}: requests {len(rows)}, 404 {c.get(404, 0)}, "
-          f"time {open(f'{w}/{name.split(chr(45))[0]}.time').read().split()[-1]} s")
+print("| tool | wall s | CPU s | peak RSS MB | files stored | requests | answered 404 | connections | connections per 1,000 files | wall ratio to wget |")
+print("|---|---|---|---|---|---|---|---|---|---|")
+wget_wall = times("wget")[0]
+for name, rows in (("trawlonix", t), ("wget", g)):
+    wall, cpu, rss = times(name)
+    files = stored(name)
+    conns = len({c for c, _, _ in rows})
+    c = collections.Counter(s for _, s, _ in rows)
+    print(f"| {'trawlonix-cli' if name == 'trawlonix' else name} | {wall:.2f} | {cpu:.2f} | {rss:.1f} | "
+          f"{files} | {len(rows)} | {c.get(404, 0)} | {conns} | {1000 * conns / max(files, 1):.1f} | "
+          f"{wall / max(wget_wall, 0.001):.2f} |")
 print(f"trawlonix-cli broken-link list: {broken} rows")
 print(f"trawlonix-cli requests / wget requests: {len(t) / max(len(g), 1):.3f}")
 lost = sorted(ok(g) - ok(t))

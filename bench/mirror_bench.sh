@@ -44,11 +44,10 @@ done
 TIME=/usr/bin/time
 [ -x "$TIME" ] || { echo "missing /usr/bin/time (package time)" >&2; exit 1; }
 
+. bench/lib/nginx.sh
 W=$(mktemp -d /tmp/mirror-bench.XXXXXX)
-chmod 755 "$W"  # nginx workers run as another user
-NGINX_PID=""
 cleanup() {
-  if [ -n "$NGINX_PID" ]; then kill "$NGINX_PID" 2>/dev/null || true; wait "$NGINX_PID" 2>/dev/null || true; fi
+  bench_nginx_stop
   if [ "$KEEP" = 0 ]; then rm -rf "$W"; else echo "kept $W"; fi
 }
 trap cleanup EXIT
@@ -60,49 +59,14 @@ if [ -z "$SITE" ]; then
 fi
 SITE_FILES=$(find -L "$SITE" -type f | wc -l)
 
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-TLSPORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-mkdir -p "$W/nginx" "$W/tls"
-TLS_LISTEN=""
+CERTS=""
 if [ "$HTTPS" = 1 ]; then
-  (cd "$W/tls" &&
-    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ca.key \
-      -out ca.pem -subj /CN=bench-ca -days 2 &&
-    openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout server.key \
-      -out server.csr -subj /CN=127.0.0.1 &&
-    printf 'subjectAltName=IP:127.0.0.1\n' >ext.cnf &&
-    openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out server.pem \
-      -days 2 -extfile ext.cnf) >/dev/null 2>&1 || { echo "openssl failed" >&2; exit 1; }
-  TLS_LISTEN="listen 127.0.0.1:$TLSPORT ssl; ssl_certificate $W/tls/server.pem; ssl_certificate_key $W/tls/server.key;"
+  bench_make_certs "$W/tls"
+  CERTS="$W/tls"
 fi
-cat >"$W/nginx/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $W/nginx/nginx.pid;
-error_log $W/nginx/error.log;
-events { worker_connections 1024; }
-http {
-  # One line per request with the connection's serial number: requests and
-  # connections of each run are counted from it.
-  log_format conn '\$connection';
-  access_log $W/nginx/access.log conn;
-  include /etc/nginx/mime.types;
-  default_type application/octet-stream;
-  sendfile on;
-  client_body_temp_path $W/nginx/body;
-  proxy_temp_path $W/nginx/proxy;
-  fastcgi_temp_path $W/nginx/fastcgi;
-  uwsgi_temp_path $W/nginx/uwsgi;
-  scgi_temp_path $W/nginx/scgi;
-  server { listen 127.0.0.1:$PORT; $TLS_LISTEN root $SITE; }
-}
-CONF
-timeout 3600 /usr/sbin/nginx -c "$W/nginx/nginx.conf" -p "$W/nginx" &
-NGINX_PID=$!
-for _ in $(seq 1 100); do
-  python3 -c "import socket; socket.create_connection(('127.0.0.1',$PORT),0.2)" 2>/dev/null && break
-  sleep 0.1
-done
+bench_nginx_start "$SITE" "$CERTS"
+PORT=$NGINX_PORT
+TLSPORT=$NGINX_TLS_PORT
 URL="http://127.0.0.1:$PORT/"
 TLSURL="https://127.0.0.1:$TLSPORT/"
 echo "== nginx serves $SITE_FILES files at $URL"
@@ -146,8 +110,8 @@ run() {
   [ "$tool" = httrack ] && top=$(find "$out" -maxdepth 1 -type d -name '127.0.0.1*' | head -n1)
   [ "$tool" = wget-https ] && top="$out/127.0.0.1:$TLSPORT"
   local requests connections
-  requests=$(wc -l <"$W/nginx/access.log")
-  connections=$(sort -u "$W/nginx/access.log" | wc -l)
+  requests=$(bench_requests "$W/nginx/access.log")
+  connections=$(bench_connections "$W/nginx/access.log")
   broken=$( (python3 tools/sitegen_checklinks.py "$top" || true) | sed -n 's/.*broken \([0-9]*\).*/\1/p')
   # GNU time puts "Command exited with non-zero status" before the figures.
   read -r wall user sys rss < <(tail -n 1 "$t")

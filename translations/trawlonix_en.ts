@@ -2343,6 +2343,42 @@ Do you want to restore it?</translation>
         <source>更改将在下次启动程序时生效。</source>
         <translation>The change takes effect the next time the program starts.</translation>
     </message>
+    <message>
+        <source>连接</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>使用 HTTP/1.0 发送请求（旧的请求格式）</source>
+        <translation>Send requests as HTTP/1.0 (the old request form)</translation>
+    </message>
+    <message>
+        <source>只在服务器不接受 HTTP/1.1 时选择：每个请求都打开一个新的连接，数据不压缩传送。</source>
+        <translation>Only for servers that cannot handle HTTP/1.1: every request opens a new connection and nothing is sent compressed.</translation>
+    </message>
+    <message>
+        <source>检查 HTTPS 服务器的证书</source>
+        <translation>Check the certificates of HTTPS servers</translation>
+    </message>
+    <message>
+        <source>关闭后无法确认对方是真正的服务器；只在您信任的网络中关闭。</source>
+        <translation>When this is off, nothing proves that the other side is the real server; turn it off only on a network you trust.</translation>
+    </message>
+    <message>
+        <source>附加的 CA 证书文件</source>
+        <translation>Additional CA certificate file</translation>
+    </message>
+    <message>
+        <source>除了系统的证书之外，也信任这个 PEM 文件中的证书颁发机构签发的证书。</source>
+        <translation>Certificates issued by the certificate authorities in this PEM file are trusted as well as the system's.</translation>
+    </message>
+    <message>
+        <source>选择 CA 证书文件:</source>
+        <translation>Choose a CA certificate file:</translation>
+    </message>
+    <message>
+        <source>PEM 证书 (*.pem *.crt);;所有文件 (*)</source>
+        <translation>PEM certificates (*.pem *.crt);;All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>ProjectFields</name>

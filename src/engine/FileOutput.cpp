@@ -1,8 +1,11 @@
 #include "engine/FileOutput.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace trawlonix {
 
@@ -14,22 +17,33 @@ bool TOutput::Create(const std::string& name) {
   Discard();
   name_ = name;
   committed_ = false;
-  // A copy stored by an earlier run is replaced through a file beside it that
-  // is renamed over it, so that a failed or cut write never destroys it. A
-  // new file is written in place (and removed when writing fails).
+  // A new file is written in place (and removed when writing fails). A copy
+  // stored by an earlier run (or anything else by that name, a link
+  // included) is replaced through a file beside it that is renamed over it,
+  // so that a failed or cut write never destroys it.
+  temp_ = name;
+  fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd_ >= 0 || errno != EEXIST) return fd_ >= 0;
   struct stat st {};
-  const bool exists = ::lstat(name.c_str(), &st) == 0 || errno != ENOENT;
-  if (exists && S_ISDIR(st.st_mode)) return false;  // the name is taken by a directory
-  temp_ = exists ? name + ".trawlonix-part" : name;
-  file_ = std::fopen(temp_.c_str(), "wb");
-  return file_ != nullptr;
+  if (::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return false;  // the name is taken by a directory
+  temp_ = name + ".trawlonix-part";
+  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return fd_ >= 0;
 }
 
 bool TOutput::Commit(std::string_view data) {
-  if (!file_) return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
-  ok = (std::fclose(file_) == 0) && ok;
-  file_ = nullptr;
+  if (fd_ < 0) return false;
+  // One write for the whole document where the kernel takes it.
+  bool ok = true;
+  while (ok && !data.empty()) {
+    const ssize_t n = ::write(fd_, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  ok = (::close(fd_) == 0) && ok;
+  fd_ = -1;
   if (ok && temp_ != name_) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;
   if (!ok) std::remove(temp_.c_str());
   committed_ = ok;
@@ -37,9 +51,9 @@ bool TOutput::Commit(std::string_view data) {
 }
 
 void TOutput::Discard() {
-  if (!file_) return;
-  std::fclose(file_);
-  file_ = nullptr;
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
   std::remove(temp_.c_str());
 }
 

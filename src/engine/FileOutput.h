@@ -2,7 +2,6 @@
 // shortcut to the start page. Plain C++.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -17,7 +16,7 @@ class TOutput {
   TOutput(const TOutput&) = delete;
   TOutput& operator=(const TOutput&) = delete;
   bool Create(const std::string& name);  // false: the file cannot be created
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0; }
   bool Committed() const { return committed_; }
   const std::string& Name() const { return name_; }
   // Writes `data`, closes, renames over the target. False on any failure.
@@ -25,7 +24,7 @@ class TOutput {
   void Discard();  // an uncommitted temporary file is removed
 
  private:
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   std::string name_;
   std::string temp_;
   bool committed_ = false;

@@ -114,6 +114,9 @@ std::string NormalizeLink(std::string_view raw) {
     else
       s.push_back(c);
   }
+  // Nearly every link is free of entities: without an '&' none of the
+  // replacements below can match, and the string need not be rebuilt six times.
+  if (s.find('&') == std::string::npos) return s;
   ReplaceAllNoCase(s, "&gt;", ">");
   ReplaceAllNoCase(s, "&lt;", "<");
   ReplaceAllNoCase(s, "&auml;", "\xE4");
@@ -173,9 +176,12 @@ bool ForceLocalDirs(std::string_view localDir, std::string_view host,
   namespace fs = std::filesystem;
   std::error_code ec;
   std::string dir(localDir);
+  const std::string top = WithTrailingSlash(dir) + LocalHostDir(host);
+  // Most files go to a directory an earlier file of the run made: one look
+  // instead of a creation attempt and a look for every level.
+  if (fs::is_directory(top + '/' + std::string(decodedPath), ec)) return true;
   if (!dir.empty()) fs::create_directories(dir, ec);
-  dir = WithTrailingSlash(dir);
-  dir.append(LocalHostDir(host));
+  dir = top;
   fs::create_directory(dir, ec);
   std::size_t start = 0;
   while (start < decodedPath.size()) {

@@ -93,6 +93,7 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
                        new QLabel(qtr("Options", "次重试在暂停之后"))}));
     l3->addWidget(CB_RetryAll);
     v->addWidget(g3);
+    v->addWidget(BuildConnectionGroup());
     v->addStretch();
     Tabs->addTab(page, qtr("Options", "下载"));
   }
@@ -247,6 +248,41 @@ TOptionsDlg::TOptionsDlg(QWidget* parent) : QDialog(parent) {
   PutControls();
 }
 
+// The request form and the checking of https servers: the same values the
+// command line's --no-check-certificate and --ca-certificate set for one run.
+QWidget* TOptionsDlg::BuildConnectionGroup() {
+  auto* g = new QGroupBox(qtr("Options", "连接"));
+  auto* l = new QVBoxLayout(g);
+  CB_Http10 = new QCheckBox(qtr("Options", "使用 HTTP/1.0 发送请求（旧的请求格式）"));
+  l->addWidget(CB_Http10);
+  l->addWidget(Note(qtr("Options",
+                        "只在服务器不接受 HTTP/1.1 时选择：每个请求都打开一个新的连接，"
+                        "数据不压缩传送。")));
+  CB_CheckCertificate = new QCheckBox(qtr("Options", "检查 HTTPS 服务器的证书"));
+  l->addWidget(CB_CheckCertificate);
+  l->addWidget(Note(qtr("Options", "关闭后无法确认对方是真正的服务器；只在您信任的网络中关闭。")));
+  Edit_CACertificate = new QLineEdit;
+  Btn_CACertificate = new QPushButton(qtr("Options", "浏览..."));
+  auto* row = new QHBoxLayout;
+  auto* label = new QLabel(qtr("Options", "附加的 CA 证书文件"));
+  label->setBuddy(Edit_CACertificate);
+  row->addWidget(label);
+  row->addWidget(Edit_CACertificate, 1);
+  row->addWidget(Btn_CACertificate);
+  l->addLayout(row);
+  l->addWidget(
+      Note(qtr("Options", "除了系统的证书之外，也信任这个 PEM 文件中的证书颁发机构签发的证书。")));
+  connect(CB_CheckCertificate, &QCheckBox::toggled, this, [this] { CB_CheckCertificateClick(); });
+  connect(Btn_CACertificate, &QPushButton::clicked, this, [this] {
+    const QString file = QFileDialog::getOpenFileName(
+        this, qtr("Options", "选择 CA 证书文件:"), Edit_CACertificate->text(),
+        qtr("Options", "PEM 证书 (*.pem *.crt);;所有文件 (*)"), nullptr,
+        QFileDialog::DontUseNativeDialog);
+    if (!file.isEmpty()) Edit_CACertificate->setText(file);
+  });
+  return g;
+}
+
 int TOptionsDlg::CurrentHelpContext() const {
   const int i = Tabs->currentIndex();
   return i >= 0 && i < 5 ? kTabHelp[i] : kTabHelp[0];
@@ -279,6 +315,9 @@ void TOptionsDlg::PutControls() {
   Edit_Timeout->setValue(o.TimeOut);
   Edit_Errcount->setValue(o.ErrorCount);
   CB_RetryAll->setChecked(o.RetryAll);
+  CB_Http10->setChecked(o.Http10);
+  CB_CheckCertificate->setChecked(o.CheckCertificate);
+  Edit_CACertificate->setText(Q(o.CACertificate));
   Edit_IndexFileName->setText(Q(o.IndexFileName));
   Edit_DefaultLocalPath->setText(Q(o.DefaultLocalPath));
   Edit_DefaultProjectPath->setText(Q(o.DefaultProjectPath));
@@ -305,6 +344,7 @@ void TOptionsDlg::PutControls() {
   // even when the value did not change.
   CB_UseProxyClick();
   CB_LogFileClick();
+  CB_CheckCertificateClick();
   CLB_HTMLRecClick();
 }
 
@@ -315,6 +355,9 @@ void TOptionsDlg::TakeControls() {
   o.TimeOut = Edit_Timeout->value();
   o.ErrorCount = Edit_Errcount->value();
   o.RetryAll = CB_RetryAll->isChecked();
+  o.Http10 = CB_Http10->isChecked();
+  o.CheckCertificate = CB_CheckCertificate->isChecked();
+  o.CACertificate = S(Edit_CACertificate->text().trimmed());
   o.IndexFileName = S(Edit_IndexFileName->text());
   o.Language = S(CB_Language->currentData().toString());
   o.DefaultLocalPath = S(Edit_DefaultLocalPath->text());
@@ -387,6 +430,13 @@ void TOptionsDlg::CB_UseProxyClick() {
 
 void TOptionsDlg::CB_LogFileClick() {
   CB_AppendLogFile->setEnabled(CB_LogFile->isChecked());
+}
+
+// Without checking, a CA file has nothing to do.
+void TOptionsDlg::CB_CheckCertificateClick() {
+  const bool on = CB_CheckCertificate->isChecked();
+  Edit_CACertificate->setEnabled(on);
+  Btn_CACertificate->setEnabled(on);
 }
 
 void TOptionsDlg::CLB_HTMLRecClick() {

@@ -55,6 +55,10 @@ class TOptionsDlg : public QDialog {
   QSpinBox* Edit_Timeout;
   QSpinBox* Edit_Errcount;
   QCheckBox* CB_RetryAll;
+  QCheckBox* CB_Http10;
+  QCheckBox* CB_CheckCertificate;
+  QLineEdit* Edit_CACertificate;
+  QPushButton* Btn_CACertificate;
   QLineEdit* Edit_IndexFileName;
   QLineEdit* Edit_DefaultLocalPath;
   QLineEdit* Edit_DefaultProjectPath;
@@ -75,6 +79,7 @@ class TOptionsDlg : public QDialog {
   // Handlers (public so that tests can drive them without clicks).
   void CB_UseProxyClick();
   void CB_LogFileClick();
+  void CB_CheckCertificateClick();
   void CLB_HTMLRecClick();
   void AddRecClick();
   void DelRecClick();
@@ -83,6 +88,7 @@ class TOptionsDlg : public QDialog {
   void PutControls();
   void TakeControls();
   void AppendRow(const THTMLRecRow& row);
+  QWidget* BuildConnectionGroup();
   QList<QLabel*> proxyLabels_;
 };
 

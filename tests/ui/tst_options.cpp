@@ -63,6 +63,9 @@ class TstOptions : public QObject {
     QVERIFY(dlg.CB_Reference->isChecked());
     QVERIFY(dlg.CB_LogFile->isChecked());
     QVERIFY(!dlg.CB_ShowLinkStructure->isChecked());
+    QVERIFY(!dlg.CB_Http10->isChecked());
+    QVERIFY(dlg.CB_CheckCertificate->isChecked());
+    QVERIFY(dlg.Edit_CACertificate->text().isEmpty() && dlg.Edit_CACertificate->isEnabled());
     QCOMPARE(dlg.CLB_HTMLRec->topLevelItemCount(), 10);
     for (int i = 0; i < 10; ++i)
       QCOMPARE(dlg.CLB_HTMLRec->topLevelItem(i)->checkState(0), Qt::Checked);
@@ -166,6 +169,42 @@ class TstOptions : public QObject {
     QVERIFY(dlg.IsHTMLRecExtension("* php5 *"));
     QVERIFY(dlg.IsHTMLRecExtension("SHTML"));  // unchecked rows still count
     QCOMPARE(dlg.Options.HTMLRecList.size(), std::size_t(11));
+  }
+
+  // The connection controls write the values trawlonix-cli reads, and read
+  // them back; the CA file is only editable while certificates are checked.
+  void connectionRoundTrip_data() {
+    QTest::addColumn<bool>("http10");
+    QTest::addColumn<bool>("check");
+    QTest::addColumn<QString>("ca");
+    QTest::newRow("checked with a CA file") << false << true << QStringLiteral("/证书/ca.pem");
+    QTest::newRow("HTTP/1.0, unchecked") << true << false << QString();
+  }
+  void connectionRoundTrip() {
+    QFETCH(bool, http10);
+    QFETCH(bool, check);
+    QFETCH(QString, ca);
+    {
+      TOptionsDlg dlg;
+      dlg.LoadSettings();
+      dlg.CB_Http10->setChecked(http10);
+      dlg.CB_CheckCertificate->setChecked(check);
+      dlg.Edit_CACertificate->setText(QStringLiteral(" %1 ").arg(ca));
+      QCOMPARE(dlg.Edit_CACertificate->isEnabled(), check);
+      QVERIFY(dlg.SaveSettings());
+    }
+    TOptions stored;
+    SettingsStore store(file_.toStdString());
+    stored.LoadSettings(store);
+    QCOMPARE(stored.Http10, http10);
+    QCOMPARE(stored.CheckCertificate, check);
+    QCOMPARE(QString::fromStdString(stored.CACertificate), ca);
+    TOptionsDlg dlg;
+    dlg.LoadSettings();
+    QCOMPARE(dlg.CB_Http10->isChecked(), http10);
+    QCOMPARE(dlg.CB_CheckCertificate->isChecked(), check);
+    QCOMPARE(dlg.Edit_CACertificate->text(), ca);
+    QCOMPARE(dlg.Btn_CACertificate->isEnabled(), check);
   }
 
   void extensionTrimmedAndLowered() {

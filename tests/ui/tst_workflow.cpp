@@ -431,6 +431,90 @@ class TstWorkflow : public QObject {
     QVERIFY(extraFetched);
   }
 
+  // An https start URL through the wizard: with the test CA named in the
+  // settings the run stores the site; without it the certificate is refused
+  // and the run says so (log and broken-link row), never a success.
+  void httpsStartUrl_data() {
+    QTest::addColumn<bool>("caGiven");
+    QTest::newRow("CA in the settings") << true;
+    QTest::newRow("CA not given") << false;
+  }
+  void httpsStartUrl() {
+    QFETCH(bool, caGiven);
+    const QString tag = caGiven ? "tls-ca" : "tls-noca";
+    WriteFile(P("tls/index.html"), "<HTML><A HREF=\"a.html\">A</A><IMG SRC=\"i.gif\"></HTML>");
+    WriteFile(P("tls/a.html"), "<HTML><A HREF=\"index.html\">home</A></HTML>");
+    WriteFile(P("tls/i.gif"), "GIF89a");
+    testsupport::TestCertificates certs;
+    QVERIFY(certs.make());
+    testsupport::TestServer server;
+    testsupport::TestServer::Options o;
+    o.root = P("tls");
+    o.tlsCert = certs.certFile(testsupport::TestCertificates::Good);
+    o.tlsKey = certs.keyFile();
+    QVERIFY2(server.start(o), qPrintable(server.errorString()));
+    const QString base = server.baseUrl();
+    QVERIFY(base.startsWith("https://127.0.0.1:"));
+    QVERIFY(QDir().mkpath(P(tag)));
+    // The CA comes from the settings file, as the options dialog stores it.
+    const QByteArray saved = qgetenv("TRAWLONIX_SETTINGS");
+    const QString settings = P(tag + ".conf");
+    WriteFile(settings, "[Options]\nMaxThreads=2\nCACertificate=" +
+                            (caGiven ? certs.caFile().toUtf8() : QByteArray()) + "\n");
+    qputenv("TRAWLONIX_SETTINGS", settings.toUtf8());
+    auto w = std::make_unique<TTrawlonixMainForm>();
+    w->AutoActivate = false;
+    w->OptionsDlg->LoadSettings();
+    qputenv("TRAWLONIX_SETTINGS", saved);
+    QCOMPARE(w->OptionsDlg->Options.CACertificate.empty(), !caGiven);
+    w->show();
+
+    tst::ModalAnswerer a;
+    a.Then(Later<TNewSpiderDlg>([&](TNewSpiderDlg* d) {
+      d->Edit_StartingUrl->setText(base);
+      d->Edit_StartingUrlExit();
+      d->Edit_ProjectName->setText(tag);
+      for (int page = 0; page < 3; ++page)
+        d->NextClick();  // password, actions, local directory
+      d->Edit_LocalPath->setText(P(tag));
+      for (int page = 0; page < 3; ++page)
+        d->NextClick();  // limits of documents, of embedded objects, summary
+      QCOMPARE(d->CurrentPage(), int{TNewSpiderDlg::Fertig});
+      d->NextClick();  // "完成(&F)"
+    }));
+    a.Press(QMessageBox::Yes);
+    a.ChooseFile(P(tag + ".txp"));
+    w->Command("New")->trigger();
+    QVERIFY(a.Done());
+    QVERIFY2(a.Unexpected().isEmpty(), qPrintable(a.Unexpected().join(", ")));
+    // No complaint about the start URL: only the question to save.
+    QCOMPARE(a.Texts(), QStringList{QStringLiteral("您想要现在保存新方案吗？")});
+    QCOMPARE(w->Definition.StartingUrl, base.toStdString());
+
+    Results r;
+    ExpectResults(a, *w, r);
+    w->Command("Start")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->Running() && a.Done(), 60000);
+    QStringList log;
+    for (int i = 0; i < w->LogBox->count(); ++i)
+      log << w->LogBox->item(i)->text();
+    const QString host = P(tag + "/127.0.0.1/");
+    if (caGiven) {
+      QCOMPARE(r.status, QStringLiteral("已结束"));
+      for (const char* name : {"index.html", "a.html", "i.gif"})
+        QVERIFY2(QFile::exists(host + name), name);
+      QCOMPARE(w->LV_BrokenLinks->topLevelItemCount(), 0);
+    } else {
+      QCOMPARE(r.status, QStringLiteral("已结束 (起始页面不能被获取)"));
+      QVERIFY(!QFile::exists(host + "index.html"));
+      QCOMPARE(Column(w->LV_BrokenLinks, 0), QStringList{base});
+      QVERIFY2(w->LV_BrokenLinks->topLevelItem(0)->text(1).contains("TLS"),
+               qPrintable(w->LV_BrokenLinks->topLevelItem(0)->text(1)));
+      QVERIFY2(!log.filter("unable to get local issuer certificate").isEmpty(),
+               qPrintable(log.join("\n")));
+    }
+  }
+
   // Escape on the progress window cancels the check: the requests in flight
   // are dropped, their rows keep their text, the log tells of the
   // interruption once, and the completion box still ends the check.

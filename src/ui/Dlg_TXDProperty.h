@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/tx_types.h"
+#include "polite/ProjectChoices.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +26,8 @@ class QTreeWidgetItem;
 
 namespace trawlonix {
 
+class TProjectChoicesPanel;
+
 class TTXDPropertyDlg : public QDialog {
  public:
   explicit TTXDPropertyDlg(QWidget* parent = nullptr);
@@ -34,16 +37,24 @@ class TTXDPropertyDlg : public QDialog {
   // in their existing list objects) and returns true. On "取消" `def` is left
   // exactly as it was and the result is false.
   bool EditProperties(TrawlonixDefinition& def);
+  // The same with the project's crawl choices on the tab "规则". "确定" with
+  // an amount that cannot be read shows why, opens that tab and keeps the
+  // dialog open.
+  bool EditProperties(TrawlonixDefinition& def, TProjectChoices& choices);
 
   // The steps of EditProperties, open for tests.
   void FillFrom(const TrawlonixDefinition& def);
   void WriteTo(TrawlonixDefinition& def) const;
+  void FillFrom(const TProjectChoices& choices);
+  // False (with the message shown) when an amount cannot be read.
+  bool WriteTo(TProjectChoices& choices);
 
   // "添加条目" asks for an extension and a description; by default through
   // the add dialog of the settings. Tests replace it. True with the values on OK.
   std::function<bool(const QString& caption, QString& extension, QString& description)>
       AskExtension;
-  // "帮助": context 1089 minus the tab index in the help window "txhelp";
+  // "帮助": context 1089 minus the tab index in the help window "txhelp"
+  // (1081 for the rules tab);
   // a set OnHelp replaces that.
   std::function<void(int context, const QString& window)> OnHelp;
 
@@ -84,6 +95,8 @@ class TTXDPropertyDlg : public QDialog {
   QPushButton* Button_AddRen = nullptr;
   QPushButton* Button_DeleteRen = nullptr;
   QCheckBox* CB_OnlyRenameSkriptURL = nullptr;
+  TProjectChoicesPanel* ChoicesPanel = nullptr;
+  QWidget* TabSheet_Rules = nullptr;
   QPushButton* Button_OK = nullptr;
   QPushButton* Button_Cancel = nullptr;
   QPushButton* Button_Help = nullptr;
@@ -100,6 +113,9 @@ class TTXDPropertyDlg : public QDialog {
   void UpdateListButtons(bool positive);
   void UpdateRenameButtons();
   QTreeWidgetItem* AddRenameRow(const QString& ext, const QString& description, bool checked);
+  void OkClick();
+
+  TProjectChoices* editedChoices_ = nullptr;  // set while EditProperties shows the rules
 };
 
 }  // namespace trawlonix

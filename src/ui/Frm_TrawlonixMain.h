@@ -16,6 +16,7 @@
 #include "engine/ResultLists.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
+#include "polite/ProjectChoices.h"
 
 class QAction;
 class QLabel;
@@ -63,6 +64,9 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   TSpiderList SpiderList;
   TCGIRedirectList RedirectList;
   TResultLists Results;
+  // The crawl choices (robots.txt, pacing, patterns, sizes): kept in the
+  // sidecar's extras, set by the wizard and the properties dialog.
+  TProjectChoices Choices;
   bool Loaded = false;
   bool ShowLinkStructure = false;
   bool Modified() const { return Definition.Modified; }
@@ -125,8 +129,8 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   // the modal progress window. The window counts as running meanwhile.
   void CheckCollectedLinks();
   bool Checking() const { return checking_; }
-  // What New does once the wizard closed with OK: adopt its record.
-  void AdoptNewProject(const TrawlonixDefinition& wizard);
+  // What New does once the wizard closed with OK: adopt its record and choices.
+  void AdoptNewProject(const TrawlonixDefinition& wizard, const TProjectChoices& choices = {});
   void OpenProject();
   void OpenProjectFile(const QString& fileName);
   bool SaveProject() override;
@@ -217,6 +221,9 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   // The result lists beside the project file (MainProject.cpp).
   bool LoadResultLists(const std::string& projectFile);
   bool SaveResultLists(const std::string& projectFile);
+  // The sidecar as it is saved: the lists, the extras read with the project
+  // (keys another version wrote stay) and the choices.
+  TSidecar SidecarToSave() const;
   void ShowResultLists();
   // Checkpoints of a running crawl go to the recovery file beside the
   // project; the user's own file is written only when they save.
@@ -224,6 +231,7 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void SaveRecoveryCheckpoint();
   bool OfferRecovery(const QString& fileName);
   QString projectFile_;  // opened from or last saved to; empty for a new project
+  TExtras extras_;       // the sidecar's extras as the project was opened
   TItemHandle Remember(std::vector<QTreeWidgetItem*>& items, QTreeWidgetItem* item);
 
   void ScheduleRefresh();

@@ -120,6 +120,11 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     res =
         trawlonix::OpenProject(source, Definition, SpiderList, RedirectList,
                                [this](const std::string& text) { Status->SetSimpleText(Q(text)); });
+    if (res.discarded || res.ok) {
+      // Until the sidecar is read: what a project without one gets.
+      Choices = TProjectChoices{};
+      extras_.clear();
+    }
     if (res.discarded) {
       Loaded = false;
       ResetProjectViews();
@@ -186,6 +191,8 @@ bool TTrawlonixMainForm::LoadResultLists(const std::string& projectFile) {
     return false;
   }
   Results.Assign(sidecar);
+  extras_ = sidecar.Extras;
+  Choices = LoadChoices(extras_);
   ShowResultLists();
   return true;
 }
@@ -206,9 +213,16 @@ void TTrawlonixMainForm::ShowResultLists() {
   }
 }
 
-bool TTrawlonixMainForm::SaveResultLists(const std::string& projectFile) {
+TSidecar TTrawlonixMainForm::SidecarToSave() const {
   TSidecar sidecar;
   Results.CopyTo(sidecar);
+  sidecar.Extras = extras_;
+  StoreChoices(Choices, sidecar.Extras);
+  return sidecar;
+}
+
+bool TTrawlonixMainForm::SaveResultLists(const std::string& projectFile) {
+  TSidecar sidecar = SidecarToSave();
   // The selection is the list views' own.
   for (int l = 0; l < 3; ++l) {
     auto& rows = sidecar.Lists[static_cast<std::size_t>(l)];
@@ -232,9 +246,8 @@ void TTrawlonixMainForm::SaveRecoveryCheckpoint() {
   // Only the user's own save clears the changed mark.
   // The lists first, as on the command line: a project never holds more
   // than its lists.
-  TSidecar sidecar;
-  Results.CopyTo(sidecar);
-  if (!SaveSidecar(SidecarPathFor(recovery), sidecar, !Definition.Password.empty()).ok) return;
+  if (!SaveSidecar(SidecarPathFor(recovery), SidecarToSave(), !Definition.Password.empty()).ok)
+    return;
   const bool modified = Definition.Modified;
   trawlonix::SaveProject(recovery, Definition, SpiderList, RedirectList);
   Definition.Modified = modified;  // a failed checkpoint is tried again by the next one
@@ -252,8 +265,11 @@ bool TTrawlonixMainForm::OfferRecovery(const QString& fileName) {
   return false;
 }
 
-void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
+void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w,
+                                         const TProjectChoices& choices) {
   if (running_) return;
+  Choices = choices;
+  extras_.clear();
   TrawlonixDefinition& d = Definition;
   d.StartingUrl = w.StartingUrl;
   d.ProjectName = w.ProjectName;

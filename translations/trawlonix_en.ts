@@ -209,6 +209,10 @@ State: %1
         <source>%s 文件/秒</source>
         <translation>%s files/s</translation>
     </message>
+    <message>
+        <source>方案文件: %1</source>
+        <translation>Project file: %1</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>
@@ -1669,8 +1673,8 @@ Do you want to restore it?</translation>
         <translation>Patterns</translation>
     </message>
     <message>
-        <source>每行一个模式，或者用逗号分隔。* 代表任意个字符，? 代表一个字符。拒绝优先于接受。</source>
-        <translation>One pattern per line, or separated by commas. * stands for any number of characters, ? for one character. Reject wins over accept.</translation>
+        <source>每行一个模式，或者用逗号分隔；* 代表任意个字符，? 代表一个字符。</source>
+        <translation>One pattern per line or separated by commas; * matches any characters, ? one character.</translation>
     </message>
     <message>
         <source>只接受这些文件名 (例如 *.pdf):</source>

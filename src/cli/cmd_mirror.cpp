@@ -170,7 +170,7 @@ int RunMirror(const Args& givenArgs) {
     const int rc = TakeExistingProject(run, project, restart, force);
     if (rc >= 0) return rc;
   }
-  if (!run.Quiet) Out("Project file: " + run.ProjectFile + "\n");
+  if (!run.Quiet) Out(TrArgs(translate("Cli", "方案文件: %1"), {run.ProjectFile}) + "\n");
   // A start page that could not be fetched (a refused certificate, say) is a
   // failed mirror, not a finished one.
   TURL start;

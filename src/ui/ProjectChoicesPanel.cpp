@@ -39,7 +39,7 @@ QPlainTextEdit* PatternMemo(const char* name, QWidget* parent) {
   memo->setObjectName(QLatin1String(name));
   memo->setTabChangesFocus(true);
   memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  memo->setFixedHeight(memo->fontMetrics().lineSpacing() * 3 + 12);
+  memo->setFixedHeight(memo->fontMetrics().lineSpacing() * 2 + 14);
   return memo;
 }
 
@@ -48,6 +48,7 @@ QLineEdit* AmountEdit(const char* name, QWidget* parent) {
   edit->setObjectName(QLatin1String(name));
   edit->setMaxLength(32);
   edit->setPlaceholderText(qtr("ProjectChoices", "不限制"));
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
   return edit;
 }
 
@@ -120,7 +121,7 @@ QWidget* TProjectChoicesPanel::BuildPatterns() {
   auto* grid = new QGridLayout(box);
   auto* hint = new QLabel(
       qtr("ProjectChoices",
-          "每行一个模式，或者用逗号分隔。* 代表任意个字符，? 代表一个字符。拒绝优先于接受。"),
+          "每行一个模式，或者用逗号分隔；* 代表任意个字符，? 代表一个字符。"),
       box);
   hint->setWordWrap(true);
   grid->addWidget(hint, 0, 0, 1, 2);

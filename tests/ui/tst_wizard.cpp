@@ -623,6 +623,16 @@ class WizardTest : public QObject {
         w.CB_LevelLimit->setChecked(true);
         w.SEdit_MaxLevel->setValue(4);
       }
+      if (w.CurrentPage() == TNewSpiderDlg::Regeln) {
+        w.ChoicesPanel->Edit_Wait->setText(QStringLiteral("1.5"));
+        w.ChoicesPanel->CB_RandomWait->setChecked(true);
+        w.ChoicesPanel->Memo_RejectName->setPlainText(QStringLiteral("*.iso\n*.zip"));
+        w.ChoicesPanel->Memo_RejectUrl->setPlainText(QStringLiteral("*/private/*"));
+        w.ChoicesPanel->Edit_MaxFileSize->setText(QStringLiteral("10M"));
+        Shoot(&w, QStringLiteral("wizard-rules.png"));
+        w.NextClick();
+        continue;
+      }
       Shoot(&w, QStringLiteral("wizard-page%1.png").arg(n++));
       if (w.CurrentPage() == TNewSpiderDlg::Fertig) break;
       w.NextClick();

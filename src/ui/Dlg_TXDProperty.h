@@ -1,7 +1,8 @@
 // The project properties dialog: everything the new-project wizard asks for,
-// on tabs and without checks, plus how a last path segment without a dot is
-// read and the list of extensions that get ".html" appended. It edits the
-// caller's record, and only when the user presses "确定".
+// on tabs and without checks (only the amounts of the rules tab must be
+// readable), plus how a last path segment without a dot is read and the list
+// of extensions that get ".html" appended. It edits the caller's record, and
+// only when the user presses "确定".
 #pragma once
 
 #include <QDialog>

@@ -64,9 +64,11 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   TSpiderList SpiderList;
   TCGIRedirectList RedirectList;
   TResultLists Results;
-  // The crawl choices (robots.txt, pacing, patterns, sizes): kept in the
-  // sidecar's extras, set by the wizard and the properties dialog.
+  // The crawl choices (robots.txt, pacing, patterns, sizes), set by the
+  // wizard and the properties dialog. SetChoices also writes them into the
+  // sidecar's extras (Results.Extras), where the run and the save take them.
   TProjectChoices Choices;
+  void SetChoices(const TProjectChoices& choices);
   bool Loaded = false;
   bool ShowLinkStructure = false;
   bool Modified() const { return Definition.Modified; }
@@ -221,9 +223,6 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   // The result lists beside the project file (MainProject.cpp).
   bool LoadResultLists(const std::string& projectFile);
   bool SaveResultLists(const std::string& projectFile);
-  // The sidecar as it is saved: the lists, the extras read with the project
-  // (keys another version wrote stay) and the choices.
-  TSidecar SidecarToSave() const;
   void ShowResultLists();
   // Checkpoints of a running crawl go to the recovery file beside the
   // project; the user's own file is written only when they save.
@@ -231,7 +230,6 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   void SaveRecoveryCheckpoint();
   bool OfferRecovery(const QString& fileName);
   QString projectFile_;  // opened from or last saved to; empty for a new project
-  TExtras extras_;       // the sidecar's extras as the project was opened
   TItemHandle Remember(std::vector<QTreeWidgetItem*>& items, QTreeWidgetItem* item);
 
   void ScheduleRefresh();

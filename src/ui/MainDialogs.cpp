@@ -31,7 +31,10 @@ void TTrawlonixMainForm::NewProject() {
 
 void TTrawlonixMainForm::ProjectProperties() {
   if (running_ || !Loaded) return;
-  if (PropDlg->EditProperties(Definition, Choices)) Definition.Modified = true;
+  TProjectChoices choices = Choices;
+  if (!PropDlg->EditProperties(Definition, choices)) return;
+  SetChoices(choices);
+  Definition.Modified = true;
 }
 
 void TTrawlonixMainForm::ExportList(int list) {

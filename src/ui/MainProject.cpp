@@ -122,8 +122,8 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
                                [this](const std::string& text) { Status->SetSimpleText(Q(text)); });
     if (res.discarded || res.ok) {
       // Until the sidecar is read: what a project without one gets.
+      Results.Extras.clear();
       Choices = TProjectChoices{};
-      extras_.clear();
     }
     if (res.discarded) {
       Loaded = false;
@@ -191,8 +191,8 @@ bool TTrawlonixMainForm::LoadResultLists(const std::string& projectFile) {
     return false;
   }
   Results.Assign(sidecar);
-  extras_ = sidecar.Extras;
-  Choices = LoadChoices(extras_);
+  // The extras come with the lists; keys this version does not know stay.
+  Choices = LoadChoices(Results.Extras);
   ShowResultLists();
   return true;
 }
@@ -213,16 +213,14 @@ void TTrawlonixMainForm::ShowResultLists() {
   }
 }
 
-TSidecar TTrawlonixMainForm::SidecarToSave() const {
-  TSidecar sidecar;
-  Results.CopyTo(sidecar);
-  sidecar.Extras = extras_;
-  StoreChoices(Choices, sidecar.Extras);
-  return sidecar;
+void TTrawlonixMainForm::SetChoices(const TProjectChoices& choices) {
+  Choices = choices;
+  StoreChoices(Choices, Results.Extras);
 }
 
 bool TTrawlonixMainForm::SaveResultLists(const std::string& projectFile) {
-  TSidecar sidecar = SidecarToSave();
+  TSidecar sidecar;
+  Results.CopyTo(sidecar);
   // The selection is the list views' own.
   for (int l = 0; l < 3; ++l) {
     auto& rows = sidecar.Lists[static_cast<std::size_t>(l)];
@@ -246,8 +244,9 @@ void TTrawlonixMainForm::SaveRecoveryCheckpoint() {
   // Only the user's own save clears the changed mark.
   // The lists first, as on the command line: a project never holds more
   // than its lists.
-  if (!SaveSidecar(SidecarPathFor(recovery), SidecarToSave(), !Definition.Password.empty()).ok)
-    return;
+  TSidecar sidecar;
+  Results.CopyTo(sidecar);
+  if (!SaveSidecar(SidecarPathFor(recovery), sidecar, !Definition.Password.empty()).ok) return;
   const bool modified = Definition.Modified;
   trawlonix::SaveProject(recovery, Definition, SpiderList, RedirectList);
   Definition.Modified = modified;  // a failed checkpoint is tried again by the next one
@@ -268,8 +267,6 @@ bool TTrawlonixMainForm::OfferRecovery(const QString& fileName) {
 void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w,
                                          const TProjectChoices& choices) {
   if (running_) return;
-  Choices = choices;
-  extras_.clear();
   TrawlonixDefinition& d = Definition;
   d.StartingUrl = w.StartingUrl;
   d.ProjectName = w.ProjectName;
@@ -304,6 +301,9 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w,
   InstallCheckpoints();
   run_->MutableTotals().Clear();
   ShowCounters();
+  // The wizard's choices, and nothing the project open before kept.
+  Results.Extras.clear();
+  SetChoices(choices);
   d.Modified = true;
   UpdateCommands();
   if (ui::ConfirmYesNo(this, qtr("MainWindow", "您想要现在保存新方案吗？"))) SaveProject();

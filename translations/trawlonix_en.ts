@@ -2128,6 +2128,10 @@ Do you want to restore it?</translation>
         <source>对其它的参考: %s。</source>
         <translation>Other references: %s.</translation>
     </message>
+    <message>
+        <source>下载规则</source>
+        <translation>Download rules</translation>
+    </message>
 </context>
 <context>
     <name>Options</name>
@@ -2369,7 +2373,7 @@ Do you want to restore it?</translation>
     </message>
     <message>
         <source>除了系统的证书之外，也信任这个 PEM 文件中的证书颁发机构签发的证书。</source>
-        <translation>Certificates issued by the certificate authorities in this PEM file are trusted as well as the system's.</translation>
+        <translation>Certificates issued by the certificate authorities in this PEM file are trusted as well as the system&apos;s.</translation>
     </message>
     <message>
         <source>选择 CA 证书文件:</source>
@@ -2378,6 +2382,93 @@ Do you want to restore it?</translation>
     <message>
         <source>PEM 证书 (*.pem *.crt);;所有文件 (*)</source>
         <translation>PEM certificates (*.pem *.crt);;All files (*)</translation>
+    </message>
+</context>
+<context>
+    <name>ProjectChoices</name>
+    <message>
+        <source>不限制</source>
+        <translation>No limit</translation>
+    </message>
+    <message>
+        <source>礼貌</source>
+        <translation>Politeness</translation>
+    </message>
+    <message>
+        <source>遵守 robots.txt 的规则</source>
+        <translation>Obey robots.txt</translation>
+    </message>
+    <message>
+        <source>不等待</source>
+        <translation>No pause</translation>
+    </message>
+    <message>
+        <source>随机变化</source>
+        <translation>Vary randomly</translation>
+    </message>
+    <message>
+        <source>请求间隔(秒)</source>
+        <translation>Wait between requests (seconds)</translation>
+    </message>
+    <message>
+        <source>带宽限制(字节/秒)</source>
+        <translation>Bandwidth limit (bytes/s)</translation>
+    </message>
+    <message>
+        <source>与连接数相同</source>
+        <translation>Same as connections</translation>
+    </message>
+    <message>
+        <source>每个服务器的请求数:</source>
+        <translation>Requests per server:</translation>
+    </message>
+    <message>
+        <source>大小</source>
+        <translation>Sizes</translation>
+    </message>
+    <message>
+        <source>最大文件大小</source>
+        <translation>Largest file</translation>
+    </message>
+    <message>
+        <source>总限额</source>
+        <translation>Total quota</translation>
+    </message>
+    <message>
+        <source>例如 500k、2M 或 1G。</source>
+        <translation>For example 500k, 2M or 1G.</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>Patterns</translation>
+    </message>
+    <message>
+        <source>每行一个模式，或者用逗号分隔；* 代表任意个字符，? 代表一个字符。</source>
+        <translation>One pattern per line or separated by commas; * matches any characters, ? one character.</translation>
+    </message>
+    <message>
+        <source>只接受这些文件名 (例如 *.pdf):</source>
+        <translation>Accept only these file names (e.g. *.pdf):</translation>
+    </message>
+    <message>
+        <source>拒绝这些文件名 (例如 *.gif):</source>
+        <translation>Reject these file names (e.g. *.gif):</translation>
+    </message>
+    <message>
+        <source>只接受这些 URL:</source>
+        <translation>Accept only these URLs:</translation>
+    </message>
+    <message>
+        <source>拒绝这些 URL:</source>
+        <translation>Reject these URLs:</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; 不是有效的大小。请输入一个数字，可以带单位 k、M 或 G，例如 500k 或 2M。</source>
+        <translation>%1: &quot;%2&quot; is not a valid size. Enter a number, optionally followed by the unit k, M or G, such as 500k or 2M.</translation>
+    </message>
+    <message>
+        <source>%1: &quot;%2&quot; 不是有效的时间。请输入秒数，可以带单位 m 或 h，例如 1.5 或 2m。</source>
+        <translation>%1: &quot;%2&quot; is not a valid time. Enter a number of seconds, optionally followed by the unit m or h, such as 1.5 or 2m.</translation>
     </message>
 </context>
 <context>
@@ -2639,6 +2730,10 @@ Do you want to restore it?</translation>
     <message>
         <source>可执行应用程序</source>
         <translation>Executable program</translation>
+    </message>
+    <message>
+        <source>规则</source>
+        <translation>Rules</translation>
     </message>
 </context>
 <context>

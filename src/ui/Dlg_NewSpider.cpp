@@ -27,6 +27,7 @@
 #include "settings/Language.h"
 #include "settings/Settings.h"
 #include "ui/Dlg_NewNegPosListElement.h"
+#include "ui/ProjectChoicesPanel.h"
 #include "ui/ProjectFieldWidgets.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
@@ -44,6 +45,12 @@ std::string Format(const std::string& pattern, const std::string& value) {
   const auto at = s.find("%s");
   if (at != std::string::npos) s.replace(at, 2, value);
   return s;
+}
+
+// The pages numbered before the rules page: the six first ones (the local page
+// keeps its number when it is skipped) and the list pages the limits use.
+int NumberedBeforeRules(const TrawlonixDefinition& def) {
+  return 6 + (UsesPositiveList(def) ? 1 : 0) + (UsesNegativeList(def) ? 1 : 0);
 }
 
 }  // namespace
@@ -77,9 +84,9 @@ TNewSpiderDlg::TNewSpiderDlg(const TOptions* options, QWidget* parent)
   setObjectName(QStringLiteral("TNewSpiderDlg"));
   setWindowTitle(qtr("NewProjectWizard", "创建新的过程..."));
 
-  labels_ = {QStringLiteral("1."), QStringLiteral("2."), QStringLiteral("3."),
-             QStringLiteral("4."), QStringLiteral("5."), QStringLiteral("6."),
-             QStringLiteral("7."), QStringLiteral("8."), QStringLiteral("9.")};
+  labels_ = {QStringLiteral("1."), QStringLiteral("2."), QStringLiteral("3."), QStringLiteral("4."),
+             QStringLiteral("5."), QStringLiteral("6."), QStringLiteral("7."), QStringLiteral("8."),
+             QStringLiteral("9."), QStringLiteral("10.")};
 
   pages_ = new QStackedWidget(this);
   const std::array<QString, kPageCount> titles = {
@@ -87,10 +94,10 @@ TNewSpiderDlg::TNewSpiderDlg(const TOptions* options, QWidget* parent)
       qtr("NewProjectWizard", "操作"),         qtr("NewProjectWizard", "本地保存"),
       qtr("NewProjectWizard", "限制(超文本)"), qtr("NewProjectWizard", "限制(其它)"),
       qtr("NewProjectWizard", "域的正列表"),   qtr("NewProjectWizard", "域的负列表"),
-      qtr("NewProjectWizard", "完成")};
-  QWidget* built[kPageCount] = {BuildGenerel(),  BuildPasswort(),    BuildAktionen(),
-                                BuildLokal(),    BuildLimitsHtdoc(), BuildLimitsEmbed(),
-                                BuildList(true), BuildList(false),   BuildFertig()};
+      qtr("NewProjectWizard", "完成"),         qtr("NewProjectWizard", "下载规则")};
+  QWidget* built[kPageCount] = {
+      BuildGenerel(),     BuildPasswort(), BuildAktionen(),  BuildLokal(),  BuildLimitsHtdoc(),
+      BuildLimitsEmbed(), BuildList(true), BuildList(false), BuildFertig(), BuildRegeln()};
   for (int i = 0; i < kPageCount; ++i) {
     built[i]->setProperty("title", titles[static_cast<std::size_t>(i)]);
     pages_->addWidget(built[i]);
@@ -108,7 +115,7 @@ TNewSpiderDlg::TNewSpiderDlg(const TOptions* options, QWidget* parent)
   connect(Button_Back, &QPushButton::clicked, this, &TNewSpiderDlg::BackClick);
   connect(Button_Cancel, &QPushButton::clicked, this, &TNewSpiderDlg::reject);
   connect(Button_Help, &QPushButton::clicked, this, [this] {
-    const int context = 4089 - CurrentPage();
+    const int context = CurrentPage() == Regeln ? 4080 : 4089 - CurrentPage();
     if (OnHelp) {
       OnHelp(context, QStringLiteral("txhelp"));
     } else {
@@ -267,6 +274,11 @@ QWidget* TNewSpiderDlg::BuildFertig() {
   return page;
 }
 
+QWidget* TNewSpiderDlg::BuildRegeln() {
+  ChoicesPanel = new TProjectChoicesPanel;
+  return ChoicesPanel;
+}
+
 // ---------------------------------------------------------------------------
 
 bool TNewSpiderDlg::Execute() {
@@ -293,6 +305,8 @@ void TNewSpiderDlg::FormShow() {
   def_.Negativlist->clear();
   ListBox_Positivlist->clear();
   ListBox_Negativlist->clear();
+  choices_ = TProjectChoices{};
+  ChoicesPanel->Fill(choices_);
   ShowPage(Generel);
   Edit_StartingUrl->setFocus();
 }
@@ -452,6 +466,8 @@ bool TNewSpiderDlg::ValidatePage(int page) {
       }
       return true;
     }
+    case Regeln:
+      return ChoicesPanel->TakeOrComplain(choices_);
     default:
       return true;
   }
@@ -468,12 +484,11 @@ void TNewSpiderDlg::EnterPage(int page) {
       UpdateListButtons(false);
       labels_[Negativliste] = UsesPositiveList(def_) ? QStringLiteral("8.") : QStringLiteral("7.");
       break;
+    case Regeln:
+      labels_[Regeln] = QStringLiteral("%1.").arg(NumberedBeforeRules(def_) + 1);
+      break;
     case Fertig: {
-      const bool pos = UsesPositiveList(def_);
-      const bool neg = UsesNegativeList(def_);
-      labels_[Fertig] = !pos && !neg ? QStringLiteral("7.")
-                        : pos && neg ? QStringLiteral("9.")
-                                     : QStringLiteral("8.");
+      labels_[Fertig] = QStringLiteral("%1.").arg(NumberedBeforeRules(def_) + 2);
       SetNextToFinish(true);
       QStringList lines;
       for (const std::string& line : SummaryLines(def_))
@@ -506,7 +521,9 @@ void TNewSpiderDlg::NextClick() {
   const int page = CurrentPage();
   LeavePage(page);
   if (!ValidatePage(page)) return;
-  const int next = NextWizardPage(page, def_);
+  // The rules page sits between the last page the model orders and Fertig.
+  int next = page == Regeln ? int{Fertig} : NextWizardPage(page, def_);
+  if (page != Regeln && next == Fertig) next = Regeln;
   EnterPage(next);
   ShowPage(next);
 }
@@ -515,7 +532,9 @@ void TNewSpiderDlg::BackClick() {
   const int page = CurrentPage();
   if (page == Generel) return;
   LeavePage(page);
-  const int previous = PreviousWizardPage(page, def_);
+  const int previous = page == Fertig   ? int{Regeln}
+                       : page == Regeln ? PreviousWizardPage(Fertig, def_)
+                                        : PreviousWizardPage(page, def_);
   EnterPage(previous);
   ShowPage(previous);
 }

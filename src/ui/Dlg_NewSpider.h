@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/tx_types.h"
+#include "polite/ProjectChoices.h"
 #include "ui/WizardFrame.h"
 
 class QCheckBox;
@@ -36,8 +37,13 @@ const QStringList& LimitModeTexts();
 // The texts of the collect options, index = TCollectOption.
 const QStringList& CollectOptionTexts();
 
+class TProjectChoicesPanel;
+
 class TNewSpiderDlg : public QDialog {
  public:
+  // Regeln (robots.txt, pacing, patterns, sizes) is shown just before Fertig;
+  // it comes last in the numbering so that the other pages keep their help
+  // contexts.
   enum Page {
     Generel = 0,
     Passwort,
@@ -48,6 +54,7 @@ class TNewSpiderDlg : public QDialog {
     Positivliste,
     Negativliste,
     Fertig,
+    Regeln,
     kPageCount
   };
 
@@ -61,6 +68,8 @@ class TNewSpiderDlg : public QDialog {
   // when the user finished it; the result is Definition().
   bool Execute();
   const TrawlonixDefinition& Definition() const { return def_; }
+  // The crawl choices of the finished wizard (the defaults on every showing).
+  const TProjectChoices& Choices() const { return choices_; }
 
   // What the main window takes over from a finished wizard: every field the
   // wizard asks for and the contents of both prefix lists (copied into the
@@ -71,8 +80,8 @@ class TNewSpiderDlg : public QDialog {
   // The summary of the last page, line by line.
   static std::vector<std::string> SummaryLines(const TrawlonixDefinition& def);
 
-  // "帮助" shows help context 4089 minus the page index in the help window
-  // "txhelp"; a set OnHelp replaces that (tests).
+  // "帮助" shows help context 4089 minus the page index (4080 for Regeln) in
+  // the help window "txhelp"; a set OnHelp replaces that (tests).
   std::function<void(int context, const QString& window)> OnHelp;
 
   int CurrentPage() const;
@@ -109,6 +118,7 @@ class TNewSpiderDlg : public QDialog {
   QListWidget* ListBox_Negativlist = nullptr;
   std::array<QPushButton*, 3> PositivButtons{};  // 添加, 更改, 删除
   std::array<QPushButton*, 3> NegativButtons{};
+  TProjectChoicesPanel* ChoicesPanel = nullptr;
   QPlainTextEdit* Memo_Fertig = nullptr;
   QPushButton* Button_Back = nullptr;
   QPushButton* Button_Next = nullptr;
@@ -132,6 +142,7 @@ class TNewSpiderDlg : public QDialog {
   QWidget* BuildLimitsEmbed();
   QWidget* BuildList(bool positive);
   QWidget* BuildFertig();
+  QWidget* BuildRegeln();
 
   void FormShow();
   void FillControls();
@@ -146,6 +157,7 @@ class TNewSpiderDlg : public QDialog {
 
   const TOptions* options_;
   TrawlonixDefinition def_;
+  TProjectChoices choices_;
   QStackedWidget* pages_ = nullptr;
   QLabel* numberLabel_ = nullptr;
   QLabel* titleLabel_ = nullptr;

@@ -20,6 +20,7 @@
 #include "ui/Dlg_AddHTMLRec.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/Dlg_NewSpider.h"
+#include "ui/ProjectChoicesPanel.h"
 #include "ui/ProjectFieldWidgets.h"
 #include "ui/TxHelp.h"
 #include "ui/TxMessages.h"
@@ -64,6 +65,9 @@ TTXDPropertyDlg::TTXDPropertyDlg(QWidget* parent) : QDialog(parent) {
   Tabs->addTab(BuildList(true), qtr("ProjectProperties", "正列表"));
   Tabs->addTab(BuildList(false), qtr("ProjectProperties", "负列表"));
   Tabs->addTab(BuildRename(), qtr("ProjectProperties", "重命名"));
+  ChoicesPanel = new TProjectChoicesPanel;
+  TabSheet_Rules = ChoicesPanel;
+  Tabs->addTab(TabSheet_Rules, qtr("ProjectProperties", "规则"));
 
   Button_Help = new QPushButton(qtr("ProjectProperties", "帮助"), this);
   Button_Cancel = new QPushButton(qtr("ProjectProperties", "取消"), this);
@@ -78,10 +82,11 @@ TTXDPropertyDlg::TTXDPropertyDlg(QWidget* parent) : QDialog(parent) {
   layout->addWidget(Tabs, 1);
   layout->addLayout(buttons);
 
-  connect(Button_OK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Button_OK, &QPushButton::clicked, this, &TTXDPropertyDlg::OkClick);
   connect(Button_Cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(Button_Help, &QPushButton::clicked, this, [this] {
-    const int context = 1089 - Tabs->currentIndex();
+    const int context =
+        Tabs->currentWidget() == TabSheet_Rules ? 1081 : 1089 - Tabs->currentIndex();
     if (OnHelp) {
       OnHelp(context, QStringLiteral("txhelp"));
     } else {
@@ -401,11 +406,50 @@ void TTXDPropertyDlg::WriteTo(TrawlonixDefinition& def) const {
   def.OnlyRenameSkriptURL = CB_OnlyRenameSkriptURL->isChecked();
 }
 
+void TTXDPropertyDlg::FillFrom(const TProjectChoices& choices) {
+  ChoicesPanel->Fill(choices);
+}
+
+bool TTXDPropertyDlg::WriteTo(TProjectChoices& choices) {
+  QString message;
+  QWidget* field = nullptr;
+  if (ChoicesPanel->Take(choices, message, field)) return true;
+  Tabs->setCurrentWidget(TabSheet_Rules);
+  ui::ErrorBox(this, message);
+  if (field != nullptr) field->setFocus();
+  return false;
+}
+
+void TTXDPropertyDlg::OkClick() {
+  // Only the amounts can be wrong; everything else is taken as it stands.
+  if (editedChoices_ != nullptr) {
+    TProjectChoices probe = *editedChoices_;
+    if (!WriteTo(probe)) return;
+  }
+  accept();
+}
+
 bool TTXDPropertyDlg::EditProperties(TrawlonixDefinition& def) {
   FillFrom(def);
   Tabs->setCurrentIndex(0);
+  Tabs->setTabVisible(Tabs->indexOf(TabSheet_Rules), false);
+  editedChoices_ = nullptr;
   if (exec() != QDialog::Accepted) return false;
   WriteTo(def);
+  return true;
+}
+
+bool TTXDPropertyDlg::EditProperties(TrawlonixDefinition& def, TProjectChoices& choices) {
+  FillFrom(def);
+  FillFrom(choices);
+  Tabs->setCurrentIndex(0);
+  Tabs->setTabVisible(Tabs->indexOf(TabSheet_Rules), true);
+  editedChoices_ = &choices;
+  const bool ok = exec() == QDialog::Accepted;
+  editedChoices_ = nullptr;
+  if (!ok) return false;
+  WriteTo(def);
+  WriteTo(choices);  // readable: OkClick checked it
   return true;
 }
 

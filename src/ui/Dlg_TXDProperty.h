@@ -1,7 +1,8 @@
 // The project properties dialog: everything the new-project wizard asks for,
-// on tabs and without checks, plus how a last path segment without a dot is
-// read and the list of extensions that get ".html" appended. It edits the
-// caller's record, and only when the user presses "确定".
+// on tabs and without checks (only the amounts of the rules tab must be
+// readable), plus how a last path segment without a dot is read and the list
+// of extensions that get ".html" appended. It edits the caller's record, and
+// only when the user presses "确定".
 #pragma once
 
 #include <QDialog>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "model/tx_types.h"
+#include "polite/ProjectChoices.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +27,8 @@ class QTreeWidgetItem;
 
 namespace trawlonix {
 
+class TProjectChoicesPanel;
+
 class TTXDPropertyDlg : public QDialog {
  public:
   explicit TTXDPropertyDlg(QWidget* parent = nullptr);
@@ -34,16 +38,24 @@ class TTXDPropertyDlg : public QDialog {
   // in their existing list objects) and returns true. On "取消" `def` is left
   // exactly as it was and the result is false.
   bool EditProperties(TrawlonixDefinition& def);
+  // The same with the project's crawl choices on the tab "规则". "确定" with
+  // an amount that cannot be read shows why, opens that tab and keeps the
+  // dialog open.
+  bool EditProperties(TrawlonixDefinition& def, TProjectChoices& choices);
 
   // The steps of EditProperties, open for tests.
   void FillFrom(const TrawlonixDefinition& def);
   void WriteTo(TrawlonixDefinition& def) const;
+  void FillFrom(const TProjectChoices& choices);
+  // False (with the message shown) when an amount cannot be read.
+  bool WriteTo(TProjectChoices& choices);
 
   // "添加条目" asks for an extension and a description; by default through
   // the add dialog of the settings. Tests replace it. True with the values on OK.
   std::function<bool(const QString& caption, QString& extension, QString& description)>
       AskExtension;
-  // "帮助": context 1089 minus the tab index in the help window "txhelp";
+  // "帮助": context 1089 minus the tab index in the help window "txhelp"
+  // (1081 for the rules tab);
   // a set OnHelp replaces that.
   std::function<void(int context, const QString& window)> OnHelp;
 
@@ -84,6 +96,8 @@ class TTXDPropertyDlg : public QDialog {
   QPushButton* Button_AddRen = nullptr;
   QPushButton* Button_DeleteRen = nullptr;
   QCheckBox* CB_OnlyRenameSkriptURL = nullptr;
+  TProjectChoicesPanel* ChoicesPanel = nullptr;
+  QWidget* TabSheet_Rules = nullptr;
   QPushButton* Button_OK = nullptr;
   QPushButton* Button_Cancel = nullptr;
   QPushButton* Button_Help = nullptr;
@@ -100,6 +114,9 @@ class TTXDPropertyDlg : public QDialog {
   void UpdateListButtons(bool positive);
   void UpdateRenameButtons();
   QTreeWidgetItem* AddRenameRow(const QString& ext, const QString& description, bool checked);
+  void OkClick();
+
+  TProjectChoices* editedChoices_ = nullptr;  // set while EditProperties shows the rules
 };
 
 }  // namespace trawlonix

@@ -16,6 +16,7 @@
 #include "engine/ResultLists.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
+#include "polite/ProjectChoices.h"
 
 class QAction;
 class QLabel;
@@ -63,6 +64,11 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   TSpiderList SpiderList;
   TCGIRedirectList RedirectList;
   TResultLists Results;
+  // The crawl choices (robots.txt, pacing, patterns, sizes), set by the
+  // wizard and the properties dialog. SetChoices also writes them into the
+  // sidecar's extras (Results.Extras), where the run and the save take them.
+  TProjectChoices Choices;
+  void SetChoices(const TProjectChoices& choices);
   bool Loaded = false;
   bool ShowLinkStructure = false;
   bool Modified() const { return Definition.Modified; }
@@ -125,8 +131,8 @@ class TTrawlonixMainForm : public QMainWindow, public CrawlHost {
   // the modal progress window. The window counts as running meanwhile.
   void CheckCollectedLinks();
   bool Checking() const { return checking_; }
-  // What New does once the wizard closed with OK: adopt its record.
-  void AdoptNewProject(const TrawlonixDefinition& wizard);
+  // What New does once the wizard closed with OK: adopt its record and choices.
+  void AdoptNewProject(const TrawlonixDefinition& wizard, const TProjectChoices& choices = {});
   void OpenProject();
   void OpenProjectFile(const QString& fileName);
   bool SaveProject() override;

@@ -26,12 +26,15 @@ void TTrawlonixMainForm::NewProject() {
   if (running_) return;
   // A new project replaces the open one: its unsaved changes are offered first.
   if (!AskSaveChanges()) return;
-  if (NewSpiderDlg->Execute()) AdoptNewProject(NewSpiderDlg->Definition());
+  if (NewSpiderDlg->Execute()) AdoptNewProject(NewSpiderDlg->Definition(), NewSpiderDlg->Choices());
 }
 
 void TTrawlonixMainForm::ProjectProperties() {
   if (running_ || !Loaded) return;
-  if (PropDlg->EditProperties(Definition)) Definition.Modified = true;
+  TProjectChoices choices = Choices;
+  if (!PropDlg->EditProperties(Definition, choices)) return;
+  SetChoices(choices);
+  Definition.Modified = true;
 }
 
 void TTrawlonixMainForm::ExportList(int list) {

@@ -120,6 +120,11 @@ void TTrawlonixMainForm::OpenProjectFile(const QString& fileName) {
     res =
         trawlonix::OpenProject(source, Definition, SpiderList, RedirectList,
                                [this](const std::string& text) { Status->SetSimpleText(Q(text)); });
+    if (res.discarded || res.ok) {
+      // Until the sidecar is read: what a project without one gets.
+      Results.Extras.clear();
+      Choices = TProjectChoices{};
+    }
     if (res.discarded) {
       Loaded = false;
       ResetProjectViews();
@@ -186,6 +191,8 @@ bool TTrawlonixMainForm::LoadResultLists(const std::string& projectFile) {
     return false;
   }
   Results.Assign(sidecar);
+  // The extras come with the lists; keys this version does not know stay.
+  Choices = LoadChoices(Results.Extras);
   ShowResultLists();
   return true;
 }
@@ -204,6 +211,11 @@ void TTrawlonixMainForm::ShowResultLists() {
     }
     lv->setUpdatesEnabled(true);
   }
+}
+
+void TTrawlonixMainForm::SetChoices(const TProjectChoices& choices) {
+  Choices = choices;
+  StoreChoices(Choices, Results.Extras);
 }
 
 bool TTrawlonixMainForm::SaveResultLists(const std::string& projectFile) {
@@ -252,7 +264,8 @@ bool TTrawlonixMainForm::OfferRecovery(const QString& fileName) {
   return false;
 }
 
-void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
+void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w,
+                                         const TProjectChoices& choices) {
   if (running_) return;
   TrawlonixDefinition& d = Definition;
   d.StartingUrl = w.StartingUrl;
@@ -288,6 +301,9 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
   InstallCheckpoints();
   run_->MutableTotals().Clear();
   ShowCounters();
+  // The wizard's choices, and nothing the project open before kept.
+  Results.Extras.clear();
+  SetChoices(choices);
   d.Modified = true;
   UpdateCommands();
   if (ui::ConfirmYesNo(this, qtr("MainWindow", "您想要现在保存新方案吗？"))) SaveProject();

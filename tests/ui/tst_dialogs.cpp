@@ -154,9 +154,9 @@ class TstDialogs : public QObject {
     QList<int> contexts = {10000, 3089};
     for (int i = 2085; i <= 2089; ++i)
       contexts << i;
-    for (int i = 1082; i <= 1089; ++i)
+    for (int i = 1081; i <= 1089; ++i)
       contexts << i;
-    for (int i = 4081; i <= 4089; ++i)
+    for (int i = 4080; i <= 4089; ++i)
       contexts << i;
     for (int i = 401; i <= 409; ++i)
       contexts << i;

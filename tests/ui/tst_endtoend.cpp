@@ -17,6 +17,7 @@
 #include "TestServer.h"
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
+#include "settings/Language.h"
 #include "tst_main_modal.h"
 #include "ui/Dlg_Continue.h"
 #include "ui/Dlg_Options.h"
@@ -360,6 +361,36 @@ class TstEndToEnd : public QObject {
         pages, static_cast<long long>(cliMs), static_cast<long long>(uiMs),
         double(uiMs) / double(std::max<qint64>(cliMs, 1)), qPrintable(r.figures.value(3)),
         static_cast<long long>(maxGap), cliCpu, uiCpu);
+  }
+
+  // The main window after a crawl of the bundled demo site, in Chinese and
+  // in English, for the README: only when TX_DIALOG_SHOTS names a folder
+  // (scripts/screenshots.sh runs it with QT_QPA_PLATFORM=offscreen).
+  void pictures() {
+    const QString out = qEnvironmentVariable("TX_DIALOG_SHOTS");
+    if (out.isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
+    testsupport::TestServer server;
+    QVERIFY2(server.start(QStringLiteral(TX_SOURCE_DIR "/examples/demo-site")),
+             qPrintable(server.errorString()));
+    const std::pair<UiLanguage, QString> languages[] = {{UiLanguage::Chinese, "zh"},
+                                                        {UiLanguage::English, "en"}};
+    for (const auto& [language, suffix] : languages) {
+      InstallLanguage(language);
+      const QString file = MakeProject("demo-" + suffix, server.baseUrl().toStdString());
+      auto w = MakeWindow();
+      w->resize(960, 680);
+      tst::ModalAnswerer a;
+      w->OpenProjectFile(file);
+      Results r;
+      ExpectResults(a, *w, r);
+      w->StartProject();
+      QTRY_VERIFY_WITH_TIMEOUT(!w->Running() && a.Done(), 60000);
+      QTRY_VERIFY_WITH_TIMEOUT(w->CommandEnabled("Start"), 5000);
+      w->DirTree->expandAll();
+      QTest::qWait(200);
+      QVERIFY(w->grab().save(out + "/screenshot-main-" + suffix + ".png"));
+    }
+    InstallLanguage(UiLanguage::Chinese);
   }
 };
 

@@ -1,7 +1,10 @@
 // The interface language: how it is chosen, and the window, a dialog and the
 // help topics in English; switching back gives the Chinese texts again.
+#include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +14,7 @@
 #include "ui/Dlg_NewSpider.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Frm_TrawlonixMain.h"
+#include "ui/ProjectChoicesPanel.h"
 #include "ui/TxHelp.h"
 #include "ui_test_support.h"
 
@@ -125,11 +129,21 @@ class TstEnglish : public QObject {
     if (uitest::ShotDir().isEmpty()) QSKIP("TX_DIALOG_SHOTS not set");
     InstallLanguage(UiLanguage::English);
     TOptions options;
+    options.DefaultLocalPath = QDir::tempPath().toStdString();
     TNewSpiderDlg w(&options);
     w.show();
     w.Edit_StartingUrl->setText(QStringLiteral("www.example.com/docs/"));
     w.Edit_StartingUrlExit();
     uitest::Shoot(&w, QStringLiteral("wizard-page1-en.png"));
+    w.Edit_ProjectName->setText(QStringLiteral("example"));
+    while (w.CurrentPage() != TNewSpiderDlg::Regeln)
+      w.NextClick();
+    w.ChoicesPanel->Edit_Wait->setText(QStringLiteral("1.5"));
+    w.ChoicesPanel->CB_RandomWait->setChecked(true);
+    w.ChoicesPanel->Memo_RejectName->setPlainText(QStringLiteral("*.iso\n*.zip"));
+    w.ChoicesPanel->Memo_RejectUrl->setPlainText(QStringLiteral("*/private/*"));
+    w.ChoicesPanel->Edit_MaxFileSize->setText(QStringLiteral("10M"));
+    uitest::Shoot(&w, QStringLiteral("wizard-rules-en.png"));
   }
 };
 

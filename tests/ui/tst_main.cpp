@@ -2,12 +2,18 @@
 // bar, the log box, the result lists, the close question, opening and saving.
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <tuple>
 
 #include <QTextBrowser>
 
@@ -20,8 +26,10 @@
 #include "ui/Dlg_NewSpider.h"
 #include "ui/Dlg_Options.h"
 #include "ui/Dlg_Splash.h"
+#include "ui/Dlg_TXDProperty.h"
 #include "ui/Frm_CheckCollectedLinksProgress.h"
 #include "ui/Frm_TrawlonixMain.h"
+#include "ui/ProjectChoicesPanel.h"
 #include "ui/TxHelp.h"
 #include "ui/TxStatusBar.h"
 
@@ -495,6 +503,93 @@ class TstMain : public QObject {
     QVERIFY(a.Done());
     QCOMPARE(w4->SpiderList.Count(), 3);
     QVERIFY(!QFile::exists(QString::fromStdString(recovery)));
+  }
+
+  // The crawl choices typed on the properties dialog's rules tab are saved
+  // in the sidecar and shown again when the project is reopened; an amount
+  // that cannot be read is refused on that tab and nothing changes.
+  void crawlChoicesRoundTrip_data() {
+    QTest::addColumn<QStringList>(
+        "typed");  // wait, rate, file, quota, accepted names, refused URLs
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("amounts with units")
+        << QStringList{"1.5", "200k", "2 MB", "1g", " *.pdf, *.HTML\n\n*.txt", "*/private/*"}
+        << QString()
+        << QStringList{"1.5", "200k", "2M", "1G", "*.pdf\n*.HTML\n*.txt", "*/private/*"};
+    QTest::newRow("minutes and odd byte counts")
+        << QStringList{"2m", "1000", "1536", "0", "", ""} << QString()
+        << QStringList{"120", "1000", "1536", "", "", ""};
+    QTest::newRow("unreadable amount")
+        << QStringList{"1", "fast", "", "", "", ""}
+        << QStringLiteral(
+               "带宽限制(字节/秒): \"fast\" 不是有效的大小。请输入一个数字，可以带单位 k、M 或 "
+               "G，例如 500k 或 2M。")
+        << QStringList{"", "", "", "", "", ""};
+  }
+  void crawlChoicesRoundTrip() {
+    QFETCH(QStringList, typed);
+    QFETCH(QString, refusal);
+    QFETCH(QStringList, shown);
+    auto w = MakeWindow();
+    MakeLoaded(*w);
+    auto fields = [](TTXDPropertyDlg* d) {
+      TProjectChoicesPanel* p = d->ChoicesPanel;
+      return std::make_tuple(
+          QList<QLineEdit*>{p->Edit_Wait, p->Edit_LimitRate, p->Edit_MaxFileSize, p->Edit_Quota},
+          p->Memo_AcceptName, p->Memo_RejectUrl, p);
+    };
+    tst::ModalAnswerer a;
+    a.Then([&](QWidget* dlg) {
+      auto [edits, names, urls, p] = fields(static_cast<TTXDPropertyDlg*>(dlg));
+      for (int i = 0; i < 4; ++i)
+        edits[i]->setText(typed[i]);
+      names->setPlainText(typed[4]);
+      urls->setPlainText(typed[5]);
+      p->CB_ObeyRobots->setChecked(false);
+      p->SEdit_MaxPerServer->setValue(2);
+      QMetaObject::invokeMethod(w->PropDlg->Button_OK, "click", Qt::QueuedConnection);
+    });
+    if (!refusal.isEmpty()) {
+      a.Press(QMessageBox::Ok);
+      a.Then([&](QWidget* dlg) {
+        QCOMPARE(w->PropDlg->Tabs->currentWidget(), w->PropDlg->TabSheet_Rules);
+        static_cast<QDialog*>(dlg)->reject();
+      });
+    }
+    w->ProjectProperties();
+    QVERIFY(a.Done());
+    QCOMPARE(a.Texts(), refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+    if (!refusal.isEmpty()) {
+      QVERIFY(w->Choices == TProjectChoices{});
+      return;
+    }
+    // The run reads the choices from the extras, which also carry keys this
+    // version does not know; those are saved as they came.
+    QVERIFY(LoadChoices(w->Results.Extras) == w->Choices);
+    w->Results.Extras["LaterVersionKey"] = "kept";
+    const QString file = temp_.filePath(QString("choices-%1.txp").arg(QTest::currentDataTag()));
+    a.ChooseFile(file);
+    QVERIFY(w->SaveProject());
+    QVERIFY(a.Done());
+
+    auto w2 = MakeWindow();
+    w2->OpenProjectFile(file);
+    QVERIFY(w2->Choices == w->Choices);
+    QCOMPARE(w2->Results.Extras["LaterVersionKey"], std::string("kept"));
+    a.Then([&](QWidget* dlg) {
+      auto [edits, names, urls, p] = fields(static_cast<TTXDPropertyDlg*>(dlg));
+      QStringList seen;
+      for (QLineEdit* e : edits)
+        seen << e->text();
+      seen << names->toPlainText() << urls->toPlainText();
+      QCOMPARE(seen, shown);
+      QVERIFY(!p->CB_ObeyRobots->isChecked());
+      QCOMPARE(p->SEdit_MaxPerServer->value(), 2);
+      static_cast<QDialog*>(dlg)->reject();
+    });
+    w2->ProjectProperties();
+    QVERIFY(a.Done());
   }
 
   void browserCommandWithoutStartPage() {

@@ -71,12 +71,12 @@ class PropertiesTest : public QObject {
     const TrawlonixDefinition d = SampleRecord();
     dlg.FillFrom(d);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Trawlonix 方案属性"));
-    QCOMPARE(dlg.Tabs->count(), 8);
+    QCOMPARE(dlg.Tabs->count(), 9);
     QStringList tabs;
     for (int i = 0; i < dlg.Tabs->count(); ++i)
       tabs << dlg.Tabs->tabText(i);
-    QCOMPARE(tabs,
-             (QStringList{"常规", "密码", "操作", "本地", "限制", "正列表", "负列表", "重命名"}));
+    QCOMPARE(tabs, (QStringList{"常规", "密码", "操作", "本地", "限制", "正列表", "负列表",
+                                "重命名", "规则"}));
     QCOMPARE(dlg.Edit_StartingURL->text(), QStringLiteral("http://127.0.0.1/a/"));
     QCOMPARE(dlg.SEdit_MaxLevel->value(), 7);
     QVERIFY(dlg.SEdit_MaxLevel->isEnabled());
@@ -314,7 +314,7 @@ class PropertiesTest : public QObject {
       dlg.Tabs->setCurrentIndex(i);
       dlg.Button_Help->click();
     }
-    QCOMPARE(contexts, (QList<int>{1089, 1088, 1087, 1086, 1085, 1084, 1083, 1082}));
+    QCOMPARE(contexts, (QList<int>{1089, 1088, 1087, 1086, 1085, 1084, 1083, 1082, 1081}));
   }
 };
 

@@ -19,6 +19,7 @@
 #include "settings/Settings.h"
 #include "ui/Dlg_NewNegPosListElement.h"
 #include "ui/Dlg_NewSpider.h"
+#include "ui/ProjectChoicesPanel.h"
 #include "ui_test_support.h"
 
 using namespace trawlonix;
@@ -76,25 +77,64 @@ class WizardTest : public QObject {
     QCOMPARE(w.CB_LimitLinked->currentText(), QStringLiteral("在这个服务器"));
   }
 
+  // The rules page starts from the defaults on every showing (robots.txt
+  // obeyed, no pacing, patterns or limits); an amount that cannot be read
+  // keeps the page, a readable one reaches the record.
+  void rulesPageDefaultsAndAmounts() {
+    ModalAnswerer boxes;
+    TNewSpiderDlg w(&options_);
+    for (int round = 0; round < 2; ++round) {
+      w.show();
+      FillStart(w);
+      while (w.CurrentPage() != TNewSpiderDlg::Regeln)
+        w.NextClick();
+      TProjectChoicesPanel* p = w.ChoicesPanel;
+      QVERIFY(p->CB_ObeyRobots->isChecked());
+      QVERIFY(!p->CB_RandomWait->isChecked());
+      for (QLineEdit* e : {p->Edit_Wait, p->Edit_LimitRate, p->Edit_MaxFileSize, p->Edit_Quota})
+        QCOMPARE(e->text(), QString());
+      QCOMPARE(p->SEdit_MaxPerServer->text(), QStringLiteral("与连接数相同"));
+      QVERIFY(p->Memo_AcceptName->toPlainText().isEmpty());
+      p->Edit_Quota->setText(QStringLiteral("viel"));
+      w.NextClick();
+      QCOMPARE(w.CurrentPage(), int{TNewSpiderDlg::Regeln});
+      QCOMPARE(boxes.texts.value(round),
+               QStringLiteral("总限额: \"viel\" 不是有效的大小。请输入一个数字，可以带单位 k、M 或 "
+                              "G，例如 500k 或 2M。"));
+      p->Edit_Quota->setText(QStringLiteral("1.5G"));
+      p->CB_ObeyRobots->setChecked(false);
+      w.NextClick();
+      QCOMPARE(w.CurrentPage(), int{TNewSpiderDlg::Fertig});
+      w.NextClick();
+      QCOMPARE(w.result(), int(QDialog::Accepted));
+      TProjectChoices expected;
+      expected.ObeyRobots = false;
+      expected.Sizes.MaxTotalBytes = std::int64_t{3} << 29;
+      QVERIFY(w.Choices() == expected);
+    }
+  }
+
   void pagePaths_data() {
     QTest::addColumn<bool>("save");
     QTest::addColumn<int>("ht");
     QTest::addColumn<int>("linked");
     QTest::addColumn<QList<int>>("path");
     QTest::addColumn<QStringList>("labels");
-    QTest::newRow("defaults") << true << 1 << 2 << QList<int>{0, 1, 2, 3, 4, 5, 8}
-                              << QStringList{"1.", "2.", "3.", "4.", "5.", "6.", "7."};
-    QTest::newRow("no saving skips local page") << false << 1 << 2 << QList<int>{0, 1, 2, 4, 5, 8}
-                                                << QStringList{"1.", "2.", "3.", "5.", "6.", "7."};
+    // The rules page (9) comes just before the summary (8).
+    QTest::newRow("defaults") << true << 1 << 2 << QList<int>{0, 1, 2, 3, 4, 5, 9, 8}
+                              << QStringList{"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8."};
+    QTest::newRow("no saving skips local page")
+        << false << 1 << 2 << QList<int>{0, 1, 2, 4, 5, 9, 8}
+        << QStringList{"1.", "2.", "3.", "5.", "6.", "7.", "8."};
     QTest::newRow("positive list only")
-        << true << 3 << 2 << QList<int>{0, 1, 2, 3, 4, 5, 6, 8}
-        << QStringList{"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8."};
+        << true << 3 << 2 << QList<int>{0, 1, 2, 3, 4, 5, 6, 9, 8}
+        << QStringList{"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9."};
     QTest::newRow("negative list only")
-        << true << 1 << 4 << QList<int>{0, 1, 2, 3, 4, 5, 7, 8}
-        << QStringList{"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8."};
+        << true << 1 << 4 << QList<int>{0, 1, 2, 3, 4, 5, 7, 9, 8}
+        << QStringList{"1.", "2.", "3.", "4.", "5.", "6.", "7.", "8.", "9."};
     QTest::newRow("both lists, no saving")
-        << false << 6 << 7 << QList<int>{0, 1, 2, 4, 5, 6, 7, 8}
-        << QStringList{"1.", "2.", "3.", "5.", "6.", "7.", "8.", "9."};
+        << false << 6 << 7 << QList<int>{0, 1, 2, 4, 5, 6, 7, 9, 8}
+        << QStringList{"1.", "2.", "3.", "5.", "6.", "7.", "8.", "9.", "10."};
   }
 
   void pagePaths() {
@@ -382,6 +422,7 @@ class WizardTest : public QObject {
     w.NextClick();
     w.CB_LimitIlImages->setCurrentIndex(8);
     w.NextClick();
+    w.NextClick();  // the rules page
     QCOMPARE(w.CurrentPage(), 8);
     QCOMPARE(boxes.texts, QStringList{});
     const QString dir = dir_.path();
@@ -407,7 +448,7 @@ class WizardTest : public QObject {
         "对其它的参考: 在这个服务器。",
     };
     QCOMPARE(w.Memo_Fertig->toPlainText().split(QLatin1Char('\n')), expected);
-    QCOMPARE(w.PageLabel(), QStringLiteral("7."));
+    QCOMPARE(w.PageLabel(), QStringLiteral("8."));
     w.NextClick();  // "完成(&F)"
     QCOMPARE(w.result(), int(QDialog::Accepted));
     const TrawlonixDefinition& d = w.Definition();
@@ -443,6 +484,7 @@ class WizardTest : public QObject {
       w.NextClick();
     w.ListBox_Positivlist->addItem(QStringLiteral("http://x/"));
     w.NextClick();
+    w.NextClick();  // the rules page
     QCOMPARE(w.CurrentPage(), 8);
     w.hide();
     QCOMPARE(w.Button_Next->text(), QStringLiteral("继续(&W) >"));
@@ -580,6 +622,16 @@ class WizardTest : public QObject {
       if (w.CurrentPage() == TNewSpiderDlg::Limits_HTDOC) {
         w.CB_LevelLimit->setChecked(true);
         w.SEdit_MaxLevel->setValue(4);
+      }
+      if (w.CurrentPage() == TNewSpiderDlg::Regeln) {
+        w.ChoicesPanel->Edit_Wait->setText(QStringLiteral("1.5"));
+        w.ChoicesPanel->CB_RandomWait->setChecked(true);
+        w.ChoicesPanel->Memo_RejectName->setPlainText(QStringLiteral("*.iso\n*.zip"));
+        w.ChoicesPanel->Memo_RejectUrl->setPlainText(QStringLiteral("*/private/*"));
+        w.ChoicesPanel->Edit_MaxFileSize->setText(QStringLiteral("10M"));
+        Shoot(&w, QStringLiteral("wizard-rules.png"));
+        w.NextClick();
+        continue;
       }
       Shoot(&w, QStringLiteral("wizard-page%1.png").arg(n++));
       if (w.CurrentPage() == TNewSpiderDlg::Fertig) break;

@@ -214,6 +214,7 @@ class TstWorkflow : public QObject {
       d->Edit_LocalPath->setText(P("mirror"));
       d->NextClick();  // limits of documents
       d->NextClick();  // limits of embedded objects
+      d->NextClick();  // rules
       d->NextClick();  // summary
       finishPage = d->CurrentPage();
       d->NextClick();  // "完成(&F)"

@@ -209,6 +209,18 @@ State: %1
         <source>%s 文件/秒</source>
         <translation>%s files/s</translation>
     </message>
+    <message>
+        <source>Cookie 文件 %1 不能被读取。</source>
+        <translation>The cookie file %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>Cookie 文件 %1 不能被写入。</source>
+        <translation>The cookie file %1 cannot be written.</translation>
+    </message>
+    <message>
+        <source>运行因为达到下载限额而结束: 没有请求新的文件。</source>
+        <translation>The run ended at its download quota: no new files were requested.</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>
@@ -390,6 +402,38 @@ State: %1
     <message>
         <source>%1 (%2 个文件不能被写入)</source>
         <translation>%1 (%2 files could not be written)</translation>
+    </message>
+    <message>
+        <source>已达到下载限额 (%1 字节): 不再请求新的文件。</source>
+        <translation>Download quota reached (%1 bytes): no new files are requested.</translation>
+    </message>
+    <message>
+        <source>robots.txt 不允许获取 %1，已跳过。</source>
+        <translation>robots.txt does not allow %1; skipped.</translation>
+    </message>
+    <message>
+        <source>！警告: robots.txt 不允许获取起始页面 %1；因为它是用户指定的，仍然获取。</source>
+        <translation>! Warning: robots.txt does not allow the start page %1; it is fetched anyway, as the user asked for it.</translation>
+    </message>
+    <message>
+        <source>robots.txt 不能被读取，所有文件都允许获取。</source>
+        <translation>robots.txt could not be read; every file may be fetched.</translation>
+    </message>
+    <message>
+        <source>robots.txt: 状态 %1, %2 条规则。</source>
+        <translation>robots.txt: status %1, %2 rules.</translation>
+    </message>
+    <message>
+        <source>robots.txt 要求两次请求之间等待 %1 秒。</source>
+        <translation>robots.txt asks for %1 seconds between requests.</translation>
+    </message>
+    <message>
+        <source>文件 %1 超过最大文件大小 (%2 字节)，没有保存。</source>
+        <translation>File %1 is larger than the largest file size (%2 bytes); not saved.</translation>
+    </message>
+    <message>
+        <source>%1 (已达到下载限额)</source>
+        <translation>%1 (download quota reached)</translation>
     </message>
 </context>
 <context>
@@ -809,6 +853,25 @@ State: %1
     <message>
         <source>您真的想要删除条目 %1 吗？</source>
         <translation>Do you really want to delete the entry %1?</translation>
+    </message>
+</context>
+<context>
+    <name>Lists</name>
+    <message>
+        <source>正面列表中的 %1 没有作用: 没有一个限制模式使用正面列表。</source>
+        <translation>%1 in the positive list has no effect: no limit mode uses the positive list.</translation>
+    </message>
+    <message>
+        <source>负面列表中的 %1 没有作用: 没有一个限制模式使用负面列表。</source>
+        <translation>%1 in the negative list has no effect: no limit mode uses the negative list.</translation>
+    </message>
+    <message>
+        <source>一个限制模式只允许正面列表中的地址，但正面列表是空的: 这些链接都不会被获取。</source>
+        <translation>A limit mode admits only addresses in the positive list, but the positive list is empty: none of those links will be fetched.</translation>
+    </message>
+    <message>
+        <source>列表项 %1 含有通配符，但列表项是地址前缀: * 和 ? 只按字面比较。请使用文件名或 URL 模式。</source>
+        <translation>The list entry %1 contains wildcards, but list entries are address prefixes: * and ? are compared literally. Use file name or URL patterns instead.</translation>
     </message>
 </context>
 <context>

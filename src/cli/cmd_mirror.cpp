@@ -10,6 +10,7 @@
 
 #include "base/Translate.h"
 #include "cli/ConsoleHost.h"
+#include "cli/PoliteOptions.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "model/projectfile.h"
@@ -46,6 +47,7 @@ const char* const kUsage =
     "    2  usage error\n"
     "    3  files could not be written (a later --continue fetches them again)\n"
     "    4  the start page could not be fetched\n"
+    "    5  the run ended at a limit (--quota)\n"
     "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
 const char kOtherStartUrl[] =
@@ -115,12 +117,17 @@ int RunMirror(const Args& givenArgs) {
   Args args = givenArgs;
   if (const std::string e = TakeTlsOptions(args, options); !e.empty())
     return UsageError("mirror", e);
+  TPoliteArgs polite;
+  if (const std::string e = TakePoliteOptions(args, polite, true); !e.empty())
+    return UsageError("mirror", e);
   TConsoleRunArgs run;
+  ApplyPoliteArgs(polite, options, run);
   bool help = false;
   std::vector<std::string> rest;
   if (!ParseRunOptions("mirror", args, run, &rest, &help)) return kExitUsage;
   if (help) {
     Out(kUsage);
+    Out(std::string("\n") + kPoliteOptionsHelp + "\n" + kRunIdentityHelp);
     return kExitOk;
   }
   if (rest.empty() || rest[0].empty() || rest[0][0] == '-')

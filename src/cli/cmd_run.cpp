@@ -9,6 +9,7 @@
 #include "base/Text.h"
 #include "base/Translate.h"
 #include "cli/ConsoleHost.h"
+#include "cli/PoliteOptions.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "engine/LinkCheck.h"
@@ -129,6 +130,7 @@ const char* const kUsage =
     "    2  usage error\n"
     "    3  files could not be written (a later --continue fetches them again)\n"
     "    4  the start page could not be fetched\n"
+    "    5  the run ended at a limit (--quota)\n"
     "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
 std::size_t CharacterCount(const std::string& s) {
@@ -394,7 +396,11 @@ int RunRun(const Args& givenArgs) {
   options.LoadSettings();
   Args args = givenArgs;
   if (const std::string e = TakeTlsOptions(args, options); !e.empty()) return UsageError("run", e);
+  TPoliteArgs polite;
+  if (const std::string e = TakePoliteOptions(args, polite, true); !e.empty())
+    return UsageError("run", e);
   TConsoleRunArgs run;
+  ApplyPoliteArgs(polite, options, run);
   TAfterRun after;
   for (int k = 0; k < 3; ++k)
     after.Export[static_cast<std::size_t>(k)] = DefaultExportOptions(static_cast<TExportKind>(k));
@@ -402,6 +408,7 @@ int RunRun(const Args& givenArgs) {
   if (!ParseRunOptionsImpl("run", args, run, nullptr, &help, &after)) return kExitUsage;
   if (help) {
     Out(kUsage);
+    Out(std::string("\n") + kPoliteOptionsHelp + "\n" + kRunIdentityHelp);
     return kExitOk;
   }
   if (after.Any()) {

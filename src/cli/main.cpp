@@ -34,7 +34,7 @@ void PrintUsage() {
           " COMMAND --help' for the options of a command.\n"
           "Exit status: 0 success, 1 failure, 2 usage error; 'run' and 'mirror' also\n"
           "3 files could not be written, 4 the start page could not be fetched,\n"
-          "130 interrupted.\n";
+          "5 the run ended at a limit (--quota), 130 interrupted.\n";
   Out(text);
 }
 

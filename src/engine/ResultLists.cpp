@@ -80,11 +80,13 @@ void TResultLists::Clear(ListId list) {
 void TResultLists::CopyTo(TSidecar& sidecar) const {
   for (int l = 0; l < 3; ++l)
     sidecar.Lists[static_cast<std::size_t>(l)] = rows_[l];
+  sidecar.Extras = Extras;
 }
 
 void TResultLists::Assign(const TSidecar& sidecar) {
   for (int l = 0; l < 3; ++l)
     MutableRows(static_cast<ListId>(l)) = sidecar.Lists[static_cast<std::size_t>(l)];
+  Extras = sidecar.Extras;
 }
 
 void TResultLists::Reindex(ListId list) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -52,8 +53,11 @@ class TResultLists {
   void Clear(ListId list);
 
   // The lists as the sidecar holds them, and back.
+  // The lists and the sidecar's extras (the project's choices beyond its
+  // file) travel together, so that saving the lists keeps the choices.
   void CopyTo(TSidecar& sidecar) const;
   void Assign(const TSidecar& sidecar);
+  std::map<std::string, std::string> Extras;
 
  private:
   void Reindex(ListId list);

@@ -56,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 22> kFields = {{
+constexpr std::array<Field, 23> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -79,6 +79,7 @@ constexpr std::array<Field, 22> kFields = {{
     {"CheckCertificate", Kind::Flag, nullptr, nullptr, &TOptions::CheckCertificate},
     {"HTTP10", Kind::Flag, nullptr, nullptr, &TOptions::Http10},
     {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
+    {"UserAgent", Kind::Text, &TOptions::UserAgent, nullptr, nullptr},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,

@@ -36,6 +36,7 @@ struct TOptions {
   static constexpr std::int32_t kRunsCeiling = 2147483640;  // 0x7FFFFFF8
   // The most fetches a run or link check makes at once (its fetch slots).
   static constexpr int kMaxThreads = 64;
+  static constexpr const char* kDefaultUserAgent = "Morvek Trawlonix 2.7 b6";
 
   // Group "Options", in load and save order.
   std::string IndexFileName = "index.html";
@@ -64,6 +65,8 @@ struct TOptions {
   // Requests in the HTTP/1.0 form (one connection each, nothing compressed)
   // for servers that cannot take HTTP/1.1.
   bool Http10 = false;
+  // The User-Agent line of every request (empty: the program's own name).
+  std::string UserAgent = kDefaultUserAgent;
   std::string Language;  // interface language: "en", "zh", or empty for the locale's
 
   // Group "HTMLRec": ten built-in rows, then the user rows.

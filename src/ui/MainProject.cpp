@@ -279,6 +279,9 @@ void TTrawlonixMainForm::AdoptNewProject(const TrawlonixDefinition& w) {
   if (d.Positivlist.get() != w.Positivlist.get()) *d.Positivlist = *w.Positivlist;
   if (d.Negativlist.get() != w.Negativlist.get()) *d.Negativlist = *w.Negativlist;
   ClearTrees();
+  // A new project starts with the default polite-crawl choices, not with
+  // those of the project open before.
+  Results.Extras.clear();
   LogBox->clear();
   SpiderList.Clear();
   RedirectList.Clear();

@@ -119,8 +119,15 @@ bool TTrawlonixThread::TakeParked(int slot, std::int64_t now) {
   return false;
 }
 
+bool TTrawlonixThread::RateAllowsAnother() const {
+  // Under a bandwidth cap one request runs at a time, and the next starts
+  // once the bytes so far would have arrived at the capped rate: a burst of
+  // parallel requests would pass the cap before any of them is counted.
+  return s_.Polite.Choices.LimitRate <= 0 || !AnySlotBusy();
+}
+
 bool TTrawlonixThread::TakeNext(int slot) {
-  if (QuotaStops()) return false;
+  if (QuotaStops() || !RateAllowsAnother()) return false;
   const std::int64_t now = NowMs();
   if (TakeParked(slot, now)) return true;
   for (;;) {
@@ -296,7 +303,7 @@ bool TTrawlonixThread::WaitingForPace() const {
 void TTrawlonixThread::ArmPaceTimer() {
   if (!polite_.PaceTimer) return;
   polite_.PaceTimer->stop();
-  if (aborting_ || polite_.QuotaReached) return;
+  if (aborting_ || polite_.QuotaReached || !RateAllowsAnother()) return;
   // With every slot busy, the next fetch to end starts the next request.
   const int n = SlotCountFor(s_.Options);
   if (std::all_of(slotStates_.begin(), slotStates_.begin() + n,

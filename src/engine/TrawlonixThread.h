@@ -117,6 +117,7 @@ class TTrawlonixThread : public QThread {
   void Park(const std::string& server, std::int32_t index);
   void Unpark();
   bool QuotaStops();
+  bool RateAllowsAnother() const;
   // False when robots.txt forbids the entry (logged, not fetched).
   bool StartEntry(int slot, std::int32_t index, const std::string& server);
   void StartRobots(int slot, const TURL& like, const std::string& server);

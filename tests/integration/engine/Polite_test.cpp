@@ -173,6 +173,23 @@ TEST_F(Polite, PacingKeepsGapsAndTheCapPerServer) {
   }
 }
 
+TEST_F(Polite, BandwidthCapSpreadsTheRequests) {
+  std::map<std::string, std::string> files{{"index.html", ""}};
+  for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"}) {
+    files["index.html"] += std::string("<A HREF=\"") + name + "\">x</A>";
+    files[name] = std::string(20000, 'x');
+  }
+  WriteSite(files);
+  ASSERT_TRUE(StartServer(R"({"/robots.txt": {"status": 404}})"));
+  const CliResult r = Mirror({"--limit-rate", "20k"});
+  EXPECT_EQ(r.code, 0) << r.out << r.err;
+  const auto times = PageTimes();
+  ASSERT_EQ(times.size(), 5u);
+  // The last file may start only once the three before it (60,000 bytes)
+  // would have arrived at 20 KB/s.
+  EXPECT_GE(times.back() - times.front(), 2.8);
+}
+
 TEST_F(Polite, CookiesGoBackToTheirOwnHostOnly) {
   WriteLinkedSite({"a.html", "b.html"});
   ASSERT_TRUE(StartServer(R"({"/index.html": {"headers": [["Set-Cookie", "sid=abc; Path=/"],

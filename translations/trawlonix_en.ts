@@ -470,58 +470,6 @@ Show the project settings and the crawl state stored in a project file.
         <translation>Resume</translation>
     </message>
     <message>
-        <source>用法: trawlonix-cli mirror URL [目录] [选项]
-
-为 URL 创建一个方案，以该目录为本地目录 (不存在时创建；默认: 设置
-DefaultLocalPath，否则为当前目录)，并运行它。方案文件保存为 目录/名称.txp。
-
-选项是 &apos;trawlonix-cli new&apos; 的选项 (限制、动作、--name 等；不包括 --output)
-和 &apos;trawlonix-cli run&apos; 的选项 (--threads N, --max-entries N, --quiet,
---verbose, --log-file 文件, --no-save, --ca-certificate 文件,
---no-check-certificate)。
-
-当目录中已经有同名的方案时，mirror 以它自己的设置和结果列表继续它 (方案
-已完整时更新它):
-      --restart     改为用这里给出的选项重新开始
-      --force       替换起始 URL 不同的方案 (否则拒绝)
-
-退出状态:
-    0  起始页面已获取，每个接收的文件都已保存
-    1  失败 (方案不能被打开或保存，导出失败)
-    2  用法错误
-    3  有文件不能被写入 (以后的 --continue 会再次获取它们)
-    4  起始页面不能被获取
-    5  一个限制结束了运行 (--max-entries)；以后用更大的限制运行会继续
-  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)
-</source>
-        <translation>Usage: trawlonix-cli mirror URL [DIR] [OPTIONS]
-
-Create a project for URL with DIR as its local directory (created when
-missing; default: the setting DefaultLocalPath, else the current directory)
-and run it. The project file is saved as DIR/NAME.txp.
-
-OPTIONS are those of &apos;trawlonix-cli new&apos; (limits, actions, --name, ...;
-not --output) and of &apos;trawlonix-cli run&apos; (--threads N, --max-entries N, --quiet,
---verbose, --log-file FILE, --no-save, --ca-certificate FILE,
---no-check-certificate).
-
-When DIR already holds the project of that name, mirror continues it (or
-updates it when it is complete) with its own settings and result lists:
-      --restart     start it anew with the options given here instead
-      --force       replace a project whose start URL is a different one
-                    (refused otherwise)
-
-Exit status:
-    0  the start page was fetched and every received file was stored
-    1  failure (the project could not be opened or saved, a failed export)
-    2  usage error
-    3  files could not be written (a later --continue fetches them again)
-    4  the start page could not be fetched
-    5  a limit ended the run (--max-entries); a later run with a larger one goes on
-  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)
-</translation>
-    </message>
-    <message>
         <source>&apos;%1&apos; 不是 mirror 的选项 (请给出目录)</source>
         <translation>&apos;%1&apos; is not an option of mirror (use DIR)</translation>
     </message>
@@ -669,123 +617,6 @@ File names:
         <translation>Created project &apos;%1&apos; in %2</translation>
     </message>
     <message>
-        <source>用法: trawlonix-cli run 方案.txp [--continue | --restart | --update]
-                         [--threads N] [--max-entries N]
-                         [--quiet | --verbose] [--log-file 文件]
-                         [--no-save]
-
-运行方案: 获取它的页面，保存到它的本地目录下，并收集找到的内容。在终端上
-显示一个进度行，然后每个失败一行，最后是结果；--verbose 则显示完整的日志。
-每次运行结束时 (完成或被中断) 都保存方案文件。Ctrl-C (SIGINT) 或 SIGTERM
-像停止命令一样停止运行；以后可以继续它。
-
-      --continue    继续被中断的运行 (还有等待的页面时的默认值)
-      --restart     重新开始 (从未运行过的方案的默认值)
-      --update      重新获取每个被修改过的页面 (完整方案的默认值)
-  -t, --threads N   同时获取的数量 (1..64；默认: 设置 MaxThreads)
-      --max-entries N  方案中的 URL 达到 N 个时结束运行 (100..2000000000；
-                    默认: 设置 MaxEntries, 1000000)；退出状态 5
-  -q, --quiet       只显示结果和错误: 没有失败行，没有进度行
-  -v, --verbose     在标准输出上显示完整的日志 (每个请求和链接)
-      --log-file 文件  另外把日志写入该文件 (方案自己的日志文件之外)；
-                    找到的每个链接只在 --verbose 时写入
-      --no-save     结束时不保存方案文件
-  -h, --help        显示本帮助
-      --ca-certificate 文件   对 https 除系统的证书之外还信任该文件 (PEM)
-                              中的 CA 证书
-      --no-check-certificate  不检查 https 证书 (在日志中记录一次)
-
-爬行之后:
-      --check-links[=MODE]  导出前用 HEAD 请求检查收集的链接；MODE 0 只填写
-                    测试结果 (默认)，1 标记好的链接，2 删除好的链接，
-                    3 标记坏的链接，4 删除坏的链接 (运行被中断时跳过)
-      --export-links 文件   把收集的链接写入该文件
-      --export-emails 文件  把收集的电邮地址写入该文件
-      --export-broken 文件  把错误链接写入该文件
-      --format text|html    导出格式 (默认 html)
-      --layout N    HTML 布局: 链接 0..13，电邮地址和错误链接 0..11 (默认 10)
-      --fields F    文本字段: link, text, link-text (默认), text-link
-      --separator S 文本分隔符: &apos;;&apos; (默认), &apos;,&apos; 或 &apos; &apos; (也可写 semicolon,
-                    comma, blank)
-      --no-quotes   文本字段不加双引号
-      --heading 文本  HTML 标题 (最多 200 个字符)
-      --background #RRGGBB  HTML 背景颜色 (默认 #FFFFFF)
-      --highlight #RRGGBB   HTML 突出显示颜色 (默认 #C0C0C0)
-      --selected-only  只导出检查标记了的行 (MODE 1 或 3)
-格式选项适用于本次运行的每个导出。空列表的导出不写文件，并作为失败报告。
-
-退出状态:
-    0  起始页面已获取，每个接收的文件都已保存
-    1  失败 (方案不能被打开或保存，导出失败)
-    2  用法错误
-    3  有文件不能被写入 (以后的 --continue 会再次获取它们)
-    4  起始页面不能被获取
-    5  一个限制结束了运行 (--max-entries)；以后用更大的限制 --continue 会继续
-  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)
-</source>
-        <translation>Usage: trawlonix-cli run PROJECT.txp [--continue | --restart | --update]
-                         [--threads N] [--max-entries N]
-                         [--quiet | --verbose] [--log-file FILE]
-                         [--no-save]
-
-Run a project: fetch its pages, store them under its local directory and
-collect what it finds. On a terminal a progress line is shown, then one line
-per failure and the results; --verbose prints the whole log instead. The
-project file is saved at the end of every run, finished or interrupted.
-Ctrl-C (SIGINT) or SIGTERM stops the run as the stop command does; it can be
-continued later.
-
-      --continue    continue an interrupted run (default while pages are pending)
-      --restart     start anew (default for a project never run)
-      --update      fetch every page again if it changed (default for a
-                    complete project)
-  -t, --threads N   fetches at once (1..64; default: the setting MaxThreads)
-      --max-entries N  end the run when the project holds N URLs (100..2000000000;
-                    default: the setting MaxEntries, 1000000); exit status 5
-  -q, --quiet       only the results and errors: no failure lines, no progress
-                    line
-  -v, --verbose     the whole log on standard output (every request and link)
-      --log-file FILE  also write the log to FILE (besides the project&apos;s own
-                    log file); every link found only with --verbose
-      --no-save     do not save the project file at the end
-  -h, --help        show this help
-      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https
-                              besides the system&apos;s
-      --no-check-certificate  do not check https certificates (logged once)
-
-After the crawl:
-      --check-links[=MODE]  check the collected links with HEAD requests before
-                    exporting; MODE 0 only fill in the test result (default),
-                    1 mark good links, 2 delete good links, 3 mark bad links,
-                    4 delete bad links (skipped when the run was interrupted)
-      --export-links FILE   write the collected links to FILE
-      --export-emails FILE  write the collected e-mail addresses to FILE
-      --export-broken FILE  write the broken links to FILE
-      --format text|html    export format (default html)
-      --layout N    HTML layout: 0..13 for links, 0..11 for e-mails and broken
-                    links (default 10)
-      --fields F    text fields: link, text, link-text (default), text-link
-      --separator S text separator: &apos;;&apos; (default), &apos;,&apos; or &apos; &apos; (also semicolon,
-                    comma, blank)
-      --no-quotes   text fields without double quotes
-      --heading TEXT  HTML heading (at most 200 characters)
-      --background #RRGGBB  HTML background colour (default #FFFFFF)
-      --highlight #RRGGBB   HTML highlight colour (default #C0C0C0)
-      --selected-only  export only the rows a check marked (MODE 1 or 3)
-The format options apply to every export of the run. An export of an empty
-list writes no file and is reported as a failure.
-
-Exit status:
-    0  the start page was fetched and every received file was stored
-    1  failure (the project could not be opened or saved, a failed export)
-    2  usage error
-    3  files could not be written (a later --continue fetches them again)
-    4  the start page could not be fetched
-    5  a limit ended the run (--max-entries); --continue with a larger one goes on
-  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)
-</translation>
-    </message>
-    <message>
         <source>--heading 最多接受 200 个字符</source>
         <translation>--heading takes at most 200 characters</translation>
     </message>
@@ -918,6 +749,222 @@ Exit status: 0 success, 1 failure, 2 usage error; &apos;run&apos; and &apos;mirr
     <message>
         <source>未知的命令 &apos;%1&apos;</source>
         <translation>unknown command &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli mirror URL [目录] [选项]
+
+为 URL 创建一个方案，以该目录为本地目录 (不存在时创建；默认: 设置
+DefaultLocalPath，否则为当前目录)，并运行它。方案文件保存为 目录/名称.txp。
+
+选项是 &apos;trawlonix-cli new&apos; 的选项 (限制、动作、--name 等；不包括 --output)
+和 &apos;trawlonix-cli run&apos; 的选项 (--threads N, --max-entries N, --quiet,
+--verbose, --log-file 文件, --no-save, --ca-certificate 文件,
+--no-check-certificate)。
+
+当目录中已经有同名的方案时，mirror 以它自己的设置和结果列表继续它 (方案
+已完整时更新它):
+      --restart     改为用这里给出的选项重新开始
+      --force       替换起始 URL 不同的方案 (否则拒绝)
+
+退出状态:
+    0  起始页面已获取，每个接收的文件都已保存
+    1  失败 (方案不能被打开或保存，导出失败)
+    2  用法错误
+    3  有文件不能被写入 (以后的 --continue 会再次获取它们)
+    4  起始页面不能被获取
+    5  一个限制结束了运行 (--max-entries 或 --quota)；以后用更大的限制运行会继续
+  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)
+</source>
+        <translation>Usage: trawlonix-cli mirror URL [DIR] [OPTIONS]
+
+Create a project for URL with DIR as its local directory (created when
+missing; default: the setting DefaultLocalPath, else the current directory)
+and run it. The project file is saved as DIR/NAME.txp.
+
+OPTIONS are those of &apos;trawlonix-cli new&apos; (limits, actions, --name, ...;
+not --output) and of &apos;trawlonix-cli run&apos; (--threads N, --max-entries N, --quiet,
+--verbose, --log-file FILE, --no-save, --ca-certificate FILE,
+--no-check-certificate).
+
+When DIR already holds the project of that name, mirror continues it (or
+updates it when it is complete) with its own settings and result lists:
+      --restart     start it anew with the options given here instead
+      --force       replace a project whose start URL is a different one
+                    (refused otherwise)
+
+Exit status:
+    0  the start page was fetched and every received file was stored
+    1  failure (the project could not be opened or saved, a failed export)
+    2  usage error
+    3  files could not be written (a later --continue fetches them again)
+    4  the start page could not be fetched
+    5  a limit ended the run (--max-entries or --quota); a later run with a larger one goes on
+  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)
+</translation>
+    </message>
+    <message>
+        <source>用法: trawlonix-cli run 方案.txp [--continue | --restart | --update]
+                         [--threads N] [--max-entries N]
+                         [--quiet | --verbose] [--log-file 文件]
+                         [--no-save]
+
+运行方案: 获取它的页面，保存到它的本地目录下，并收集找到的内容。在终端上
+显示一个进度行，然后每个失败一行，最后是结果；--verbose 则显示完整的日志。
+每次运行结束时 (完成或被中断) 都保存方案文件。Ctrl-C (SIGINT) 或 SIGTERM
+像停止命令一样停止运行；以后可以继续它。
+
+      --continue    继续被中断的运行 (还有等待的页面时的默认值)
+      --restart     重新开始 (从未运行过的方案的默认值)
+      --update      重新获取每个被修改过的页面 (完整方案的默认值)
+  -t, --threads N   同时获取的数量 (1..64；默认: 设置 MaxThreads)
+      --max-entries N  方案中的 URL 达到 N 个时结束运行 (100..2000000000；
+                    默认: 设置 MaxEntries, 1000000)；退出状态 5
+  -q, --quiet       只显示结果和错误: 没有失败行，没有进度行
+  -v, --verbose     在标准输出上显示完整的日志 (每个请求和链接)
+      --log-file 文件  另外把日志写入该文件 (方案自己的日志文件之外)；
+                    找到的每个链接只在 --verbose 时写入
+      --no-save     结束时不保存方案文件
+  -h, --help        显示本帮助
+      --ca-certificate 文件   对 https 除系统的证书之外还信任该文件 (PEM)
+                              中的 CA 证书
+      --no-check-certificate  不检查 https 证书 (在日志中记录一次)
+
+爬行之后:
+      --check-links[=MODE]  导出前用 HEAD 请求检查收集的链接；MODE 0 只填写
+                    测试结果 (默认)，1 标记好的链接，2 删除好的链接，
+                    3 标记坏的链接，4 删除坏的链接 (运行被中断时跳过)
+      --export-links 文件   把收集的链接写入该文件
+      --export-emails 文件  把收集的电邮地址写入该文件
+      --export-broken 文件  把错误链接写入该文件
+      --format text|html    导出格式 (默认 html)
+      --layout N    HTML 布局: 链接 0..13，电邮地址和错误链接 0..11 (默认 10)
+      --fields F    文本字段: link, text, link-text (默认), text-link
+      --separator S 文本分隔符: &apos;;&apos; (默认), &apos;,&apos; 或 &apos; &apos; (也可写 semicolon,
+                    comma, blank)
+      --no-quotes   文本字段不加双引号
+      --heading 文本  HTML 标题 (最多 200 个字符)
+      --background #RRGGBB  HTML 背景颜色 (默认 #FFFFFF)
+      --highlight #RRGGBB   HTML 突出显示颜色 (默认 #C0C0C0)
+      --selected-only  只导出检查标记了的行 (MODE 1 或 3)
+格式选项适用于本次运行的每个导出。空列表的导出不写文件，并作为失败报告。
+
+退出状态:
+    0  起始页面已获取，每个接收的文件都已保存
+    1  失败 (方案不能被打开或保存，导出失败)
+    2  用法错误
+    3  有文件不能被写入 (以后的 --continue 会再次获取它们)
+    4  起始页面不能被获取
+    5  一个限制结束了运行 (--max-entries 或 --quota)；以后用更大的限制 --continue 会继续
+  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)
+</source>
+        <translation>Usage: trawlonix-cli run PROJECT.txp [--continue | --restart | --update]
+                         [--threads N] [--max-entries N]
+                         [--quiet | --verbose] [--log-file FILE]
+                         [--no-save]
+
+Run a project: fetch its pages, store them under its local directory and
+collect what it finds. On a terminal a progress line is shown, then one line
+per failure and the results; --verbose prints the whole log instead. The
+project file is saved at the end of every run, finished or interrupted.
+Ctrl-C (SIGINT) or SIGTERM stops the run as the stop command does; it can be
+continued later.
+
+      --continue    continue an interrupted run (default while pages are pending)
+      --restart     start anew (default for a project never run)
+      --update      fetch every page again if it changed (default for a
+                    complete project)
+  -t, --threads N   fetches at once (1..64; default: the setting MaxThreads)
+      --max-entries N  end the run when the project holds N URLs (100..2000000000;
+                    default: the setting MaxEntries, 1000000); exit status 5
+  -q, --quiet       only the results and errors: no failure lines, no progress
+                    line
+  -v, --verbose     the whole log on standard output (every request and link)
+      --log-file FILE  also write the log to FILE (besides the project&apos;s own
+                    log file); every link found only with --verbose
+      --no-save     do not save the project file at the end
+  -h, --help        show this help
+      --ca-certificate FILE   trust the CA certificates in FILE (PEM) for https
+                              besides the system&apos;s
+      --no-check-certificate  do not check https certificates (logged once)
+
+After the crawl:
+      --check-links[=MODE]  check the collected links with HEAD requests before
+                    exporting; MODE 0 only fill in the test result (default),
+                    1 mark good links, 2 delete good links, 3 mark bad links,
+                    4 delete bad links (skipped when the run was interrupted)
+      --export-links FILE   write the collected links to FILE
+      --export-emails FILE  write the collected e-mail addresses to FILE
+      --export-broken FILE  write the broken links to FILE
+      --format text|html    export format (default html)
+      --layout N    HTML layout: 0..13 for links, 0..11 for e-mails and broken
+                    links (default 10)
+      --fields F    text fields: link, text, link-text (default), text-link
+      --separator S text separator: &apos;;&apos; (default), &apos;,&apos; or &apos; &apos; (also semicolon,
+                    comma, blank)
+      --no-quotes   text fields without double quotes
+      --heading TEXT  HTML heading (at most 200 characters)
+      --background #RRGGBB  HTML background colour (default #FFFFFF)
+      --highlight #RRGGBB   HTML highlight colour (default #C0C0C0)
+      --selected-only  export only the rows a check marked (MODE 1 or 3)
+The format options apply to every export of the run. An export of an empty
+list writes no file and is reported as a failure.
+
+Exit status:
+    0  the start page was fetched and every received file was stored
+    1  failure (the project could not be opened or saved, a failed export)
+    2  usage error
+    3  files could not be written (a later --continue fetches them again)
+    4  the start page could not be fetched
+    5  a limit ended the run (--max-entries or --quota); --continue with a larger one goes on
+  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)
+</translation>
+    </message>
+    <message>
+        <source>礼貌 (随方案保存):
+      --ignore-robots       不读取也不遵守 robots.txt (默认: 遵守；
+                            --obey-robots 重新打开)
+      --wait 秒数           对同一服务器的两个请求之间暂停
+      --random-wait         每次暂停在 --wait 的 0.5 到 1.5 倍之间变化
+      --limit-rate 数量     整个运行每秒的字节数 (例如 200k, 1.5m)；
+                            每次一个请求
+      --max-per-server N    一个服务器同时的请求数 (默认: 所有连接)
+  -A, --accept 列表         只获取名称符合逗号分隔的模式之一的文件
+                            (&apos;*.pdf,*.zip&apos;；没有 * 或 ? 的词是后缀)；
+                            页面仍然被读取
+  -R, --reject 列表         不获取名称符合的文件
+      --accept-url 模式     只获取符合该模式的 URL (可重复)
+      --reject-url 模式     不获取符合该模式的 URL (可重复)
+      --max-file-size 数量  丢弃大于它的文件 (例如 10m)
+      --quota 数量          达到该数量后不再请求新文件 (退出状态 5)
+      --no-patterns         忘记保存的模式和大小限制
+</source>
+        <translation>Manners (kept with the project):
+</translation>
+    </message>
+    <message>
+        <source>身份和 Cookie (本次运行):
+      --user-agent 文本     每个请求的 User-Agent (默认: 设置 UserAgent)
+      --load-cookies 文件   以一个 cookies.txt 文件中的 Cookie 开始
+      --save-cookies 文件   结束时把 Cookie 写入一个 cookies.txt 文件
+</source>
+        <translation>Identity and cookies (this run):
+      --user-agent TEXT     the User-Agent of every request (default: the
+                            setting UserAgent)
+      --load-cookies FILE   start with the cookies of a cookies.txt file
+      --save-cookies FILE   write the cookies to a cookies.txt file at the end
+</translation>
+    </message>
+    <message>
+        <source>Cookie 文件 %1 不能被读取。</source>
+        <translation>The cookie file %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>Cookie 文件 %1 不能被写入。</source>
+        <translation>The cookie file %1 cannot be written.</translation>
+    </message>
+    <message>
+        <source>运行因为达到下载限额而结束: 没有请求新的文件。</source>
+        <translation>The run ended at its download quota: no new files were requested.</translation>
     </message>
 </context>
 <context>
@@ -1128,6 +1175,38 @@ Exit status: 0 success, 1 failure, 2 usage error; &apos;run&apos; and &apos;mirr
     <message>
         <source>%1 (条目数达到上限 %2)</source>
         <translation>%1 (limit of %2 entries reached)</translation>
+    </message>
+    <message>
+        <source>已达到下载限额 (%1 字节): 不再请求新的文件。</source>
+        <translation>Download quota reached (%1 bytes): no new files are requested.</translation>
+    </message>
+    <message>
+        <source>robots.txt 不允许获取 %1，已跳过。</source>
+        <translation>robots.txt does not allow %1; skipped.</translation>
+    </message>
+    <message>
+        <source>！警告: robots.txt 不允许获取起始页面 %1；因为它是用户指定的，仍然获取。</source>
+        <translation>! Warning: robots.txt does not allow the start page %1; it is fetched anyway, as the user asked for it.</translation>
+    </message>
+    <message>
+        <source>robots.txt 不能被读取，所有文件都允许获取。</source>
+        <translation>robots.txt could not be read; every file may be fetched.</translation>
+    </message>
+    <message>
+        <source>robots.txt: 状态 %1, %2 条规则。</source>
+        <translation>robots.txt: status %1, %2 rules.</translation>
+    </message>
+    <message>
+        <source>robots.txt 要求两次请求之间等待 %1 秒。</source>
+        <translation>robots.txt asks for %1 seconds between requests.</translation>
+    </message>
+    <message>
+        <source>文件 %1 超过最大文件大小 (%2 字节)，没有保存。</source>
+        <translation>File %1 is larger than the largest file size (%2 bytes); not saved.</translation>
+    </message>
+    <message>
+        <source>%1 (已达到下载限额)</source>
+        <translation>%1 (download quota reached)</translation>
     </message>
 </context>
 <context>
@@ -1547,6 +1626,25 @@ Exit status: 0 success, 1 failure, 2 usage error; &apos;run&apos; and &apos;mirr
     <message>
         <source>您真的想要删除条目 %1 吗？</source>
         <translation>Do you really want to delete the entry %1?</translation>
+    </message>
+</context>
+<context>
+    <name>Lists</name>
+    <message>
+        <source>正面列表中的 %1 没有作用: 没有一个限制模式使用正面列表。</source>
+        <translation>%1 in the positive list has no effect: no limit mode uses the positive list.</translation>
+    </message>
+    <message>
+        <source>负面列表中的 %1 没有作用: 没有一个限制模式使用负面列表。</source>
+        <translation>%1 in the negative list has no effect: no limit mode uses the negative list.</translation>
+    </message>
+    <message>
+        <source>一个限制模式只允许正面列表中的地址，但正面列表是空的: 这些链接都不会被获取。</source>
+        <translation>A limit mode admits only addresses in the positive list, but the positive list is empty: none of those links will be fetched.</translation>
+    </message>
+    <message>
+        <source>列表项 %1 含有通配符，但列表项是地址前缀: * 和 ? 只按字面比较。请使用文件名或 URL 模式。</source>
+        <translation>The list entry %1 contains wildcards, but list entries are address prefixes: * and ? are compared literally. Use file name or URL patterns instead.</translation>
     </message>
 </context>
 <context>

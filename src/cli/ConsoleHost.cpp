@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "base/Translate.h"
+#include "cli/PoliteRun.h"
 #include "engine/LinkCheck.h"
 #include "engine/RunControl.h"
 #include "model/projectfile.h"
@@ -440,6 +441,7 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
     // from the last one.
     control.OnCheckpoint = [&] { host.SaveProject(); };
   }
+  if (!PreparePoliteRun(args, host, control)) return 1;
   control.RecountTotals();
   const CrawlHost::StartChoice choice = args.Choice ? *args.Choice : control.DefaultChoice();
   host.UpdateRun = choice == CrawlHost::StartChoice::Update;
@@ -463,7 +465,12 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
       const auto& outcome = control.LastOutcome();
       exitCode = ExitCodeOf(wasInterrupted, saveFailed, outcome.StartPageFetched, outcome.NotStored,
                             outcome.EndedByEntryCap);
-      const std::string cause = ExitCauseLine(exitCode, outcome.NotStored, options.MaxEntries);
+      exitCode = WithLimitExit(exitCode, outcome);
+      if (!FinishPoliteRun(args, control) && exitCode == 0) exitCode = 1;
+      const std::string cause =
+          exitCode == kExitLimitReached && !outcome.EndedByEntryCap
+              ? LimitCauseLine(exitCode)
+              : ExitCauseLine(exitCode, outcome.NotStored, options.MaxEntries);
       if (!cause.empty()) std::fprintf(stdout, "%s\n", cause.c_str());
       std::fflush(stdout);
       QCoreApplication::exit(exitCode);

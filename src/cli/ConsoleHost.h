@@ -19,6 +19,7 @@
 #include "engine/ResultLists.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
+#include "polite/ProjectChoices.h"
 #include "settings/Settings.h"
 
 namespace trawlonix {
@@ -126,6 +127,11 @@ struct TConsoleRunArgs {
   bool NoSave = false;
   // With a preloaded project: also load the result lists saved beside it.
   bool LoadSidecar = false;
+  // Changes the project's polite-crawl choices before the run (they are
+  // saved with the project), and the run's cookies.txt files.
+  std::function<void(TProjectChoices&)> AdjustChoices;
+  std::string LoadCookies;
+  std::string SaveCookies;
   // Runs after the crawl ended and the project was saved, with the host that
   // holds the result lists; its result, when not 0, becomes the exit code.
   std::function<int(TConsoleHost& host, const TOptions& options, bool interrupted)> AfterRun;

@@ -10,6 +10,7 @@
 
 #include "base/Translate.h"
 #include "cli/ConsoleHost.h"
+#include "cli/PoliteOptions.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "model/projectfile.h"
@@ -46,7 +47,7 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "    2  用法错误\n"
     "    3  有文件不能被写入 (以后的 --continue 会再次获取它们)\n"
     "    4  起始页面不能被获取\n"
-    "    5  一个限制结束了运行 (--max-entries)；以后用更大的限制运行会继续\n"
+    "    5  一个限制结束了运行 (--max-entries 或 --quota)；以后用更大的限制运行会继续\n"
     "  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)\n");
 
 const char kOtherStartUrl[] =
@@ -116,12 +117,17 @@ int RunMirror(const Args& givenArgs) {
   Args args = givenArgs;
   if (const std::string e = TakeTlsOptions(args, options); !e.empty())
     return UsageError("mirror", e);
+  TPoliteArgs polite;
+  if (const std::string e = TakePoliteOptions(args, polite, true); !e.empty())
+    return UsageError("mirror", e);
   TConsoleRunArgs run;
+  ApplyPoliteArgs(polite, options, run);
   bool help = false;
   std::vector<std::string> rest;
   if (!ParseRunOptions("mirror", args, run, &rest, &help)) return kExitUsage;
   if (help) {
     Out(TrText("Cli", kUsage));
+    Out("\n" + TrText("Cli", kPoliteOptionsHelp) + "\n" + TrText("Cli", kRunIdentityHelp));
     return kExitOk;
   }
   if (rest.empty() || rest[0].empty() || rest[0][0] == '-')

@@ -12,11 +12,13 @@
 
 #include "base/Text.h"
 #include "base/Translate.h"
+#include "cli/PoliteOptions.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "model/ProjectSetup.h"
 #include "model/SpiderList.h"
 #include "model/projectfile.h"
+#include "model/sidecar.h"
 #include "model/tx_types.h"
 #include "settings/Settings.h"
 
@@ -242,7 +244,11 @@ void ShowMessages(const std::vector<TSetupMessage>& messages) {
 
 }  // namespace
 
-int RunNew(const Args& args) {
+int RunNew(const Args& givenArgs) {
+  Args args = givenArgs;
+  TPoliteArgs polite;
+  if (const std::string e = TakePoliteOptions(args, polite, false); !e.empty())
+    return UsageError("new", e);
   const ParsedArgs p = ParseOptions(args, kSpecs);
   if (!p.error.empty()) return UsageError("new", p.error);
 
@@ -261,6 +267,7 @@ int RunNew(const Args& args) {
     switch (o.id) {
       case kHelp:
         Out(TrText("Cli", kUsage));
+        Out("\n" + TrText("Cli", kPoliteOptionsHelp));
         return kExitOk;
       case kDir:
         dir = v;
@@ -419,6 +426,7 @@ int RunNew(const Args& args) {
   const TSetupReport report = ValidateNewProject(def);
   ShowMessages(report.messages);
   if (!report.ok) return kExitFailure;
+  WarnAboutLists(def);
 
   struct stat st {};
   if (!force && ::stat(output.c_str(), &st) == 0) {
@@ -432,6 +440,18 @@ int RunNew(const Args& args) {
   if (!saved.ok) {
     Err(MessageLines(saved.message) + "\n");
     return kExitFailure;
+  }
+  if (polite.Any()) {
+    // The choices the project file has no room for live beside it.
+    TProjectChoices choices;
+    polite.Apply(choices);
+    TSidecar sidecar;
+    StoreChoices(choices, sidecar.Extras);
+    const TSidecarResult s = SaveSidecar(SidecarPathFor(output), sidecar, def.UsePwd);
+    if (!s.ok) {
+      Err(MessageLines(s.message) + "\n");
+      return kExitFailure;
+    }
   }
   Out(TrArgs(translate("Cli", "已创建方案 '%1'，保存在 %2"), {def.ProjectName.str(), output}) +
       "\n");

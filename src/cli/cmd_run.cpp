@@ -9,6 +9,7 @@
 #include "base/Text.h"
 #include "base/Translate.h"
 #include "cli/ConsoleHost.h"
+#include "cli/PoliteOptions.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "engine/LinkCheck.h"
@@ -138,7 +139,7 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "    2  用法错误\n"
     "    3  有文件不能被写入 (以后的 --continue 会再次获取它们)\n"
     "    4  起始页面不能被获取\n"
-    "    5  一个限制结束了运行 (--max-entries)；以后用更大的限制 --continue 会继续\n"
+    "    5  一个限制结束了运行 (--max-entries 或 --quota)；以后用更大的限制 --continue 会继续\n"
     "  130  被中断 (SIGINT, SIGTERM 或 SIGHUP；方案已保存)\n");
 
 std::size_t CharacterCount(const std::string& s) {
@@ -425,7 +426,11 @@ int RunRun(const Args& givenArgs) {
   options.LoadSettings();
   Args args = givenArgs;
   if (const std::string e = TakeTlsOptions(args, options); !e.empty()) return UsageError("run", e);
+  TPoliteArgs polite;
+  if (const std::string e = TakePoliteOptions(args, polite, true); !e.empty())
+    return UsageError("run", e);
   TConsoleRunArgs run;
+  ApplyPoliteArgs(polite, options, run);
   TAfterRun after;
   for (int k = 0; k < 3; ++k)
     after.Export[static_cast<std::size_t>(k)] = DefaultExportOptions(static_cast<TExportKind>(k));
@@ -433,6 +438,7 @@ int RunRun(const Args& givenArgs) {
   if (!ParseRunOptionsImpl("run", args, run, nullptr, &help, &after)) return kExitUsage;
   if (help) {
     Out(TrText("Cli", kUsage));
+    Out("\n" + TrText("Cli", kPoliteOptionsHelp) + "\n" + TrText("Cli", kRunIdentityHelp));
     return kExitOk;
   }
   if (after.Any()) {

@@ -37,6 +37,7 @@ void TTrawlonixThread::ShowSlot(int slot, const std::string& url, const std::str
 }
 
 void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
+  EnsureSlot(slot);
   const AGetEntry* e = s_.SpiderList->GetEntry(index);
   THTTPObject* f = fetchers_[slot];
   if (!e || !f) return;
@@ -69,8 +70,10 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
     if (!s_.Definition.Password.empty()) f->SetPassword(s_.Definition.Password);
   }
   ApplyProxy(f, s_.Options);
+  PrepareSlot(slot, e->URL, ServerOf(e->URL), false);
 
-  Log(SlotPrefix(slot) + "GET " + url + " REFER " + referer + " USER-AGENT " + kUserAgent);
+  Log(SlotPrefix(slot) + "GET " + url + " REFER " + referer + " USER-AGENT " +
+      UserAgentOf(s_.Options));
   ShowSlot(slot, url, translate("Engine", "正在工作！"));
 
   slotStates_[slot] = TSlotState::Busy;
@@ -98,27 +101,24 @@ void TTrawlonixThread::SlotProgress(int slot, std::int64_t bytes) {
 void TTrawlonixThread::FetchDone(int slot, bool success) {
   if (slot < 0 || slot >= kMaxSlots || !fetchers_[slot]) return;
   THTTPObject* f = fetchers_[slot];
-  ShowSlot(slot, {}, translate("Engine", "等候..."));
-  slotStates_[slot] = TSlotState::Idle;
-
-  FetchResult r;
-  r.Status = f->StatusCode();
-  r.Reason = f->ReasonPhrase();
-  r.ContentType = f->ContentType();
-  r.Data.swap(f->Data());
-  HandleResult(slot, f->ListID(), success, r);
-  // Give the buffer back so that the slot's next fetch reuses its capacity.
-  r.Data.clear();
-  f->Data().swap(r.Data);
-
-  if (!aborting_) {
-    if (s_.SpiderList->NextToFetch() >= 0) {
-      StartFetches();
-    } else if (!AnySlotBusy()) {
-      running_ = false;
-      if (loop_) loop_->quit();
+  if (polite_.SlotRobots[slot]) {
+    RobotsDone(slot, success);
+  } else {
+    ShowSlot(slot, {}, translate("Engine", "等候..."));
+    slotStates_[slot] = TSlotState::Idle;
+    if (!SlotEnded(slot, success)) {
+      FetchResult r;
+      r.Status = f->StatusCode();
+      r.Reason = f->ReasonPhrase();
+      r.ContentType = f->ContentType();
+      r.Data.swap(f->Data());
+      HandleResult(slot, f->ListID(), success, r);
+      // Give the buffer back so that the slot's next fetch reuses its capacity.
+      r.Data.clear();
+      f->Data().swap(r.Data);
     }
   }
+  if (!aborting_) ContinueRun();
   Flush();
 }
 

@@ -162,6 +162,7 @@ bool TLinkJudge::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collec
   const bool ht = IsHypertext(u);
   if (admitted && levelLimit && d.LevelLimit && (ht || u.Ext.empty()))
     admitted = next <= static_cast<std::int32_t>(d.MaxLevel) && next <= 30;
+  if (admitted) admitted = PassesPatterns(u);
   if (collect && d.actCollect) {
     bool take = false;
     switch (d.actColOpt) {

@@ -140,7 +140,7 @@ void TLinkCheck::StartCheck(int slot, int row) {
   f->SetPassword({});
   f->SetModifiedSince(QDateTime());
   ApplyProxy(f, options_);
-  host_.AppendLog(SlotPrefix(slot) + "HEAD " + url + " USER-AGENT " + kUserAgent);
+  host_.AppendLog(SlotPrefix(slot) + "HEAD " + url + " USER-AGENT " + UserAgentOf(options_));
   host_.SetSlotUrl(slot, url);
   host_.SetSlotInfo(slot, translate("LinkCheck", "检查..."));
   host_.SetSlotProgress(slot, 0);

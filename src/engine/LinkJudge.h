@@ -22,6 +22,7 @@
 #include "parsers/classparser.h"
 #include "parsers/flashparser.h"
 #include "parsers/htmlparser.h"
+#include "polite/Patterns.h"
 #include "url/urlparser.h"
 
 namespace trawlonix {
@@ -43,6 +44,8 @@ struct TJudgeSetup {
   // links find no room ends the run (EntryCapReached).
   std::int32_t MaxEntries = 1000000;
   bool LogAddedLinks = true;  // log "added new link" for every new entry
+  // Wildcard patterns on the URL and the file name, besides the limit modes.
+  TPatternRules Patterns;
 };
 
 // The document whose links are judged.
@@ -134,6 +137,11 @@ class TLinkJudge {
   // `linkOp` is the batch index of the link-tree item recorded for this link
   // (-1: none); a new entry receives that item's handle when the batch runs.
   void JudgeLinkText(std::string& text, TLinkKind kind);
+  // The project's wildcard patterns (LinkPatterns.cpp): whether a link the
+  // limit modes admitted is wanted. A hypertext page that only fails the
+  // accepted file names is still fetched, so that the files it links to
+  // can be found.
+  bool PassesPatterns(const TURL& u) const;
   bool AddEntry(const TURL& url, std::int32_t referrer, int linkOp, std::int32_t level);
   int FileIcon(const TURL& url) const;
   void OfferCollected(const TURL& u);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QString>
 #include <cstdio>
+#include <memory>
 
 #include "base/Translate.h"
 #include "model/SpiderTools.h"
@@ -101,6 +102,8 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   setup.NewRun = c == CrawlHost::StartChoice::Restart;
   setup.TimeoutMs = TimeoutMsForTests;
   setup.LogAddedLinks = LogAddedLinks;
+  setup.Polite = Polite;
+  if (!setup.Polite.Cookies) setup.Polite.Cookies = std::make_shared<TCookieJar>();
   worker_ = new TTrawlonixThread(setup, this);
   QObject::connect(worker_, &QThread::finished, this, [this] {
     const bool interrupted = abortRequested_;
@@ -108,6 +111,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
     (void)worker_->Finished();  // orders the worker's last changes before ours
     outcome_.NotStored = worker_->NotStored();
     outcome_.EndedByEntryCap = worker_->EndedByEntryCap();
+    outcome_.QuotaReached = worker_->QuotaReached();
     outcome_.StartPageFetched =
         (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored();
     delete worker_;
@@ -168,6 +172,8 @@ void TRunControl::CrawlDone() {
     else if (notStored > 0)
       status = TrArgs(translate("Engine", "%1 (%2 个文件不能被写入)"),
                       {status, std::to_string(notStored)});
+    else if (worker_->QuotaReached())
+      status = TrArgs(translate("Engine", "%1 (已达到下载限额)"), {status});
   }
   host_.ShowResults(status, totals_);
   if (abortRequested_ && host_.AskSaveAfterInterrupt()) host_.SaveProject();

@@ -64,6 +64,7 @@ class TRunControl : public QObject, public TCrawlSink {
     int NotStored = 0;
     // The run ended because the spider list was full (MaxEntries).
     bool EndedByEntryCap = false;
+    bool QuotaReached = false;  // the run stopped asking for files at its quota
   };
   const Outcome& LastOutcome() const { return outcome_; }
 
@@ -71,6 +72,10 @@ class TRunControl : public QObject, public TCrawlSink {
   // active, at a moment when the worker waits and the project may be read,
   // so that the host can save a checkpoint of it.
   std::function<void()> OnCheckpoint;
+
+  // The project's polite-crawl choices and the run's cookie jar (a fresh
+  // one per run when none is given), read when a run starts.
+  TPoliteSetup Polite;
 
   // Tests shorten the fetch time-out below a second.
   int TimeoutMsForTests = 0;

@@ -11,13 +11,20 @@ int SlotCountFor(const TOptions& options) {
   return std::clamp(options.MaxThreads, 1, kMaxSlots);
 }
 
+std::string UserAgentOf(const TOptions& options) {
+  std::string agent;
+  for (char c : options.UserAgent)
+    if (c != '\r' && c != '\n') agent += c;
+  return agent.empty() ? std::string(kUserAgent) : agent;
+}
+
 std::string SlotPrefix(int slot) {
   return "[" + std::to_string(slot) + "] ";
 }
 
 void BeginRequest(THTTPObject* f, const std::string& url, const TOptions& options, int timeoutMs) {
   f->SetURL(url);
-  f->SetUserAgent(kUserAgent);
+  f->SetUserAgent(UserAgentOf(options));
   f->SetHttp10(options.Http10);
   f->SetTls({options.CACertificate, options.CheckCertificate});
   if (timeoutMs > 0)

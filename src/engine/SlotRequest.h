@@ -10,7 +10,10 @@ namespace trawlonix {
 class THTTPObject;
 
 inline constexpr int kMaxSlots = TOptions::kMaxThreads;
-inline constexpr char kUserAgent[] = "Morvek Trawlonix 2.7 b6";
+inline constexpr const char* kUserAgent = TOptions::kDefaultUserAgent;
+
+// The agent the options name; the program's own when they name none.
+std::string UserAgentOf(const TOptions& options);
 
 // The slots a run or check uses: MaxThreads, at least 1, at most kMaxSlots.
 int SlotCountFor(const TOptions& options);

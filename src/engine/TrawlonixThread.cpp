@@ -29,6 +29,7 @@ TJudgeSetup JudgeSetupFor(const TTrawlonixThread::Setup& setup) {
   j.TrapRules = setup.Options.TrapRules;
   j.MaxEntries = setup.Options.MaxEntries;
   j.LogAddedLinks = setup.LogAddedLinks;
+  j.Patterns = setup.Polite.Choices.Patterns;
   return j;
 }
 
@@ -73,8 +74,12 @@ void TTrawlonixThread::Execute() {
   aborting_ = false;
   running_ = true;
   if (!s_.Options.CheckCertificate) Log(TrText("Net", kTlsVerifyOffNotice));
+  InitPolite();
   StartFetches();
-  if (!AnySlotBusy()) running_ = false;
+  if (!AnySlotBusy() && !WaitingForPace()) {
+    Unpark();
+    running_ = false;
+  }
   Flush();
   if (running_) {
     flushTimer.start();
@@ -87,6 +92,7 @@ void TTrawlonixThread::Execute() {
 
 void TTrawlonixThread::EndRun() {
   // Slots are deleted on the thread that owns their sockets and timers.
+  EndPolite();
   DeleteSlots();
   Flush();
   CallHost([this] { sink_->CrawlDone(); });
@@ -118,18 +124,9 @@ void TTrawlonixThread::StartFetches() {
   for (int slot = 0; slot < n; ++slot) {
     if (slotStates_[slot] == TSlotState::Busy)
       continue;  // the same pending entry goes to the next slot
-    const std::int32_t index = s_.SpiderList->NextToFetch();
-    if (index < 0) return;
-    if (slotStates_[slot] == TSlotState::Unused) {
-      auto* f = new THTTPObject();
-      f->SetThreadID(slot);
-      f->OnTransferResults = [this](int tid, bool success) { FetchDone(tid, success); };
-      f->OnReceiveData = [this](int tid, std::int64_t size) { SlotProgress(tid, size); };
-      fetchers_[slot] = f;
-      slotStates_[slot] = TSlotState::Idle;
-    }
-    StartFetch(slot, index);
+    if (!TakeNext(slot)) break;
   }
+  ArmPaceTimer();
 }
 
 void TTrawlonixThread::AbortAll() {
@@ -138,7 +135,10 @@ void TTrawlonixThread::AbortAll() {
     if (slotStates_[slot] != TSlotState::Unused && fetchers_[slot]) fetchers_[slot]->AbortProcess();
     if (slotStates_[slot] == TSlotState::Busy) slotStates_[slot] = TSlotState::Idle;
   }
-  // Aborted fetches report nothing: their entries simply become pending again.
+  // Aborted fetches report nothing: their entries simply become pending
+  // again, and so do the ones waiting for their server.
+  polite_.Parked.clear();
+  if (polite_.PaceTimer) polite_.PaceTimer->stop();
   if (s_.SpiderList) s_.SpiderList->ClearInProgress();
   running_ = false;
   if (loop_) loop_->quit();

@@ -21,6 +21,7 @@
 #include "engine/FileOutput.h"
 #include "engine/HostBatch.h"
 #include "engine/LinkJudge.h"
+#include "engine/PoliteFetch.h"
 #include "engine/SlotRequest.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
@@ -65,6 +66,7 @@ class TTrawlonixThread : public QThread {
     // Tests shorten the inactivity limit below one second (0: Options.TimeOut).
     int TimeoutMs = 0;
     bool LogAddedLinks = true;  // the "added link" line of every new entry
+    TPoliteSetup Polite;
   };
 
   TTrawlonixThread(const Setup& setup, TCrawlSink* sink);
@@ -82,6 +84,8 @@ class TTrawlonixThread : public QThread {
   bool StartPageNotStored() const { return startPageNotStored_; }
   // The run ended because the spider list was full (Options.MaxEntries).
   bool EndedByEntryCap() const { return endedByEntryCap_; }
+  // The run stopped asking for new files because it reached its quota.
+  bool QuotaReached() const { return polite_.QuotaReached; }
 
   // The handling of a finished fetch, with the result already taken from the
   // fetch object: the entry's marks, counters, the stored copy and the
@@ -103,6 +107,34 @@ class TTrawlonixThread : public QThread {
   void Execute();
   void StartFetches();
   void StartFetch(int slot, std::int32_t index);
+  // Politeness (PoliteFetch.cpp).
+  void InitPolite();
+  void EndPolite();
+  std::int64_t NowMs() const;
+  void EnsureSlot(int slot);
+  // Starts the next request this slot may make now (an entry, or the
+  // robots.txt its server needs first); false when there is none.
+  bool TakeNext(int slot);
+  bool TakeParked(int slot, std::int64_t now);
+  bool ServerReady(const std::string& server, std::int64_t now) const;
+  void Park(const std::string& server, std::int32_t index);
+  void Unpark();
+  bool QuotaStops();
+  bool RateAllowsAnother() const;
+  // False when robots.txt forbids the entry (logged, not fetched).
+  bool StartEntry(int slot, std::int32_t index, const std::string& server);
+  void StartRobots(int slot, const TURL& like, const std::string& server);
+  void RobotsDone(int slot, bool success);
+  void RobotsDeadline(int slot, std::uint64_t generation);
+  // Cookies, size limit and pacing of a request about to start in `slot`.
+  void PrepareSlot(int slot, const TURL& url, const std::string& server, bool robots);
+  // The slot's request ended: pacing and quota; true when it was stopped
+  // for passing the largest file size (logged).
+  bool SlotEnded(int slot, bool success);
+  // Fills free slots; ends the run when nothing is busy or waiting.
+  void ContinueRun();
+  bool WaitingForPace() const;
+  void ArmPaceTimer();
   void FetchDone(int slot, bool success);
   void SlotProgress(int slot, std::int64_t bytes);
   // Aborts every slot; the aborted entries become pending again.
@@ -139,6 +171,7 @@ class TTrawlonixThread : public QThread {
   std::array<THTTPObject*, kMaxSlots> fetchers_{};
   std::array<TSlotState, kMaxSlots> slotStates_{};
   std::string rewriteBuf_;
+  TPoliteState polite_;
   std::atomic<bool> finished_{false};
 };
 

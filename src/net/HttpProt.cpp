@@ -318,6 +318,7 @@ void THttpCli::SendRequest() {
   if (!Reference.empty()) add("Referer: " + SafeValue(Reference));
   if (!Agent.empty()) add("User-Agent: " + SafeValue(Agent));
   add("Host: " + SafeValue(targetHost_));
+  if (!Cookie.empty()) add("Cookie: " + SafeValue(Cookie));
   if (ModifiedSince.isValid()) {
     std::string date = HttpDate(ModifiedSince);
     if (!date.empty()) add("If-Modified-Since: " + date + " GMT");

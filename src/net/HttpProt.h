@@ -96,6 +96,9 @@ class THttpCli : public QObject {
   std::string Agent = "Mozilla/3.0 (compatible)";
   std::string Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
   std::string Reference;
+  // The Cookie line's value (empty: none); the owner picks the cookies that
+  // belong to the request's host and path.
+  std::string Cookie;
   std::string Username;
   std::string Password;
   std::string ProxyUsername;

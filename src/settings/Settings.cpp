@@ -56,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 24> kFields = {{
+constexpr std::array<Field, 25> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -81,6 +81,7 @@ constexpr std::array<Field, 24> kFields = {{
     {"MaxEntries", Kind::Int, nullptr, &TOptions::MaxEntries, nullptr},
     {"TrapRules", Kind::Flag, nullptr, nullptr, &TOptions::TrapRules},
     {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
+    {"UserAgent", Kind::Text, &TOptions::UserAgent, nullptr, nullptr},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,

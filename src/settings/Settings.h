@@ -36,6 +36,7 @@ struct TOptions {
   static constexpr std::int32_t kRunsCeiling = 2147483640;  // 0x7FFFFFF8
   // The most fetches a run or link check makes at once (its fetch slots).
   static constexpr int kMaxThreads = 64;
+  static constexpr const char* kDefaultUserAgent = "Morvek Trawlonix 2.7 b6";
 
   // Group "Options", in load and save order.
   std::string IndexFileName = "index.html";
@@ -70,6 +71,8 @@ struct TOptions {
   // Links into crawler traps (a path segment repeated over and over, more
   // than 32 segments, a URL over 2,048 bytes) are refused.
   bool TrapRules = true;
+  // The User-Agent line of every request (empty: the program's own name).
+  std::string UserAgent = kDefaultUserAgent;
   std::string Language;  // interface language: "en", "zh", or empty for the locale's
 
   // Group "HTMLRec": ten built-in rows, then the user rows.

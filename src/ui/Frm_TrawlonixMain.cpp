@@ -19,6 +19,7 @@
 
 #include "engine/RunControl.h"
 #include "platform/SettingsStore.h"
+#include "polite/ProjectChoices.h"
 #include "settings/Language.h"
 #include "ui/BrowserIcon.h"
 #include "ui/Dlg_CheckColLinks.h"
@@ -482,6 +483,8 @@ void TTrawlonixMainForm::ShowSettings() {
 
 void TTrawlonixMainForm::StartProject() {
   if (running_ || !Loaded) return;
+  // The project's polite-crawl choices are kept beside it with the lists.
+  run_->Polite.Choices = LoadChoices(Results.Extras);
   run_->Start();
 }
 

@@ -151,8 +151,10 @@ TEST_F(Crawl, UpdateRunLeavesUnchangedFilesUntouched) {
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   EXPECT_EQ(Count(r.out, "没有修改。"), 3) << r.out;
   EXPECT_NE(r.out.find("3 个文件被检查"), std::string::npos);
-  const auto reqs = server_.requests();
-  ASSERT_EQ(reqs.size(), 3);
+  auto reqs = server_.requests();
+  // robots.txt first (unconditionally), then the stored pages.
+  ASSERT_EQ(reqs.size(), 4);
+  EXPECT_EQ(reqs.takeFirst().path, "/robots.txt");
   for (const auto& q : reqs) {
     // The stored copy's date, looked up under the saved name (index file,
     // numbered query answer), in GMT.
@@ -340,7 +342,7 @@ TEST_F(Crawl, IPv6LiteralHostAndPortRange) {
   ASSERT_EQ(r.code, 0) << r.out << r.err;
   EXPECT_EQ(Read(Path("v6/[__1]/index.html")), "<A HREF=\"mailto:v6@site.invalid\">v6</A>");
   EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("v6/[__1].txp"))));
-  EXPECT_EQ(server.Requests(), 1);
+  EXPECT_EQ(server.Requests(), 2);  // robots.txt and the page
 
   const CliResult bad = Cli({"mirror", "http://127.0.0.1:99999/", Path("bad")});
   EXPECT_EQ(bad.code, 1);

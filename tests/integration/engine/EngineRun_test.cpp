@@ -63,9 +63,9 @@ TEST_F(EngineRun, TimeOutIsRetriedAndOneSlotWorksAlone) {
   EXPECT_EQ(Read(Path("mirror/127.0.0.1/slow.html")), "late");
   for (const auto& line : host_.log)
     EXPECT_EQ(line.rfind("[1]", 0), std::string::npos) << line;
-  // With one slot the requests never overlap.
+  // With one slot the requests never overlap (robots.txt first).
   const auto reqs = server_.requests();
-  EXPECT_EQ(reqs.size(), 4);
+  EXPECT_EQ(reqs.size(), 5);
   EXPECT_EQ(totals_[TCounters::kReceived], 3);
   EXPECT_EQ(totals_[TCounters::kQueued], 3);
 }

@@ -391,6 +391,10 @@ State: %1
         <source>%1 (%2 个文件不能被写入)</source>
         <translation>%1 (%2 files could not be written)</translation>
     </message>
+    <message>
+        <source>文档大于 %1 MB，不解析链接，按原样保存。</source>
+        <translation>Document larger than %1 MB: stored as received, links not read.</translation>
+    </message>
 </context>
 <context>
     <name>Export</name>
@@ -1154,6 +1158,22 @@ Do you want to restore it?</translation>
     <message>
         <source>对方在 TLS 会话中途关闭了连接</source>
         <translation>The server closed the connection in the middle of the TLS session</translation>
+    </message>
+    <message>
+        <source>文档超过 %1 字节的大小限制</source>
+        <translation>Document exceeds the size limit of %1 bytes</translation>
+    </message>
+    <message>
+        <source>传输太慢: %1 秒内平均不到每秒 %2 字节</source>
+        <translation>Transfer too slow: less than %2 bytes per second on average over %1 seconds</translation>
+    </message>
+    <message>
+        <source>服务器回答 304 (没有修改)，但请求并没有带条件</source>
+        <translation>The server answered 304 (not modified) to a request that was not conditional</translation>
+    </message>
+    <message>
+        <source>重新部署的地址太长</source>
+        <translation>Relocation address too long</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "engine/FileOutput.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -21,12 +22,48 @@ bool TOutput::Create(const std::string& name) {
   const bool exists = ::lstat(name.c_str(), &st) == 0 || errno != ENOENT;
   if (exists && S_ISDIR(st.st_mode)) return false;  // the name is taken by a directory
   temp_ = exists ? name + ".trawlonix-part" : name;
-  file_ = std::fopen(temp_.c_str(), "wb");
+  size_ = 0;
+  file_ = std::fopen(temp_.c_str(), "w+b");
   return file_ != nullptr;
 }
 
-bool TOutput::Commit(std::string_view data) {
+bool TOutput::CreateScratch() {
+  Discard();
+  name_.clear();
+  temp_.clear();
+  committed_ = false;
+  size_ = 0;
+  file_ = std::tmpfile();
+  return file_ != nullptr;
+}
+
+bool TOutput::Append(std::string_view data) {
   if (!file_) return false;
+  if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) return false;
+  size_ += static_cast<std::int64_t>(data.size());
+  return true;
+}
+
+bool TOutput::Truncate(std::int64_t size) {
+  if (!file_ || size < 0 || size > size_) return false;
+  if (size == size_) return true;
+  if (std::fflush(file_) != 0 || ::ftruncate(::fileno(file_), size) != 0 ||
+      ::fseeko(file_, size, SEEK_SET) != 0)
+    return false;
+  size_ = size;
+  return true;
+}
+
+bool TOutput::ReadBack(std::string& into) {
+  into.clear();
+  if (!file_ || std::fflush(file_) != 0 || ::fseeko(file_, 0, SEEK_SET) != 0) return false;
+  into.resize(static_cast<std::size_t>(size_));
+  const bool ok = std::fread(into.data(), 1, into.size(), file_) == into.size();
+  return ::fseeko(file_, 0, SEEK_END) == 0 && ok;
+}
+
+bool TOutput::Commit(std::string_view data) {
+  if (!file_ || name_.empty()) return false;
   bool ok = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
@@ -40,7 +77,7 @@ void TOutput::Discard() {
   if (!file_) return;
   std::fclose(file_);
   file_ = nullptr;
-  std::remove(temp_.c_str());
+  if (!temp_.empty()) std::remove(temp_.c_str());
 }
 
 bool WriteShortcut(const std::string& baseName, const std::string& target) {

@@ -100,6 +100,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   setup.UpdateMode = updateRun_;
   setup.NewRun = c == CrawlHost::StartChoice::Restart;
   setup.TimeoutMs = TimeoutMsForTests;
+  setup.RateWindowMs = RateWindowMsForTests;
   worker_ = new TTrawlonixThread(setup, this);
   QObject::connect(worker_, &QThread::finished, this, [this] {
     const bool interrupted = abortRequested_;

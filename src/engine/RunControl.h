@@ -71,6 +71,8 @@ class TRunControl : public QObject, public TCrawlSink {
 
   // Tests shorten the fetch time-out below a second.
   int TimeoutMsForTests = 0;
+  // ... and the window of the transfer-rate floor.
+  int RateWindowMsForTests = 0;
 
   // The four status-bar texts for `totals`.
   static std::array<std::string, 4> StatusTexts(const TCounters& totals, bool updateRun);

@@ -96,11 +96,15 @@ void TTrawlonixThread::DeleteSlots() {
     if (f) {
       f->OnTransferResults = nullptr;
       f->OnReceiveData = nullptr;
+      f->OnBodyBegin = nullptr;
+      f->OnBodyLimit = nullptr;
       if (f->IsActive()) f->AbortProcess();
       delete f;
       f = nullptr;
     }
   }
+  for (TSlotBody& b : bodies_)
+    b.Reset();
   slotStates_.fill(TSlotState::Unused);
 }
 
@@ -122,6 +126,10 @@ void TTrawlonixThread::StartFetches() {
       f->SetThreadID(slot);
       f->OnTransferResults = [this](int tid, bool success) { FetchDone(tid, success); };
       f->OnReceiveData = [this](int tid, std::int64_t size) { SlotProgress(tid, size); };
+      f->OnBodyBegin = [this](int tid) { BodyBegin(tid); };
+      f->OnBodyLimit = [this](int tid) { BodyLimit(tid); };
+      f->SetMaxBodySize(std::int64_t{s_.Options.ParseLimitMB} * 1024 * 1024);
+      f->SetRateFloor(s_.Options.MinTransferRate, s_.RateWindowMs > 0 ? s_.RateWindowMs : 60000);
       fetchers_[slot] = f;
       slotStates_[slot] = TSlotState::Idle;
     }
@@ -134,6 +142,7 @@ void TTrawlonixThread::AbortAll() {
   for (int slot = 0; slot < kMaxSlots; ++slot) {
     if (slotStates_[slot] != TSlotState::Unused && fetchers_[slot]) fetchers_[slot]->AbortProcess();
     if (slotStates_[slot] == TSlotState::Busy) slotStates_[slot] = TSlotState::Idle;
+    bodies_[static_cast<std::size_t>(slot)].Reset();  // a cut copy is not left behind
   }
   // Aborted fetches report nothing: their entries simply become pending again.
   if (s_.SpiderList) s_.SpiderList->ClearInProgress();

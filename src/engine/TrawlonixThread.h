@@ -21,6 +21,7 @@
 #include "engine/FileOutput.h"
 #include "engine/HostBatch.h"
 #include "engine/LinkJudge.h"
+#include "engine/SlotBody.h"
 #include "engine/SlotRequest.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
@@ -64,6 +65,8 @@ class TTrawlonixThread : public QThread {
     bool NewRun = false;
     // Tests shorten the inactivity limit below one second (0: Options.TimeOut).
     int TimeoutMs = 0;
+    // Tests shorten the window of the transfer-rate floor (0: one minute).
+    int RateWindowMs = 0;
   };
 
   TTrawlonixThread(const Setup& setup, TCrawlSink* sink);
@@ -88,6 +91,12 @@ class TTrawlonixThread : public QThread {
     std::string Reason;
     std::string ContentType;
     std::string Data;
+    std::int64_t Size = -1;     // body bytes received (-1: Data's size)
+    TOutput* Output = nullptr;  // the stored copy, opened while the body arrived
+    bool Written = false;       // the body is in Output (or was dropped), not in Data
+    bool Unparsed = false;      // over the parse limit: stored unread
+    bool CreateFailed = false;  // the stored copy could not be created
+    bool WriteFailed = false;   // writing the body to its file failed
   };
   void HandleResult(int slot, std::int32_t index, bool success, FetchResult& result);
   // Sends the batch collected so far to the host (one blocking call).
@@ -102,6 +111,16 @@ class TTrawlonixThread : public QThread {
   void StartFetch(int slot, std::int32_t index);
   void FetchDone(int slot, bool success);
   void SlotProgress(int slot, std::int64_t bytes);
+  // Where a slot's body goes (SlotBody.cpp).
+  bool OpenBodyFile(int slot);
+  void BodyBegin(int slot);
+  void BodyLimit(int slot);
+  void KeepMemoryBudget(int slot);
+  void TakeBody(int slot, bool success, FetchResult& r);
+  // Stores a document that went straight to its file.
+  bool StoreWritten(int slot, const FetchResult& r, TOutput* out);
+  // A received document whose copy could not be stored: fetched again next run.
+  void MarkNotStored(std::int32_t index);
   // Aborts every slot; the aborted entries become pending again.
   void AbortAll();
   // Reads the current document with the judge and stores its copy in `out`.
@@ -131,6 +150,7 @@ class TTrawlonixThread : public QThread {
   QEventLoop* loop_ = nullptr;
   std::array<THTTPObject*, kMaxSlots> fetchers_{};
   std::array<TSlotState, kMaxSlots> slotStates_{};
+  std::array<TSlotBody, kMaxSlots> bodies_{};
   std::string rewriteBuf_;
   std::atomic<bool> finished_{false};
 };

@@ -56,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 22> kFields = {{
+constexpr std::array<Field, 24> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -79,6 +79,8 @@ constexpr std::array<Field, 22> kFields = {{
     {"CheckCertificate", Kind::Flag, nullptr, nullptr, &TOptions::CheckCertificate},
     {"HTTP10", Kind::Flag, nullptr, nullptr, &TOptions::Http10},
     {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
+    {"ParseLimitMB", Kind::Int, nullptr, &TOptions::ParseLimitMB, nullptr},
+    {"MinTransferRate", Kind::Int, nullptr, &TOptions::MinTransferRate, nullptr},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,
@@ -204,6 +206,8 @@ void TOptions::ClampSettings() {
   TimeOut = std::clamp(TimeOut, 1, 240);
   ErrorCount = std::clamp(ErrorCount, 1, 64);
   CheckpointSeconds = std::clamp(CheckpointSeconds, 0, 3600);
+  ParseLimitMB = std::clamp(ParseLimitMB, 1, 2047);
+  MinTransferRate = std::clamp(MinTransferRate, 0, 100000000);
 }
 
 void TOptions::LoadSettings(SettingsStore& store) {

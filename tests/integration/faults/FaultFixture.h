@@ -34,6 +34,7 @@ class FaultFixture : public CrawlFixture {
   bool Run(int deadlineMs = 30000) {
     TRunControl control(host_, def_, spider_, redirects_, options_);
     control.TimeoutMsForTests = timeoutMs_;
+    control.RateWindowMsForTests = rateWindowMs_;
     QEventLoop loop;
     bool ended = false;
     control.OnRunEnded = [&](bool interrupted) {
@@ -87,6 +88,7 @@ class FaultFixture : public CrawlFixture {
   TCounters totals_;
   bool interrupted_ = false;
   int timeoutMs_ = 1000;
+  int rateWindowMs_ = 0;  // 0: the real window
   qint64 elapsedMs_ = 0;
 };
 

@@ -18,7 +18,7 @@ constexpr const char* kCannotWrite = QT_TRANSLATE_NOOP("Engine", "！错误: 不
 void TSlotBody::Reset() {
   out.Discard();
   display.clear();
-  toFile = unparsed = scratch = createFailed = writeFailed = false;
+  unparsed = scratch = writeFailed = false;
 }
 
 bool TSlotBody::Append(std::string_view data) {
@@ -45,8 +45,7 @@ bool TTrawlonixThread::OpenBodyFile(int slot) {
   if (!e || !s_.Definition.actSaveFiles) return false;
   const std::string name = judge_.LocalNameFor(e->URL, &b.display);
   if (!name.empty()) ForceLocalDirs(s_.LocalDir, e->URL.Host, DecodeURLText(e->URL.Path));
-  b.createFailed = name.empty() || !b.out.Create(name);
-  return !b.createFailed;
+  return !name.empty() && b.out.Create(name);
 }
 
 void TTrawlonixThread::BodyBegin(int slot) {
@@ -57,25 +56,26 @@ void TTrawlonixThread::BodyBegin(int slot) {
   if (!e || (status >= 300 && status < 400)) return;
   if (status >= 400) {
     // An error answer is never stored: its bytes are counted, not kept.
-    b.toFile = true;
     f->SpillBody(&b);
     return;
   }
   if (ContentReaderFor(e->URL.Ext, f->ContentType()) != TContentReader::Other) return;
-  b.toFile = true;
   OpenBodyFile(slot);
   f->SpillBody(&b);
 }
 
-void TTrawlonixThread::BodyLimit(int slot) {
-  THTTPObject* f = fetchers_[slot];
+void TTrawlonixThread::MarkUnparsed(int slot) {
   TSlotBody& b = bodies_[static_cast<std::size_t>(slot)];
+  if (b.unparsed) return;
   b.unparsed = true;
-  b.toFile = true;
   Log(SlotPrefix(slot) + TrArgs(translate("Engine", "文档大于 %1 MB，不解析链接，按原样保存。"),
                                 {std::to_string(s_.Options.ParseLimitMB)}));
+}
+
+void TTrawlonixThread::BodyLimit(int slot) {
+  MarkUnparsed(slot);
   OpenBodyFile(slot);
-  f->SpillBody(&b);
+  fetchers_[slot]->SpillBody(&bodies_[static_cast<std::size_t>(slot)]);
 }
 
 // Bodies held in memory by all slots together stay within the budget: the
@@ -90,11 +90,10 @@ void TTrawlonixThread::KeepMemoryBudget(int slot) {
   if (held <= TSlotBody::kMemoryBudget) return;
   TSlotBody& b = bodies_[static_cast<std::size_t>(slot)];
   if (!OpenBodyFile(slot)) {
-    b.createFailed = false;  // tried again when the fetch ends
+    // Read from a scratch file; creating the copy is tried again at the end.
     b.scratch = b.out.CreateScratch();
     if (!b.scratch) return;
   }
-  b.toFile = true;
   f->SpillBody(&b);
 }
 
@@ -105,16 +104,21 @@ void TTrawlonixThread::TakeBody(int slot, bool success, FetchResult& r) {
   TSlotBody& b = bodies_[static_cast<std::size_t>(slot)];
   r.Size = f->DataSize();
   if (!f->Spilled()) {
+    // A file opened for an earlier answer of this fetch (one that a
+    // relocation replaced) is not this document's copy.
+    b.Reset();
     r.Data.swap(f->Data());
     return;
   }
   r.WriteFailed = b.writeFailed;
   if (!success || r.Status >= 400 || b.writeFailed) return;
   const AGetEntry* e = s_.SpiderList->GetEntry(f->ListID());
-  const bool read = !b.unparsed && e &&
-                    (ContentReaderFor(e->URL.Ext, r.ContentType) != TContentReader::Other ||
-                     (r.Status >= 300 && r.Status < 400));
-  if (read && b.out.IsOpen()) {
+  const bool readable =
+      e && (ContentReaderFor(e->URL.Ext, r.ContentType) != TContentReader::Other ||
+            (r.Status >= 300 && r.Status < 400));
+  // A document that went to its file before it passed the parse limit.
+  if (readable && r.Size > std::int64_t{s_.Options.ParseLimitMB} * 1024 * 1024) MarkUnparsed(slot);
+  if (readable && !b.unparsed && b.out.IsOpen()) {
     if (!b.out.ReadBack(r.Data) || !b.out.Truncate(0)) {
       r.WriteFailed = true;
       return;
@@ -125,8 +129,8 @@ void TTrawlonixThread::TakeBody(int slot, bool success, FetchResult& r) {
   }
   r.Written = true;
   r.Unparsed = b.unparsed;
+  if (b.scratch) b.out.Discard();  // never a stored copy
   r.Output = b.out.IsOpen() ? &b.out : nullptr;
-  r.CreateFailed = b.createFailed;
 }
 
 }  // namespace trawlonix

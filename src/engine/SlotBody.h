@@ -28,10 +28,8 @@ class TSlotBody final : public TBodySink {
 
   TOutput out;            // the stored copy, a scratch file, or closed (bytes dropped)
   std::string display;    // the local name for log lines
-  bool toFile = false;    // the body went out of memory
   bool unparsed = false;  // over the parse limit: stored as it came
   bool scratch = false;   // `out` is a scratch file (read back, never stored)
-  bool createFailed = false;
   bool writeFailed = false;
 };
 

@@ -95,7 +95,6 @@ class TTrawlonixThread : public QThread {
     TOutput* Output = nullptr;  // the stored copy, opened while the body arrived
     bool Written = false;       // the body is in Output (or was dropped), not in Data
     bool Unparsed = false;      // over the parse limit: stored unread
-    bool CreateFailed = false;  // the stored copy could not be created
     bool WriteFailed = false;   // writing the body to its file failed
   };
   void HandleResult(int slot, std::int32_t index, bool success, FetchResult& result);
@@ -115,6 +114,7 @@ class TTrawlonixThread : public QThread {
   bool OpenBodyFile(int slot);
   void BodyBegin(int slot);
   void BodyLimit(int slot);
+  void MarkUnparsed(int slot);
   void KeepMemoryBudget(int slot);
   void TakeBody(int slot, bool success, FetchResult& r);
   // Stores a document that went straight to its file.

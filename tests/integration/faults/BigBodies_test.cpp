@@ -68,6 +68,7 @@ TEST_F(BigBodies, OneGigabyteArrivesByteForByte) {
   ResetPeakRss();
   ASSERT_TRUE(Run(600000)) << LogText();
   const long peak = PeakRssKb();
+  RecordProperty("peak_rss_kb", static_cast<int>(peak));
   ASSERT_NE(Entry("/big.bin"), nullptr);
   EXPECT_TRUE(Entry("/big.bin")->Fetched) << LogText();
   const std::string stored = Path("mirror/127.0.0.1/big.bin");
@@ -96,6 +97,7 @@ TEST_F(BigBodies, SixtyFourLongBodiesStayWithinTheMemoryBound) {
   ResetPeakRss();
   ASSERT_TRUE(Run(300000)) << LogText();
   const long peak = PeakRssKb();
+  RecordProperty("peak_rss_kb", static_cast<int>(peak));
   EXPECT_EQ(host_.resultStatus, "已结束");
   for (int i = 0; i < kPages; ++i) {
     const std::string name = Path("mirror/127.0.0.1/e/" + std::to_string(i) + ".html");
@@ -106,6 +108,33 @@ TEST_F(BigBodies, SixtyFourLongBodiesStayWithinTheMemoryBound) {
   if (!kSanitized) {
     EXPECT_LT(peak, 200 * 1024) << "peak RSS in KiB";
   }
+}
+
+// A page over the parse limit is stored as it came, with a log line, and its
+// links are not read; one within the limit is read as ever.
+TEST_F(BigBodies, PagesOverTheParseLimitAreStoredUnread) {
+  const std::string big = "<P>" + std::string(1500000, 'x') + "<A HREF=\"end.html\">e</A>";
+  WriteSite({{"index.html", "<A HREF=\"known.html\">k</A><A HREF=\"unknown.html\">u</A>"},
+             {"page", big},
+             {"end.html", "e"}});
+  ASSERT_TRUE(StartServer(R"({"/known.html": {"body_file": "page"},
+      "/unknown.html": {"body_file": "page", "headers": {"Content-Length": null}}})"));
+  def_.StartingUrl = Base();
+  options_.ParseLimitMB = 1;
+  ASSERT_TRUE(Run(30000)) << LogText();
+  for (const char* name : {"known.html", "unknown.html"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(Read(Path(std::string("mirror/127.0.0.1/") + name)) == big);
+  }
+  EXPECT_TRUE(LogHas("文档大于 1 MB，不解析链接，按原样保存。")) << LogText();
+  EXPECT_TRUE(server_.requestsFor("/end.html").isEmpty());
+  // Within the limit the same page is read and its link followed.
+  host_ = FakeHost();
+  spider_.Clear();
+  options_.ParseLimitMB = 2;
+  ASSERT_TRUE(Run(30000)) << LogText();
+  EXPECT_FALSE(LogHas("文档大于"));
+  EXPECT_EQ(server_.requestsFor("/end.html").size(), 1);
 }
 
 struct RateCase {

@@ -115,10 +115,10 @@ TEST_F(BigBodies, SixtyFourLongBodiesStayWithinTheMemoryBound) {
 TEST_F(BigBodies, PagesOverTheParseLimitAreStoredUnread) {
   const std::string big = "<P>" + std::string(1500000, 'x') + "<A HREF=\"end.html\">e</A>";
   WriteSite({{"index.html", "<A HREF=\"known.html\">k</A><A HREF=\"unknown.html\">u</A>"},
-             {"page", big},
+             {"big.html", big},
              {"end.html", "e"}});
-  ASSERT_TRUE(StartServer(R"({"/known.html": {"body_file": "page"},
-      "/unknown.html": {"body_file": "page", "headers": {"Content-Length": null}}})"));
+  ASSERT_TRUE(StartServer(R"({"/known.html": {"body_file": "big.html"},
+      "/unknown.html": {"body_file": "big.html", "headers": {"Content-Length": null}}})"));
   def_.StartingUrl = Base();
   options_.ParseLimitMB = 1;
   ASSERT_TRUE(Run(30000)) << LogText();

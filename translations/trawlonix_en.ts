@@ -209,6 +209,10 @@ State: %1
         <source>%s 文件/秒</source>
         <translation>%s files/s</translation>
     </message>
+    <message>
+        <source>原因: 条目数达到上限 (%d)，运行结束。可以用更大的上限继续。</source>
+        <translation>Cause: the project reached its limit of %d entries and the run ended. It can be continued with a higher limit.</translation>
+    </message>
 </context>
 <context>
     <name>Continue</name>
@@ -394,6 +398,34 @@ State: %1
     <message>
         <source>文档大于 %1 MB，不解析链接，按原样保存。</source>
         <translation>Document larger than %1 MB: stored as received, links not read.</translation>
+    </message>
+    <message>
+        <source>！条目数已达到上限 %1，运行结束。未完成的文件留在队列中。</source>
+        <translation>! The limit of %1 entries has been reached; the run ends. Unfinished files stay queued.</translation>
+    </message>
+    <message>
+        <source>     超出层级限制 (层级 %1): 不跟随此文档中的链接。</source>
+        <translation>     Beyond the level limit (level %1): links in this document are not followed.</translation>
+    </message>
+    <message>
+        <source>     =&gt; 拒绝链接 (超过 3 个相同的连续路径段): %1</source>
+        <translation>     =&gt; Link refused (more than 3 identical path segments in a row): %1</translation>
+    </message>
+    <message>
+        <source>     =&gt; 拒绝链接 (超过 32 个路径段): %1</source>
+        <translation>     =&gt; Link refused (more than 32 path segments): %1</translation>
+    </message>
+    <message>
+        <source>     =&gt; 拒绝链接 (URL 长于 2048 字节): %1</source>
+        <translation>     =&gt; Link refused (URL longer than 2048 bytes): %1</translation>
+    </message>
+    <message>
+        <source>     更多被拒绝的陷阱链接不再记录。</source>
+        <translation>     Further refused trap links are not logged.</translation>
+    </message>
+    <message>
+        <source>%1 (条目数达到上限 %2)</source>
+        <translation>%1 (limit of %2 entries reached)</translation>
     </message>
 </context>
 <context>

@@ -173,18 +173,22 @@ namespace {
 const char kCauseSaveFailed[] = QT_TRANSLATE_NOOP("Cli", "原因: 方案文件不能被保存。");
 const char kCauseStartPage[] = QT_TRANSLATE_NOOP("Cli", "原因: 起始页面不能被获取。");
 const char kCauseNotStored[] = QT_TRANSLATE_NOOP("Cli", "原因: %d 个文件不能被写入。");
+const char kCauseEntryCap[] =
+    QT_TRANSLATE_NOOP("Cli", "原因: 条目数达到上限 (%d)，运行结束。可以用更大的上限继续。");
 }  // namespace
 
-int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored) {
+int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored,
+               bool endedByLimit) {
   if (saveFailed) return 1;
   if (interrupted) return kExitInterrupted;
+  if (endedByLimit) return kExitLimit;
   if (!startPageFetched) return kExitStartPageFailed;
   if (notStored > 0) return kExitNotStored;
   return 0;
 }
 
-std::string ExitCauseLine(int exitCode, int notStored) {
-  char buf[160];
+std::string ExitCauseLine(int exitCode, int notStored, int maxEntries) {
+  char buf[256];
   switch (exitCode) {
     case 1:
       return TrText("Cli", kCauseSaveFailed);
@@ -192,6 +196,9 @@ std::string ExitCauseLine(int exitCode, int notStored) {
       return TrText("Cli", kCauseStartPage);
     case kExitNotStored:
       std::snprintf(buf, sizeof buf, TrText("Cli", kCauseNotStored).c_str(), notStored);
+      return buf;
+    case kExitLimit:
+      std::snprintf(buf, sizeof buf, TrText("Cli", kCauseEntryCap).c_str(), maxEntries);
       return buf;
     default:
       return {};
@@ -313,6 +320,7 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
     }
   }
   if (args.Threads) options.MaxThreads = *args.Threads;
+  if (args.MaxEntries) options.MaxEntries = *args.MaxEntries;
   options.ClampSettings();
 
   TConsoleHost host(stdout, stderr, args.Quiet);
@@ -356,9 +364,9 @@ int RunProjectFromConsole(const TConsoleRunArgs& args, TOptions options,
       host.PrintResultLists();
       if (!args.NoSave) host.SaveProject();
       const auto& outcome = control.LastOutcome();
-      exitCode =
-          ExitCodeOf(wasInterrupted, saveFailed, outcome.StartPageFetched, outcome.NotStored);
-      const std::string cause = ExitCauseLine(exitCode, outcome.NotStored);
+      exitCode = ExitCodeOf(wasInterrupted, saveFailed, outcome.StartPageFetched, outcome.NotStored,
+                            outcome.EndedByEntryCap);
+      const std::string cause = ExitCauseLine(exitCode, outcome.NotStored, options.MaxEntries);
       if (!cause.empty()) std::fprintf(stdout, "%s\n", cause.c_str());
       std::fflush(stdout);
       QCoreApplication::exit(exitCode);

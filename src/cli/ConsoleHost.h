@@ -84,17 +84,20 @@ class TConsoleHost : public CrawlHost {
 // could not be opened or saved), 2 (usage error) and 130 (interrupted).
 inline constexpr int kExitNotStored = 3;        // documents could not be written
 inline constexpr int kExitStartPageFailed = 4;  // the start page could not be fetched
+inline constexpr int kExitLimit = 5;            // a limit of the run ended it (entry cap)
 inline constexpr int kExitInterrupted = 130;
 
 // The exit status of a run that ended as `outcome` tells, and the one-line
 // cause printed with the results (empty for 0 and for an interruption).
-int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored);
-std::string ExitCauseLine(int exitCode, int notStored);
+int ExitCodeOf(bool interrupted, bool saveFailed, bool startPageFetched, int notStored,
+               bool endedByLimit = false);
+std::string ExitCauseLine(int exitCode, int notStored, int maxEntries = 0);
 
 struct TConsoleRunArgs {
   std::string ProjectFile;
   std::optional<CrawlHost::StartChoice> Choice;  // unset: what the resume prompt preselects
   std::optional<int> Threads;
+  std::optional<int> MaxEntries;  // unset: the setting MaxEntries
   bool Quiet = false;
   bool NoSave = false;
   // With a preloaded project: also load the result lists saved beside it.

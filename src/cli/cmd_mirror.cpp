@@ -31,7 +31,8 @@ const char* const kUsage =
     "and run it. The project file is saved as DIR/NAME.txp.\n"
     "\n"
     "OPTIONS are those of 'trawlonix-cli new' (limits, actions, --name, ...;\n"
-    "not --output) and of 'trawlonix-cli run' (--threads N, --quiet, --no-save,\n"
+    "not --output) and of 'trawlonix-cli run' (--threads N, --max-entries N,\n"
+    "--quiet, --no-save,\n"
     "--ca-certificate FILE, --no-check-certificate).\n"
     "\n"
     "When DIR already holds the project of that name, mirror continues it (or\n"
@@ -46,6 +47,7 @@ const char* const kUsage =
     "    2  usage error\n"
     "    3  files could not be written (a later --continue fetches them again)\n"
     "    4  the start page could not be fetched\n"
+    "    5  a limit ended the run (--max-entries); a later run with a larger one goes on\n"
     "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
 const char kOtherStartUrl[] =

@@ -26,6 +26,7 @@ enum {
   kRestart,
   kUpdate,
   kThreads,
+  kMaxEntries,
   kQuiet,
   kNoSave,
   // After the crawl (run only)
@@ -50,6 +51,7 @@ const std::vector<OptionSpec> kSpecs = {
     {"restart", 0, false, kRestart},
     {"update", 0, false, kUpdate},
     {"threads", 't', true, kThreads},
+    {"max-entries", 0, true, kMaxEntries},
     {"quiet", 'q', false, kQuiet},
     {"no-save", 0, false, kNoSave},
     {"export-links", 0, true, kExportLinks},
@@ -81,7 +83,7 @@ struct TAfterRun {
 
 const char* const kUsage =
     "Usage: trawlonix-cli run PROJECT.txp [--continue | --restart | --update]\n"
-    "                         [--threads N] [--quiet] [--no-save]\n"
+    "                         [--threads N] [--max-entries N] [--quiet] [--no-save]\n"
     "\n"
     "Run a project: fetch its pages, store them under its local directory and\n"
     "collect what it finds. The log goes to standard output; on a terminal a\n"
@@ -94,6 +96,8 @@ const char* const kUsage =
     "      --update      fetch every page again if it changed (default for a\n"
     "                    complete project)\n"
     "  -t, --threads N   fetches at once (1..64; default: the setting MaxThreads)\n"
+    "      --max-entries N  end the run when the project holds N URLs (100..2000000000;\n"
+    "                    default: the setting MaxEntries, 1000000); exit status 5\n"
     "  -q, --quiet       no log lines, no progress line\n"
     "      --no-save     do not save the project file at the end\n"
     "  -h, --help        show this help\n"
@@ -129,6 +133,7 @@ const char* const kUsage =
     "    2  usage error\n"
     "    3  files could not be written (a later --continue fetches them again)\n"
     "    4  the start page could not be fetched\n"
+    "    5  a limit ended the run (--max-entries); --continue with a larger one goes on\n"
     "  130  interrupted (SIGINT, SIGTERM or SIGHUP; the project is saved)\n";
 
 std::size_t CharacterCount(const std::string& s) {
@@ -294,9 +299,9 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
     // the project options of `mirror`.
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::string& a = args[i];
-      const bool withValue = a == "--threads" || a == "-t";
-      if (withValue || a.rfind("--threads=", 0) == 0 || a == "--quiet" || a == "-q" ||
-          a == "--no-save" || a == "--help" || a == "-h") {
+      const bool withValue = a == "--threads" || a == "-t" || a == "--max-entries";
+      if (withValue || a.rfind("--threads=", 0) == 0 || a.rfind("--max-entries=", 0) == 0 ||
+          a == "--quiet" || a == "-q" || a == "--no-save" || a == "--help" || a == "-h") {
         mine.push_back(a);
         if (withValue && i + 1 < args.size()) mine.push_back(args[++i]);
       } else {
@@ -340,6 +345,15 @@ bool ParseRunOptionsImpl(const std::string& command, const Args& args, TConsoleR
           return false;
         }
         run.Threads = static_cast<int>(*n);
+        break;
+      }
+      case kMaxEntries: {
+        const auto n = ParseNumber(o.value, 100, 2000000000);
+        if (!n) {
+          UsageError(command, "invalid value '" + o.value + "' for " + o.spelled);
+          return false;
+        }
+        run.MaxEntries = static_cast<int>(*n);
         break;
       }
       case kQuiet:

@@ -205,7 +205,10 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
       // location; it is read as HTML whatever type the answer declared, so
       // that the new location is found and followed.
       std::string type = r.ContentType;
-      if (r.Status >= 300 && r.Status < 400 && r.Status != 304) type = "text/html";
+      if (r.Status >= 300 && r.Status < 400 && r.Status != 304) {
+        type = "text/html";
+        judge_.MarkRelocation();
+      }
       Dispatch(slot, r.Data, type, out);
       stored = !s_.Definition.actSaveFiles || (out && out->Committed());
     }
@@ -214,6 +217,11 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
                                          {LocalHostDir(url.Host)}),
                     out->Name());
     if (out) out->Discard();
+    if (judge_.EntryCapReached()) {
+      ReportCounters();
+      EndAtEntryCap();
+      return;
+    }
   }
   if (stored) {
     s_.SpiderList->MarkFetched(index);
@@ -246,6 +254,17 @@ bool TTrawlonixThread::StoreWritten(int slot, const FetchResult& r, TOutput* out
   }
   Log(p + translate("Engine", "保存文件"));
   return true;
+}
+
+void TTrawlonixThread::EndAtEntryCap() {
+  if (endedByEntryCap_) return;
+  endedByEntryCap_ = true;
+  Log(TrArgs(translate("Engine", "！条目数已达到上限 %1，运行结束。未完成的文件留在队列中。"),
+             {std::to_string(s_.Options.MaxEntries)}));
+  // Like the stop command: every entry in progress becomes pending again,
+  // this one too, so that a later run with more room reads it again and
+  // none of its links is lost.
+  AbortAll();
 }
 
 namespace {

@@ -106,6 +106,7 @@ void TLinkJudge::SetLinkIcon(int op, int icon) {
 }
 
 bool TLinkJudge::AddEntry(const TURL& url, std::int32_t referrer, int linkOp, std::int32_t level) {
+  if (!RoomForEntry(url)) return false;
   if (!s_.SpiderList->AddURL(url, referrer, level)) return false;
   const std::int32_t index = s_.SpiderList->Count() - 1;
   // Filled in place: with TrArgs here GCC 12 reports a false -Wrestrict in
@@ -140,6 +141,7 @@ bool TLinkJudge::JudgeHttp(const TURL& u, int mode, bool levelLimit, bool collec
   const TrawlonixDefinition& d = s_.Definition;
   const std::int32_t next = doc_.Level + 1;
   bool admitted = IsAdmitted(mode, startURL_.Host, startURL_.Path, d, u.Path, u.Host);
+  if (admitted && (!followLinks_ || RefusedAsTrap(u))) admitted = false;
   const bool ht = IsHypertext(u);
   if (admitted && levelLimit && d.LevelLimit && (ht || u.Ext.empty()))
     admitted = next <= static_cast<std::int32_t>(d.MaxLevel) && next <= 30;

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "base/Text.h"
+#include "base/Translate.h"
 #include "url/urlscheme.h"
 
 namespace trawlonix {
@@ -46,6 +47,7 @@ void TLinkJudge::BeginDocument(const TJudgeDocument& doc) {
   anchorRowsWait_ = false;
   doc_ = doc;
   baseSet_ = false;
+  followLinks_ = true;
   batch_.Push(HostOp::kForgetLastRow);
   hostRowsWait_ = false;
 }
@@ -73,6 +75,10 @@ TContentReader ContentReaderFor(const std::string& ext, const std::string& conte
 }
 
 bool TLinkJudge::Read(TContentReader reader, const std::string& data, std::string* rewritten) {
+  followLinks_ = FollowsLinksOf(reader);
+  if (!followLinks_)
+    batch_.Log(TrArgs(translate("Engine", "     超出层级限制 (层级 %1): 不跟随此文档中的链接。"),
+                      {std::to_string(doc_.Level)}));
   auto runText = [&](TParseMode mode) {
     batch_.Push(HostOp::kBeginUpdate);
     if (rewritten) rewritten->clear();
@@ -235,7 +241,7 @@ void TLinkJudge::JudgeScriptString(std::string& text) {
   // only become a broken link.
   if (!IsWebProtocol(u.Protocol)) return;
   const std::int32_t listed = s_.SpiderList->Count();
-  const bool admitted = JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Script);
+  const bool admitted = JudgeHttp(u, LimitFor(8, u), true, true, IconRule::Script);
   // A string of the code is a guess, not a link of the site: when it fails
   // it is logged but not listed as a broken link.
   if (s_.SpiderList->Count() > listed) {
@@ -257,7 +263,7 @@ void TLinkJudge::JudgeFlashLink(const std::string& text) {
     std::string code = colon == std::string::npos ? std::string() : text.substr(colon + 1);
     ScanScriptCode(code);
   } else if (IsWebProtocol(u.Protocol)) {
-    JudgeHttp(u, LimitFor(8, u), false, true, IconRule::Html);
+    JudgeHttp(u, LimitFor(8, u), true, true, IconRule::Html);
   }
 }
 
@@ -269,6 +275,9 @@ void TLinkJudge::JudgeClassLink(const std::string& text) {
   // A class name is a package path; one that carries a scheme of its own is
   // no class and would only be requested from the wrong place.
   if (!IsWebProtocol(u.Protocol)) return;
+  // Only the class file's own server is asked for the classes it names, and
+  // not beyond the level limit nor into a trap.
+  if (!OnClassFileServer(u) || !followLinks_ || RefusedAsTrap(u)) return;
   const int op = AddLinkTreeItem(RelativeLink(doc_.URL.Path, u.Path, u.FileName));
   const bool isNew = AddEntry(u, doc_.Index, op, doc_.Level + 1);
   if (op >= 0) SetLinkIcon(op, (!isNew && IsHypertext(u)) ? 18 : FileIcon(u));

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/HostBatch.h"
@@ -34,6 +35,12 @@ struct TJudgeSetup {
   std::string IndexFileName = "index.html";
   TStringList HypertextExtensions;  // lower case, without the dot
   bool ShowLinkStructure = false;
+  // Links into the usual crawler traps (a path segment repeated over and
+  // over, very deep paths, ever longer URLs) are refused.
+  bool TrapRules = true;
+  // The spider list never grows beyond this many entries; a document whose
+  // links find no room ends the run (EntryCapReached).
+  std::int32_t MaxEntries = 1000000;
 };
 
 // The document whose links are judged.
@@ -41,6 +48,8 @@ struct TJudgeDocument {
   std::int32_t Index = -1;  // spider-list index
   TURL URL;
   std::int32_t Level = 0;
+  // The generated page of a relocation answer, read as HTML.
+  bool Relocation = false;
 };
 
 // Which reader a received document goes to.
@@ -70,6 +79,8 @@ class TLinkJudge {
   void BeginDocument(std::int32_t index);
   void BeginDocument(const TJudgeDocument& doc);
   const TJudgeDocument& Document() const { return doc_; }
+  // The current document is the generated page of a relocation answer.
+  void MarkRelocation() { doc_.Relocation = true; }
   bool HasBase() const { return baseSet_; }
 
   // The reader for a document of the current URL and `contentType`.
@@ -97,7 +108,25 @@ class TLinkJudge {
   std::string LocalNameFor(const TURL& url, std::string* display = nullptr);
   bool IsHypertext(const TURL& url) const;
 
+  // True once a new entry found no room in the spider list (MaxEntries):
+  // the current document's links were not all entered.
+  bool EntryCapReached() const { return entryCapReached_; }
+  // Why a link is a crawler trap; kNone when it is none (or the rules are off).
+  enum class TTrap { kNone, kRepeatedSegment, kTooDeep, kTooLong };
+  TTrap TrapOf(const TURL& url) const;
+
  private:
+  // Bounds of a crawl (LinkTraps.cpp). Whether the links read from the
+  // current document with `reader` are followed: a document beyond the level
+  // limit is stored, but nothing found in it is entered.
+  bool FollowsLinksOf(TContentReader reader) const;
+  // A trap link is refused; it is logged the first time it is found.
+  bool RefusedAsTrap(const TURL& url);
+  // A class file's references are fetched from its own server only.
+  bool OnClassFileServer(const TURL& url) const;
+  // False when `url` is new and the spider list is full (remembered).
+  bool RoomForEntry(const TURL& url);
+
   // `linkOp` is the batch index of the link-tree item recorded for this link
   // (-1: none); a new entry receives that item's handle when the batch runs.
   void JudgeLinkText(std::string& text, TLinkKind kind);
@@ -141,6 +170,9 @@ class TLinkJudge {
   bool anchorRowsWait_ = false;  // that link's rows wait for the anchor text
   std::vector<HostOp> heldOffers_;
   bool hostRowsWait_ = false;  // rows offered to the host since its last forget
+  bool followLinks_ = true;    // the current document is within the level limit
+  bool entryCapReached_ = false;
+  std::unordered_set<std::size_t> trapsLogged_;  // hashes of trap links logged
   THTMLParser textParser_;
   TJavaClassParser classParser_;
   TFlashParser flashParser_;

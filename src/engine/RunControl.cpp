@@ -107,6 +107,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
     worker_->wait();
     (void)worker_->Finished();  // orders the worker's last changes before ours
     outcome_.NotStored = worker_->NotStored();
+    outcome_.EndedByEntryCap = worker_->EndedByEntryCap();
     outcome_.StartPageFetched =
         (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored();
     delete worker_;
@@ -159,7 +160,10 @@ void TRunControl::CrawlDone() {
     const int notStored = worker_->NotStored();
     const bool startFetched =
         (spider_.Count() > 0 && spider_[0].Fetched) || worker_->StartPageNotStored();
-    if (!startFetched)
+    if (worker_->EndedByEntryCap())
+      status = TrArgs(translate("Engine", "%1 (条目数达到上限 %2)"),
+                      {status, std::to_string(options_.MaxEntries)});
+    else if (!startFetched)
       status = TrArgs(translate("Engine", "%1 (起始页面不能被获取)"), {status});
     else if (notStored > 0)
       status = TrArgs(translate("Engine", "%1 (%2 个文件不能被写入)"),

@@ -57,10 +57,13 @@ class TRunControl : public QObject, public TCrawlSink {
 
   // What the last run achieved, known once OnRunEnded is called: whether the
   // start page was received (in this or an earlier run; stored or not) and
-  // how many received documents could not be stored.
+  // how many received documents could not be stored, and whether a limit
+  // ended it.
   struct Outcome {
     bool StartPageFetched = false;
     int NotStored = 0;
+    // The run ended because the spider list was full (MaxEntries).
+    bool EndedByEntryCap = false;
   };
   const Outcome& LastOutcome() const { return outcome_; }
 

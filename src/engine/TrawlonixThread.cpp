@@ -26,6 +26,8 @@ TJudgeSetup JudgeSetupFor(const TTrawlonixThread::Setup& setup) {
   j.IndexFileName = setup.Options.IndexFileName;
   j.HypertextExtensions = setup.Options.HTMLRecList;
   j.ShowLinkStructure = setup.Options.ShowLinkStructure;
+  j.TrapRules = setup.Options.TrapRules;
+  j.MaxEntries = setup.Options.MaxEntries;
   return j;
 }
 

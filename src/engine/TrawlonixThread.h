@@ -82,6 +82,8 @@ class TTrawlonixThread : public QThread {
   // page is among them (read by the host once Finished()).
   int NotStored() const { return notStored_; }
   bool StartPageNotStored() const { return startPageNotStored_; }
+  // The run ended because the spider list was full (Options.MaxEntries).
+  bool EndedByEntryCap() const { return endedByEntryCap_; }
 
   // The handling of a finished fetch, with the result already taken from the
   // fetch object: the entry's marks, counters, the stored copy and the
@@ -130,6 +132,9 @@ class TTrawlonixThread : public QThread {
   // A slot's URL and info text for the host; its progress starts at 0.
   void ShowSlot(int slot, const std::string& url, const std::string& info);
   void EndRun();
+  // The spider list is full: the run ends as if stopped; the document whose
+  // links found no room stays pending with the aborted ones.
+  void EndAtEntryCap();
   // Detaches, aborts and deletes every slot; all slots become unused.
   void DeleteSlots();
   bool AnySlotBusy() const;
@@ -145,6 +150,7 @@ class TTrawlonixThread : public QThread {
   bool running_ = false;
   int notStored_ = 0;
   bool startPageNotStored_ = false;
+  bool endedByEntryCap_ = false;
   std::unique_ptr<QObject> ctx_;         // lives in the worker thread; receives stop requests
   std::unique_ptr<THostCaller> caller_;  // lives in the host's thread
   QEventLoop* loop_ = nullptr;

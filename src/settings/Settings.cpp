@@ -56,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 24> kFields = {{
+constexpr std::array<Field, 26> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -78,6 +78,8 @@ constexpr std::array<Field, 24> kFields = {{
     {"CACertificate", Kind::Text, &TOptions::CACertificate, nullptr, nullptr},
     {"CheckCertificate", Kind::Flag, nullptr, nullptr, &TOptions::CheckCertificate},
     {"HTTP10", Kind::Flag, nullptr, nullptr, &TOptions::Http10},
+    {"MaxEntries", Kind::Int, nullptr, &TOptions::MaxEntries, nullptr},
+    {"TrapRules", Kind::Flag, nullptr, nullptr, &TOptions::TrapRules},
     {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
     {"ParseLimitMB", Kind::Int, nullptr, &TOptions::ParseLimitMB, nullptr},
     {"MinTransferRate", Kind::Int, nullptr, &TOptions::MinTransferRate, nullptr},
@@ -206,6 +208,7 @@ void TOptions::ClampSettings() {
   TimeOut = std::clamp(TimeOut, 1, 240);
   ErrorCount = std::clamp(ErrorCount, 1, 64);
   CheckpointSeconds = std::clamp(CheckpointSeconds, 0, 3600);
+  MaxEntries = std::clamp(MaxEntries, 100, 2000000000);
   ParseLimitMB = std::clamp(ParseLimitMB, 1, 2047);
   MinTransferRate = std::clamp(MinTransferRate, 0, 100000000);
 }

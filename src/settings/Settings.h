@@ -64,6 +64,12 @@ struct TOptions {
   // Requests in the HTTP/1.0 form (one connection each, nothing compressed)
   // for servers that cannot take HTTP/1.1.
   bool Http10 = false;
+  // The most entries a project's spider list holds; a run that finds more
+  // ends there (100..2,000,000,000).
+  int MaxEntries = 1000000;
+  // Links into crawler traps (a path segment repeated over and over, more
+  // than 32 segments, a URL over 2,048 bytes) are refused.
+  bool TrapRules = true;
   std::string Language;  // interface language: "en", "zh", or empty for the locale's
   // Documents read for links (HTML, scripts, style sheets, class files,
   // movies) are held in memory up to this many MB; a larger one is stored

@@ -108,6 +108,7 @@ SCRIPT = {
     "/d.bin": {"range": "wrong"},
     "/e.bin": {"ims": "ignore"},
     "/wild/*": {"status": 410},
+    "/t/*": {"body": "{n}-{n+1}-{n+1:3}-{name}", "template": True},
     "/wild/exact": {"status": 200, "body": "exact"},
     "/modified": {"body": "m", "last_modified": MTIME},
 }
@@ -213,6 +214,7 @@ def run_checks(c, port, root, log):
     c.check("raw", data == b"HTTP/1.0 200 OK\r\nX-Raw: 1\r\n\r\nraw body", data)
     c.check("wildcard", split(get(port, "/wild/any/thing")[0])[0] == 410)
     c.check("exact before wildcard", split(get(port, "/wild/exact")[0])[2] == b"exact")
+    c.check("template", split(get(port, "/t/7/a41.jsp")[0])[2] == b"41-42-042-a41")
 
     # Odd requests.
     data, _, _ = exchange(port, b"GET /a.txt\r\n")

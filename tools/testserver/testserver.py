@@ -16,6 +16,7 @@ import http
 import json
 import mimetypes
 import os
+import re
 import select
 import signal
 import socket
@@ -362,10 +363,29 @@ def load_body(state, a):
     return None
 
 
+def fill_template(body, path):
+    """Fills a body's placeholders from the request path: {n} and {n+1} are
+    the last decimal number in the path (0 when none) and that plus one,
+    {n:W} and {n+1:W} the same zero-padded to W digits, {name} the last
+    segment without its extension."""
+    nums = re.findall(r"[0-9]+", path)
+    n = int(nums[-1]) if nums else 0
+    name = path.rsplit("/", 1)[-1].split(".", 1)[0]
+
+    def value(m):
+        v = n + 1 if m.group(1) else n
+        return str(v).zfill(int(m.group(2))) if m.group(2) else str(v)
+
+    body = re.sub(rb"\{n(\+1)?(?::([0-9]+))?\}", lambda m: value(m).encode(), body)
+    return body.replace(b"{name}", name.encode("utf-8"))
+
+
 def build_reply(state, req, a):
     """Returns (head bytes, body bytes) for a parsed request and an answer object."""
     r = None
     body = load_body(state, a)
+    if body is not None and a.get("template"):
+        body = fill_template(body, req["path"])
     if body is not None:
         r = Reply()
         r.body = body

@@ -1149,6 +1149,10 @@ Exit status:
         <translation>%1 (%2 files could not be written)</translation>
     </message>
     <message>
+        <source>文档大于 %1 MB，不解析链接，按原样保存。</source>
+        <translation>Document larger than %1 MB: stored as received, links not read.</translation>
+    </message>
+    <message>
         <source>！条目数已达到上限 %1，运行结束。未完成的文件留在队列中。</source>
         <translation>! The limit of %1 entries has been reached; the run ends. Unfinished files stay queued.</translation>
     </message>
@@ -1207,6 +1211,10 @@ Exit status:
     <message>
         <source>%1 (已达到下载限额)</source>
         <translation>%1 (download quota reached)</translation>
+    </message>
+    <message>
+        <source>文件超过最大文件大小 (%1 字节)</source>
+        <translation>The file is larger than the largest file size (%1 bytes)</translation>
     </message>
 </context>
 <context>
@@ -1990,6 +1998,22 @@ Do you want to restore it?</translation>
     <message>
         <source>对方在 TLS 会话中途关闭了连接</source>
         <translation>The server closed the connection in the middle of the TLS session</translation>
+    </message>
+    <message>
+        <source>文档超过 %1 字节的大小限制</source>
+        <translation>Document exceeds the size limit of %1 bytes</translation>
+    </message>
+    <message>
+        <source>传输太慢: %1 秒内平均不到每秒 %2 字节</source>
+        <translation>Transfer too slow: less than %2 bytes per second on average over %1 seconds</translation>
+    </message>
+    <message>
+        <source>服务器回答 304 (没有修改)，但请求并没有带条件</source>
+        <translation>The server answered 304 (not modified) to a request that was not conditional</translation>
+    </message>
+    <message>
+        <source>重新部署的地址太长</source>
+        <translation>Relocation address too long</translation>
     </message>
 </context>
 <context>

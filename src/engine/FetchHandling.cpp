@@ -42,6 +42,7 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
   THTTPObject* f = fetchers_[slot];
   if (!e || !f) return;
   s_.SpiderList->SetInProgress(index, true);
+  bodies_[static_cast<std::size_t>(slot)].Reset();
 
   const std::string url = ComposeURL(e->URL);
   BeginRequest(f, url, s_.Options, s_.TimeoutMs);
@@ -88,6 +89,7 @@ void TTrawlonixThread::StartFetch(int slot, std::int32_t index) {
 void TTrawlonixThread::SlotProgress(int slot, std::int64_t bytes) {
   THTTPObject* f = (slot >= 0 && slot < kMaxSlots) ? fetchers_[slot] : nullptr;
   if (!f) return;
+  KeepMemoryBudget(slot);
   const std::int64_t expected = f->ContentLength();
   int pos = 10000;
   if (expected >= 1) {
@@ -111,12 +113,14 @@ void TTrawlonixThread::FetchDone(int slot, bool success) {
       r.Status = f->StatusCode();
       r.Reason = f->ReasonPhrase();
       r.ContentType = f->ContentType();
-      r.Data.swap(f->Data());
+      TakeBody(slot, success, r);
       HandleResult(slot, f->ListID(), success, r);
-      // Give the buffer back so that the slot's next fetch reuses its capacity.
+      // Give a small buffer back so that the slot's next fetch reuses its
+      // capacity; a large one goes back to the system.
       r.Data.clear();
-      f->Data().swap(r.Data);
+      if (r.Data.capacity() <= (1u << 20)) f->Data().swap(r.Data);
     }
+    bodies_[static_cast<std::size_t>(slot)].Reset();
   }
   if (!aborting_) ContinueRun();
   Flush();
@@ -130,6 +134,13 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
   if (const AGetEntry* ref = s_.SpiderList->GetEntry(e->Referrer)) refText = ComposeURL(ref->URL);
   const std::string prefix = SlotPrefix(slot);
 
+  if (r.WriteFailed) {
+    // Received, but the disk refused it: like any copy that cannot be stored.
+    Log(TrArgs(translate("Engine", "！错误: 不能写入到文件 %1"),
+               {bodies_[static_cast<std::size_t>(slot)].display}));
+    MarkNotStored(index);
+    return;
+  }
   if (!success || r.Status >= 400) {
     Log(prefix +
         TrArgs(translate("Engine", "已中断，有错误: %1 %2"), {std::to_string(r.Status), r.Reason}));
@@ -170,34 +181,41 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     if (ht) ++counters_[TCounters::kCheckedHt];
   }
   if (!s_.UpdateMode || r.Status != 304) {
-    counters_.AddBytes(static_cast<std::int64_t>(r.Data.size()));
+    counters_.AddBytes(r.Size >= 0 ? r.Size : static_cast<std::int64_t>(r.Data.size()));
     ++counters_[TCounters::kReceived];
     if (ht) ++counters_[TCounters::kReceivedHt];
 
-    TOutput out;
-    if (s_.Definition.actSaveFiles) {
+    // The copy may have been opened while the body arrived (a body written
+    // to its file as it came); otherwise it is created now.
+    TOutput own;
+    TOutput* out = r.Output;
+    if (s_.Definition.actSaveFiles && !out) {
       std::string display;
       const std::string localName = judge_.LocalNameFor(url, &display);
-      if (!localName.empty()) ForceParentDirs(s_.LocalDir, localName);
-      if (localName.empty() || !out.Create(localName))
-        Log(TrArgs(translate("Engine", "！错误: 文件 %1 不能被创建！"), {display}));
+      if (!r.Written && !localName.empty()) ForceParentDirs(s_.LocalDir, localName);
+      if (!r.Written && !localName.empty() && own.Create(localName)) out = &own;
+      if (!out) Log(TrArgs(translate("Engine", "！错误: 文件 %1 不能被创建！"), {display}));
     }
     judge_.BeginDocument(index);
-    // A relocation answer holds the generated page that links to the new
-    // location; it is read as HTML whatever type the answer declared, so that
-    // the new location is found and followed.
-    std::string type = r.ContentType;
-    if (r.Status >= 300 && r.Status < 400 && r.Status != 304) {
-      type = "text/html";
-      judge_.MarkRelocation();
+    if (r.Written) {
+      stored = StoreWritten(slot, r, out);
+    } else {
+      // A relocation answer holds the generated page that links to the new
+      // location; it is read as HTML whatever type the answer declared, so
+      // that the new location is found and followed.
+      std::string type = r.ContentType;
+      if (r.Status >= 300 && r.Status < 400 && r.Status != 304) {
+        type = "text/html";
+        judge_.MarkRelocation();
+      }
+      Dispatch(slot, r.Data, type, out);
+      stored = !s_.Definition.actSaveFiles || (out && out->Committed());
     }
-    Dispatch(slot, r.Data, type, out.IsOpen() ? &out : nullptr);
-    stored = !s_.Definition.actSaveFiles || out.Committed();
-    if (index == 0 && stored && !out.Name().empty())
+    if (index == 0 && stored && out && !out->Name().empty())
       WriteShortcut(s_.LocalDir + TrArgs(translate("Engine", "Trawlonix 从 %1 浏览"),
                                          {LocalHostDir(url.Host)}),
-                    out.Name());
-    out.Discard();
+                    out->Name());
+    if (out) out->Discard();
     if (judge_.EntryCapReached()) {
       ReportCounters();
       EndAtEntryCap();
@@ -209,14 +227,32 @@ void TTrawlonixThread::HandleResult(int slot, std::int32_t index, bool success, 
     if (const AGetEntry* done = s_.SpiderList->GetEntry(index); done && done->DirItem)
       batch_.Push(HostOp::kMarkLoaded).item = done->DirItem;
   } else {
-    // Not retried in this run (the disk that refused it will likely refuse
-    // again) but not fetched either: the next run fetches it again.
-    ++notStored_;
-    startPageNotStored_ |= index == 0;
-    if (AGetEntry* w = s_.SpiderList->GetEntry(index)) w->Failures = s_.SpiderList->MaxErrors;
-    s_.SpiderList->MarkFailed(index);
+    MarkNotStored(index);
   }
   ReportCounters();
+}
+
+void TTrawlonixThread::MarkNotStored(std::int32_t index) {
+  // Not retried in this run (the disk that refused it will likely refuse
+  // again) but not fetched either: the next run fetches it again.
+  ++notStored_;
+  startPageNotStored_ |= index == 0;
+  if (AGetEntry* w = s_.SpiderList->GetEntry(index)) w->Failures = s_.SpiderList->MaxErrors;
+  s_.SpiderList->MarkFailed(index);
+}
+
+bool TTrawlonixThread::StoreWritten(int slot, const FetchResult& r, TOutput* out) {
+  const std::string p = SlotPrefix(slot);
+  // A document over the parse limit was announced when it passed it.
+  if (!r.Unparsed) Log(p + translate("Engine", "不是文本或者 html 文档。"));
+  if (!s_.Definition.actSaveFiles) return true;
+  if (!out) return false;
+  if (!out->Commit({})) {
+    Log(TrArgs(translate("Engine", "！错误: 不能写入到文件 %1"), {out->Name()}));
+    return false;
+  }
+  Log(p + translate("Engine", "保存文件"));
+  return true;
 }
 
 void TTrawlonixThread::EndAtEntryCap() {

@@ -1,11 +1,9 @@
 #include "engine/FileOutput.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 
 namespace trawlonix {
 
@@ -17,33 +15,58 @@ bool TOutput::Create(const std::string& name) {
   Discard();
   name_ = name;
   committed_ = false;
-  // A new file is written in place (and removed when writing fails). A copy
-  // stored by an earlier run (or anything else by that name, a link
-  // included) is replaced through a file beside it that is renamed over it,
-  // so that a failed or cut write never destroys it.
-  temp_ = name;
-  fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd_ >= 0 || errno != EEXIST) return fd_ >= 0;
+  // A copy stored by an earlier run is replaced through a file beside it that
+  // is renamed over it, so that a failed or cut write never destroys it. A
+  // new file is written in place (and removed when writing fails).
   struct stat st {};
-  if (::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-    return false;  // the name is taken by a directory
-  temp_ = name + ".trawlonix-part";
-  fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  return fd_ >= 0;
+  const bool exists = ::lstat(name.c_str(), &st) == 0 || errno != ENOENT;
+  if (exists && S_ISDIR(st.st_mode)) return false;  // the name is taken by a directory
+  temp_ = exists ? name + ".trawlonix-part" : name;
+  size_ = 0;
+  file_ = std::fopen(temp_.c_str(), "w+b");
+  return file_ != nullptr;
+}
+
+bool TOutput::CreateScratch() {
+  Discard();
+  name_.clear();
+  temp_.clear();
+  committed_ = false;
+  size_ = 0;
+  file_ = std::tmpfile();
+  return file_ != nullptr;
+}
+
+bool TOutput::Append(std::string_view data) {
+  if (!file_) return false;
+  if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) return false;
+  size_ += static_cast<std::int64_t>(data.size());
+  return true;
+}
+
+bool TOutput::Truncate(std::int64_t size) {
+  if (!file_ || size < 0 || size > size_) return false;
+  if (size == size_) return true;
+  if (std::fflush(file_) != 0 || ::ftruncate(::fileno(file_), size) != 0 ||
+      ::fseeko(file_, size, SEEK_SET) != 0)
+    return false;
+  size_ = size;
+  return true;
+}
+
+bool TOutput::ReadBack(std::string& into) {
+  into.clear();
+  if (!file_ || std::fflush(file_) != 0 || ::fseeko(file_, 0, SEEK_SET) != 0) return false;
+  into.resize(static_cast<std::size_t>(size_));
+  const bool ok = std::fread(into.data(), 1, into.size(), file_) == into.size();
+  return ::fseeko(file_, 0, SEEK_END) == 0 && ok;
 }
 
 bool TOutput::Commit(std::string_view data) {
-  if (fd_ < 0) return false;
-  // One write for the whole document where the kernel takes it.
-  bool ok = true;
-  while (ok && !data.empty()) {
-    const ssize_t n = ::write(fd_, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  ok = (::close(fd_) == 0) && ok;
-  fd_ = -1;
+  if (!file_ || name_.empty()) return false;
+  bool ok = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
+  ok = (std::fclose(file_) == 0) && ok;
+  file_ = nullptr;
   if (ok && temp_ != name_) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;
   if (!ok) std::remove(temp_.c_str());
   committed_ = ok;
@@ -51,10 +74,10 @@ bool TOutput::Commit(std::string_view data) {
 }
 
 void TOutput::Discard() {
-  if (fd_ < 0) return;
-  ::close(fd_);
-  fd_ = -1;
-  std::remove(temp_.c_str());
+  if (!file_) return;
+  std::fclose(file_);
+  file_ = nullptr;
+  if (!temp_.empty()) std::remove(temp_.c_str());
 }
 
 bool WriteShortcut(const std::string& baseName, const std::string& target) {

@@ -2,6 +2,8 @@
 // shortcut to the start page. Plain C++.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -16,17 +18,26 @@ class TOutput {
   TOutput(const TOutput&) = delete;
   TOutput& operator=(const TOutput&) = delete;
   bool Create(const std::string& name);  // false: the file cannot be created
-  bool IsOpen() const { return fd_ >= 0; }
+  // An unnamed scratch file that is never stored (gone when discarded).
+  bool CreateScratch();
+  bool IsOpen() const { return file_ != nullptr; }
   bool Committed() const { return committed_; }
   const std::string& Name() const { return name_; }
-  // Writes `data`, closes, renames over the target. False on any failure.
+  // A body written as it arrives: appended, cut back, read back whole.
+  bool Append(std::string_view data);
+  bool Truncate(std::int64_t size);
+  std::int64_t Size() const { return size_; }
+  bool ReadBack(std::string& into);
+  // Writes `data` after what was appended, closes, renames over the target.
+  // False on any failure.
   bool Commit(std::string_view data);
   void Discard();  // an uncommitted temporary file is removed
 
  private:
-  int fd_ = -1;
+  std::FILE* file_ = nullptr;
   std::string name_;
   std::string temp_;
+  std::int64_t size_ = 0;
   bool committed_ = false;
 };
 

@@ -60,8 +60,12 @@ bool TLinkJudge::IsHypertext(const TURL& url) const {
 }
 
 TContentReader TLinkJudge::ReaderFor(const std::string& contentType) const {
+  return ContentReaderFor(doc_.URL.Ext, contentType);
+}
+
+TContentReader ContentReaderFor(const std::string& ext, const std::string& contentType) {
   const std::string c = text::Lower(text::Trim(contentType)).substr(0, 9);
-  const std::string e = text::Lower(text::Trim(doc_.URL.Ext));
+  const std::string e = text::Lower(text::Trim(ext));
   if (c == "text/html" || e == "htc") return TContentReader::Html;
   if (e == "class") return TContentReader::JavaClass;
   if (e == "swf") return TContentReader::Flash;

@@ -59,6 +59,8 @@ struct TJudgeDocument {
 
 // Which reader a received document goes to.
 enum class TContentReader { Html, Script, Style, JavaClass, Flash, Other };
+// The reader for a document with extension `ext` served as `contentType`.
+TContentReader ContentReaderFor(const std::string& ext, const std::string& contentType);
 
 class TLinkJudge {
  public:

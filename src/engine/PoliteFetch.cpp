@@ -74,6 +74,7 @@ void TTrawlonixThread::EnsureSlot(int slot) {
   f->SetThreadID(slot);
   f->OnTransferResults = [this](int tid, bool success) { FetchDone(tid, success); };
   f->OnReceiveData = [this](int tid, std::int64_t size) { SlotProgress(tid, size); };
+  f->SetRateFloor(s_.Options.MinTransferRate, s_.RateWindowMs > 0 ? s_.RateWindowMs : 60000);
   fetchers_[slot] = f;
   slotStates_[slot] = TSlotState::Idle;
 }
@@ -181,13 +182,20 @@ void TTrawlonixThread::PrepareSlot(int slot, const TURL& url, const std::string&
   polite_.SlotServer[slot] = server;
   polite_.SlotURL[slot] = url;
   ++polite_.SlotGeneration[slot];
-  const std::int64_t maxFile = s_.Polite.Choices.Sizes.MaxFileBytes;
-  std::int64_t maxBody = THTTPObject::kDefaultMaxBodySize;
-  if (robots)
-    maxBody = static_cast<std::int64_t>(kRobotsMaxBytes);
-  else if (maxFile > 0)
-    maxBody = std::min(maxFile, maxBody);
-  f->SetMaxBodySize(maxBody);
+  // A robots.txt stays in memory within its own small cap; a document
+  // streams to its file past the parse limit, and the largest file size of
+  // the project ends its fetch as soon as the file is known to exceed it.
+  if (robots) {
+    f->SetMaxBodySize(static_cast<std::int64_t>(kRobotsMaxBytes));
+    f->OnBodyBegin = nullptr;
+    f->OnBodyLimit = nullptr;
+    f->OnBodyCheck = nullptr;
+  } else {
+    f->SetMaxBodySize(std::int64_t{s_.Options.ParseLimitMB} * 1024 * 1024);
+    f->OnBodyBegin = [this](int tid) { BodyBegin(tid); };
+    f->OnBodyLimit = [this](int tid) { BodyLimit(tid); };
+    f->OnBodyCheck = [this, f](int, std::int64_t size) { return FileSizeRefusal(f, size); };
+  }
   f->SetMaxResumes(robots ? 0 : THTTPObject::kDefaultMaxResumes);
   f->SetMaxTimeoutResumes(robots ? 0 : THTTPObject::kDefaultMaxTimeoutResumes);
   THttpCli& client = f->Client();
@@ -271,6 +279,12 @@ void TTrawlonixThread::RobotsDone(int slot, bool success) {
         TrArgs(translate("Engine", "robots.txt 要求两次请求之间等待 %1 秒。"), {seconds}));
   }
   polite_.Robots.Store(server, rules);
+}
+
+std::string TTrawlonixThread::FileSizeRefusal(const THTTPObject* f, std::int64_t size) const {
+  const std::int64_t max = s_.Polite.Choices.Sizes.MaxFileBytes;
+  if (max <= 0 || (size <= max && f->ContentLength() <= max)) return {};
+  return TrArgs(translate("Engine", "文件超过最大文件大小 (%1 字节)"), {std::to_string(max)});
 }
 
 bool TTrawlonixThread::SlotEnded(int slot, bool success) {

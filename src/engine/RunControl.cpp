@@ -104,6 +104,7 @@ bool TRunControl::Start(std::optional<CrawlHost::StartChoice> choice) {
   setup.LogAddedLinks = LogAddedLinks;
   setup.Polite = Polite;
   if (!setup.Polite.Cookies) setup.Polite.Cookies = std::make_shared<TCookieJar>();
+  setup.RateWindowMs = RateWindowMsForTests;
   worker_ = new TTrawlonixThread(setup, this);
   QObject::connect(worker_, &QThread::finished, this, [this] {
     const bool interrupted = abortRequested_;

@@ -83,6 +83,8 @@ class TRunControl : public QObject, public TCrawlSink {
   // the log (and the log file). On a big site it is most of the log, written
   // at several MB/s; the command line keeps it for --verbose only.
   bool LogAddedLinks = true;
+  // ... and the window of the transfer-rate floor.
+  int RateWindowMsForTests = 0;
 
   // The four status-bar texts for `totals`.
   static std::array<std::string, 4> StatusTexts(const TCounters& totals, bool updateRun);

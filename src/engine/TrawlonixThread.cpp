@@ -105,11 +105,16 @@ void TTrawlonixThread::DeleteSlots() {
     if (f) {
       f->OnTransferResults = nullptr;
       f->OnReceiveData = nullptr;
+      f->OnBodyBegin = nullptr;
+      f->OnBodyLimit = nullptr;
+      f->OnBodyCheck = nullptr;
       if (f->IsActive()) f->AbortProcess();
       delete f;
       f = nullptr;
     }
   }
+  for (TSlotBody& b : bodies_)
+    b.Reset();
   slotStates_.fill(TSlotState::Unused);
 }
 
@@ -134,6 +139,7 @@ void TTrawlonixThread::AbortAll() {
   for (int slot = 0; slot < kMaxSlots; ++slot) {
     if (slotStates_[slot] != TSlotState::Unused && fetchers_[slot]) fetchers_[slot]->AbortProcess();
     if (slotStates_[slot] == TSlotState::Busy) slotStates_[slot] = TSlotState::Idle;
+    bodies_[static_cast<std::size_t>(slot)].Reset();  // a cut copy is not left behind
   }
   // Aborted fetches report nothing: their entries simply become pending
   // again, and so do the ones waiting for their server.

@@ -22,6 +22,7 @@
 #include "engine/HostBatch.h"
 #include "engine/LinkJudge.h"
 #include "engine/PoliteFetch.h"
+#include "engine/SlotBody.h"
 #include "engine/SlotRequest.h"
 #include "model/SpiderList.h"
 #include "model/tx_types.h"
@@ -67,6 +68,8 @@ class TTrawlonixThread : public QThread {
     int TimeoutMs = 0;
     bool LogAddedLinks = true;  // the "added link" line of every new entry
     TPoliteSetup Polite;
+    // Tests shorten the window of the transfer-rate floor (0: one minute).
+    int RateWindowMs = 0;
   };
 
   TTrawlonixThread(const Setup& setup, TCrawlSink* sink);
@@ -95,6 +98,11 @@ class TTrawlonixThread : public QThread {
     std::string Reason;
     std::string ContentType;
     std::string Data;
+    std::int64_t Size = -1;     // body bytes received (-1: Data's size)
+    TOutput* Output = nullptr;  // the stored copy, opened while the body arrived
+    bool Written = false;       // the body is in Output (or was dropped), not in Data
+    bool Unparsed = false;      // over the parse limit: stored unread
+    bool WriteFailed = false;   // writing the body to its file failed
   };
   void HandleResult(int slot, std::int32_t index, bool success, FetchResult& result);
   // Sends the batch collected so far to the host (one blocking call).
@@ -130,6 +138,8 @@ class TTrawlonixThread : public QThread {
   void PrepareSlot(int slot, const TURL& url, const std::string& server, bool robots);
   // The slot's request ended: pacing and quota; true when it was stopped
   // for passing the largest file size (logged).
+  // The text that ends a fetch whose file passes the largest file size, or "".
+  std::string FileSizeRefusal(const THTTPObject* f, std::int64_t size) const;
   bool SlotEnded(int slot, bool success);
   // Fills free slots; ends the run when nothing is busy or waiting.
   void ContinueRun();
@@ -137,6 +147,17 @@ class TTrawlonixThread : public QThread {
   void ArmPaceTimer();
   void FetchDone(int slot, bool success);
   void SlotProgress(int slot, std::int64_t bytes);
+  // Where a slot's body goes (SlotBody.cpp).
+  bool OpenBodyFile(int slot);
+  void BodyBegin(int slot);
+  void BodyLimit(int slot);
+  void MarkUnparsed(int slot);
+  void KeepMemoryBudget(int slot);
+  void TakeBody(int slot, bool success, FetchResult& r);
+  // Stores a document that went straight to its file.
+  bool StoreWritten(int slot, const FetchResult& r, TOutput* out);
+  // A received document whose copy could not be stored: fetched again next run.
+  void MarkNotStored(std::int32_t index);
   // Aborts every slot; the aborted entries become pending again.
   void AbortAll();
   // Reads the current document with the judge and stores its copy in `out`.
@@ -170,6 +191,7 @@ class TTrawlonixThread : public QThread {
   QEventLoop* loop_ = nullptr;
   std::array<THTTPObject*, kMaxSlots> fetchers_{};
   std::array<TSlotState, kMaxSlots> slotStates_{};
+  std::array<TSlotBody, kMaxSlots> bodies_{};
   std::string rewriteBuf_;
   TPoliteState polite_;
   std::atomic<bool> finished_{false};

@@ -3,8 +3,8 @@
 #include <QMetaObject>
 #include <QTimer>
 
-#include "url/urlescape.h"
 #include "base/Translate.h"
+#include "url/urlescape.h"
 
 namespace trawlonix {
 
@@ -50,14 +50,25 @@ std::string RelocationPage(const std::string& url, const std::string& location) 
   return page;
 }
 
+constexpr const char* kTooLarge = QT_TRANSLATE_NOOP("Net", "文档超过 %1 字节的大小限制");
+constexpr const char* kTooSlow = QT_TRANSLATE_NOOP("Net", "传输太慢: %1 秒内平均不到每秒 %2 字节");
+constexpr const char* kUnaskedNotModified =
+    QT_TRANSLATE_NOOP("Net", "服务器回答 304 (没有修改)，但请求并没有带条件");
+
 }  // namespace
 
 THTTPObject::THTTPObject(QObject* parent)
-    : QObject(parent), client_(new THttpCli(this)), timer_(new QTimer(this)) {
+    : QObject(parent),
+      client_(new THttpCli(this)),
+      timer_(new QTimer(this)),
+      rateTimer_(new QTimer(this)) {
   timer_->setSingleShot(true);
   connect(timer_, &QTimer::timeout, this, [this] { HTTPTimeout(); });
+  rateTimer_->setSingleShot(true);
+  connect(rateTimer_, &QTimer::timeout, this, [this] { RateCheck(); });
   client_->MultiThreaded = false;
-  client_->ReceivedStream = &stream_;
+  // Body bytes are kept here (DocData): in memory or in the owner's sink.
+  client_->ReceivedStream = nullptr;
   client_->OnDocBegin = [this](THttpCli&) { DocBegin(); };
   client_->OnDocData = [this](THttpCli&, const char* d, std::size_t n) { DocData(d, n); };
   client_->OnLocationChange = [this](THttpCli&) { LocationChange(); };
@@ -87,6 +98,31 @@ void THTTPObject::SetTimeoutMs(int ms) {
   timer_->setInterval(ms > 0 ? ms : 0);
 }
 
+void THTTPObject::SetRateFloor(std::int64_t bytesPerSecond, int windowMs) {
+  rateFloor_ = bytesPerSecond > 0 ? bytesPerSecond : 0;
+  rateWindowMs_ = windowMs > 0 ? windowMs : 0;
+}
+
+void THTTPObject::StartRateWindow() {
+  rateTimer_->stop();
+  if (rateFloor_ <= 0 || rateWindowMs_ <= 0) return;
+  windowStartBytes_ = client_->BytesRead();
+  rateTimer_->start(rateWindowMs_);
+}
+
+// The inactivity timer restarts with every byte, so a trickle never trips
+// it; the average over each window must reach the floor.
+void THTTPObject::RateCheck() {
+  if (!active_ || aborted_ || client_->State() != httpWaitingBody) return;
+  const std::int64_t got = client_->BytesRead() - windowStartBytes_;
+  if (got * 1000 >= rateFloor_ * rateWindowMs_) {
+    StartRateWindow();
+    return;
+  }
+  slow_ = true;
+  HTTPTimeout();
+}
+
 void THTTPObject::RestartTimer() {
   timer_->stop();
   // A limit of 0 means none (a zero interval would time out every fetch at once).
@@ -105,6 +141,13 @@ int THTTPObject::InitiateProcess() {
   aborted_ = false;
   success_ = true;
   bodyFailed_ = false;
+  sink_ = nullptr;
+  sinkSize_ = 0;
+  bodyBegun_ = false;
+  spillFailed_ = false;
+  failText_.clear();
+  slow_ = false;
+  rateTimer_->stop();
   resumeCount_ = 0;
   stalledResumes_ = 0;
   timeoutResumes_ = 0;
@@ -166,6 +209,7 @@ void THTTPObject::StartClient() {
 
 void THTTPObject::PostFailure(const std::string& text) {
   timer_->stop();
+  rateTimer_->stop();
   active_ = false;
   success_ = false;
   statusCode_ = 404;
@@ -189,44 +233,111 @@ void THTTPObject::AbortProcess() {
   reportPosted_ = false;
   ++fetchGeneration_;
   timer_->stop();
+  rateTimer_->stop();
   client_->Abort();
 }
 
-void THTTPObject::FailBody() {
+void THTTPObject::FailBody(const std::string& text) {
   bodyFailed_ = true;
   success_ = false;
+  failText_ = text;
   client_->Abort();  // the evaluation runs inside, with the flag set
+}
+
+bool THTTPObject::SpillBody(TBodySink* sink) {
+  if (!sink || sink_ || !active_ || aborted_) return false;
+  sink_ = sink;
+  sinkSize_ = static_cast<std::int64_t>(stream_.size());
+  const bool ok = stream_.empty() || sink->Append(stream_);
+  std::string().swap(stream_);
+  if (!ok) {
+    spillFailed_ = true;
+    failText_ = sink->FailText();
+  }
+  return ok;
+}
+
+// A sink that refused inside an owner's event fails the fetch once the
+// event has returned.
+bool THTTPObject::SpillFailed() {
+  if (!spillFailed_) return false;
+  spillFailed_ = false;
+  FailBody(failText_);
+  return true;
+}
+
+bool THTTPObject::KeepFirst(std::int64_t size) {
+  if (!sink_) {
+    stream_.resize(static_cast<std::size_t>(size));
+    return true;
+  }
+  sinkSize_ = size;
+  if (sink_->Truncate(size)) return true;
+  FailBody(sink_->FailText());
+  return false;
 }
 
 void THTTPObject::DocBegin() {
   RestartTimer();
+  StartRateWindow();
   if (rangeStart_ >= 0) {
     const std::int64_t held = DataSize();
     const std::int64_t from = client_->ContentRangeStart();
     if (client_->ResponseStatusCode() != 206) {
       // Not the part asked for (a server that ignores ranges sends the whole
       // document again): start the document over.
-      stream_.clear();
+      if (!KeepFirst(0)) return;
     } else if (from >= 0 && from <= held) {
-      stream_.resize(static_cast<std::size_t>(from));  // overlapping bytes are sent again
+      if (!KeepFirst(from)) return;  // overlapping bytes are sent again
       rangeStart_ = from;
     } else if (from > held) {
       FailBody();  // a gap the server will not fill
       return;
     }
   }
+  if (!bodyBegun_) {
+    bodyBegun_ = true;
+    if (OnBodyBegin) OnBodyBegin(threadId_);
+    if (!active_ || aborted_ || SpillFailed()) return;
+  }
   const std::int64_t cl = client_->ContentLength();
-  if (cl > maxBodySize_) FailBody();
+  if (!sink_ && cl > maxBodySize_) {
+    if (OnBodyLimit) OnBodyLimit(threadId_);
+    if (!active_ || aborted_ || SpillFailed()) return;
+    if (!sink_) FailBody(TrArgs(TrText("Net", kTooLarge), {std::to_string(maxBodySize_)}));
+  }
 }
 
-void THTTPObject::DocData(const char* /*data*/, std::size_t /*len*/) {
+void THTTPObject::DocData(const char* data, std::size_t len) {
   if (!active_ || aborted_) return;
   RestartTimer();
-  if (DataSize() > maxBodySize_) {
-    FailBody();
-    return;
+  if (sink_) {
+    if (!sink_->Append(std::string_view(data, len))) {
+      FailBody(sink_->FailText());
+      return;
+    }
+    sinkSize_ += static_cast<std::int64_t>(len);
+  } else {
+    stream_.append(data, len);
+    if (DataSize() > maxBodySize_) {
+      if (OnBodyLimit) OnBodyLimit(threadId_);
+      if (!active_ || aborted_ || SpillFailed()) return;
+      if (!sink_) {
+        FailBody(TrArgs(TrText("Net", kTooLarge), {std::to_string(maxBodySize_)}));
+        return;
+      }
+    }
+  }
+  if (OnBodyCheck) {
+    const std::string refusal = OnBodyCheck(threadId_, DataSize());
+    if (!active_ || aborted_) return;
+    if (!refusal.empty()) {
+      FailBody(refusal);
+      return;
+    }
   }
   if (OnReceiveData) OnReceiveData(threadId_, DataSize());
+  if (active_ && !aborted_) SpillFailed();
 }
 
 void THTTPObject::LocationChange() {
@@ -239,6 +350,7 @@ void THTTPObject::HTTPStateChange() {
 
 void THTTPObject::HTTPTimeout() {
   timer_->stop();
+  rateTimer_->stop();
   if (!active_) return;
   timedOut_ = true;
   success_ = false;
@@ -252,6 +364,7 @@ void THTTPObject::HTTPTimeout() {
 void THTTPObject::RequestFinished() {
   ++evaluations_;
   timer_->stop();
+  rateTimer_->stop();
   active_ = false;
   if (aborted_) return;
 
@@ -259,19 +372,33 @@ void THTTPObject::RequestFinished() {
   reasonPhrase_ = client_->ReasonPhrase();
   if (timedOut_) {
     statusCode_ = 499;
-    reasonPhrase_ = translate("Net", "连接被客户暂停。");
+    reasonPhrase_ = slow_ ? TrArgs(TrText("Net", kTooSlow), {std::to_string(rateWindowMs_ / 1000),
+                                                             std::to_string(rateFloor_)})
+                          : translate("Net", "连接被客户暂停。");
   }
   if (bodyFailed_) {
     success_ = false;
+    if (!failText_.empty()) {
+      statusCode_ = 404;  // a refused body is final, never retried as it is
+      reasonPhrase_ = failText_;
+    }
     Report();
     return;
   }
   if (relocated_) {
+    if (sink_) sink_->Truncate(0);
+    sink_ = nullptr;
     stream_ = RelocationPage(url_, client_->Location());
     Report();
     return;
   }
   if (statusCode_ == 304) {
+    // Only a conditional request may be answered "not modified"; otherwise
+    // there is no copy to keep and nothing was received.
+    if (!modifiedSince_.isValid()) {
+      success_ = false;
+      reasonPhrase_ = TrText("Net", kUnaskedNotModified);
+    }
     Report();
     return;
   }
@@ -314,6 +441,7 @@ void THTTPObject::RequestFinished() {
   client_->ContentRangeBegin = std::to_string(held);
   client_->ContentRangeEnd = std::to_string(expectedTotal_ - 1);
   timedOut_ = false;
+  slow_ = false;
   success_ = true;
   RestartTimer();
   active_ = true;
@@ -327,6 +455,7 @@ void THTTPObject::RequestFinished() {
 
 void THTTPObject::Report() {
   timer_->stop();
+  rateTimer_->stop();
   active_ = false;
   if (OnTransferResults) OnTransferResults(threadId_, success_);
 }

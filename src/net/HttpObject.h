@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "net/HttpProt.h"
 
@@ -35,10 +36,25 @@ namespace trawlonix {
 
 enum THTObjectMethod { htom_Get = 0, htom_Head = 1 };
 
+// Where a body goes when the owner does not want it held in memory (a file
+// written as the bytes arrive). Implemented by the owner.
+class TBodySink {
+ public:
+  virtual ~TBodySink() = default;
+  // Appends body bytes; false refuses them and fails the fetch with FailText().
+  virtual bool Append(std::string_view data) = 0;
+  // Keeps the first `size` bytes only (a resume that overlaps or starts over).
+  virtual bool Truncate(std::int64_t size) = 0;
+  virtual std::string FailText() const = 0;
+};
+
 class THTTPObject : public QObject {
  public:
   using TTransferResultsEvent = std::function<void(int tid, bool success)>;
   using TTXReceiveDataEvent = std::function<void(int tid, std::int64_t size)>;
+  using TBodyEvent = std::function<void(int tid)>;
+  // Returns a refusal text for a body of `size` bytes so far; empty: go on.
+  using TBodyCheckEvent = std::function<std::string(int tid, std::int64_t size)>;
 
   // Resumes of one fetch are bounded (a counter that reaches this many stops).
   static constexpr int kDefaultMaxResumes = 255;
@@ -46,7 +62,8 @@ class THTTPObject : public QObject {
   static constexpr int kDefaultMaxStalledResumes = 3;
   // Time-outs one fetch may resume from before it is reported.
   static constexpr int kDefaultMaxTimeoutResumes = 8;
-  // Largest document held in memory; a longer body fails the fetch.
+  // Largest document held in memory; a longer body goes to the owner's sink
+  // (OnBodyLimit) or fails the fetch.
   static constexpr std::int64_t kDefaultMaxBodySize = 256ll * 1024 * 1024;
 
   explicit THTTPObject(QObject* parent = nullptr);
@@ -109,6 +126,17 @@ class THTTPObject : public QObject {
   void SetMaxStalledResumes(int n) { maxStalledResumes_ = n; }
   void SetMaxTimeoutResumes(int n) { maxTimeoutResumes_ = n; }
   void SetMaxBodySize(std::int64_t n) { maxBodySize_ = n; }
+  // A body whose bytes arrive slower than `bytesPerSecond` on average over a
+  // window of `windowMs` is ended like an inactivity time-out (0: no floor).
+  void SetRateFloor(std::int64_t bytesPerSecond, int windowMs);
+
+  // From now on the body goes to `sink` (the bytes held so far first). Only
+  // while a fetch is active, typically from OnBodyBegin, OnBodyLimit or
+  // OnReceiveData; false when the sink refused (the fetch then fails once
+  // the event returns).
+  bool SpillBody(TBodySink* sink);
+  // The body of the last fetch went to a sink (Data() holds nothing of it).
+  bool Spilled() const { return sink_ != nullptr; }
 
   // Results (read after OnTransferResults).
   std::uint16_t StatusCode() const { return statusCode_; }
@@ -118,7 +146,10 @@ class THTTPObject : public QObject {
   // The received document (or the relocation page); the owner may move it out.
   std::string& Data() { return stream_; }
   const std::string& Data() const { return stream_; }
-  std::int64_t DataSize() const { return static_cast<std::int64_t>(stream_.size()); }
+  // Body bytes of the document so far, in memory or in the sink.
+  std::int64_t DataSize() const {
+    return sink_ ? sinkSize_ : static_cast<std::int64_t>(stream_.size());
+  }
   // Requests made for the last fetch (1 + resumes).
   int RequestCount() const { return requestCount_; }
 
@@ -126,6 +157,14 @@ class THTTPObject : public QObject {
 
   TTransferResultsEvent OnTransferResults;
   TTXReceiveDataEvent OnReceiveData;
+  // The first body bytes of a fetch arrived (before they are kept); the
+  // answer's header is known.
+  TBodyEvent OnBodyBegin;
+  // The body held in memory passed the limit (SetMaxBodySize): the owner may
+  // spill it; otherwise the fetch fails.
+  TBodyEvent OnBodyLimit;
+  // Asked after every piece of body; a refusal fails the fetch with its text.
+  TBodyCheckEvent OnBodyCheck;
 
  private:
   void StartClient();
@@ -137,12 +176,26 @@ class THTTPObject : public QObject {
   void RequestFinished();
   void Report();
   void PostFailure(const std::string& text);
-  void FailBody();
+  void FailBody(const std::string& text = {});
+  bool KeepFirst(std::int64_t size);
+  bool SpillFailed();
   void RestartTimer();
+  void StartRateWindow();
+  void RateCheck();
 
   THttpCli* client_;
   QTimer* timer_;
+  QTimer* rateTimer_;
   std::string stream_;
+  TBodySink* sink_ = nullptr;
+  std::int64_t sinkSize_ = 0;
+  bool bodyBegun_ = false;
+  bool spillFailed_ = false;
+  std::string failText_;  // own words for a refused body
+  std::int64_t rateFloor_ = 0;
+  int rateWindowMs_ = 60000;
+  std::int64_t windowStartBytes_ = 0;
+  bool slow_ = false;  // the time-out came from the rate floor
 
   int threadId_ = 0;
   std::string url_;

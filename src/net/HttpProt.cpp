@@ -93,6 +93,7 @@ void THttpCli::StartRequest(THttpRequest kind) {
 
   statusCode_ = 0;
   receivedCount_ = 0;
+  bytesRead_ = 0;
   contentType_.clear();
   location_ = URL;
 
@@ -377,6 +378,7 @@ void THttpCli::DataAvailable() {
     if (room == 0) break;
     int n = socket_->Receive(reader_.FreeBegin(), room);
     if (n <= 0) return;
+    bytesRead_ += n;
     reader_.Commit(static_cast<std::size_t>(n));
     ProcessBuffer();
     if (Stale(gen) || socket_->State() == wsClosed) return;
@@ -449,12 +451,11 @@ void THttpCli::HandleItem(const HttpReaderItem& item) {
       AnswerComplete();
       break;
     case HttpReaderItem::Error:
-      if (reader_.ErrorCode() == HttpResponseReader::errBadChunk ||
-          reader_.ErrorCode() == HttpResponseReader::errBadEncoding) {
-        // A body that cannot be read is no document, whatever the status said.
-        statusCode_ = 404;
-        reasonPhrase_ = reader_.ErrorText();
-      }
+      // An answer that cannot be read (a line too long, a bad status line,
+      // chunk or encoding) is no document, whatever its status said and
+      // wherever in the header the fault stood.
+      statusCode_ = 404;
+      reasonPhrase_ = reader_.ErrorText();
       // Raised inside the socket's data event: the socket aborts the
       // connection and the request ends with what is known so far.
       throw EHttpException(reader_.ErrorText(), reader_.ErrorCode());

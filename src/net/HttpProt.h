@@ -128,6 +128,9 @@ class THttpCli : public QObject {
   // First byte of a 206 answer's Content-Range; -1 when none.
   std::int64_t ContentRangeStart() const { return reader_.RangeBegin(); }
   std::int64_t ReceivedCount() const { return receivedCount_; }
+  // Bytes read from the connection for this request (header, framing and
+  // compressed bytes included).
+  std::int64_t BytesRead() const { return bytesRead_; }
   std::uint16_t RequestError() const { return requestError_; }
   // Whether the request now running (or the last one) carried a Range line.
   bool RangeRequested() const { return rangeRequested_; }
@@ -190,6 +193,7 @@ class THttpCli : public QObject {
   std::string contentType_;
   std::string location_;
   std::int64_t receivedCount_ = 0;
+  std::int64_t bytesRead_ = 0;
   std::uint16_t requestError_ = 0;
   bool rangeRequested_ = false;
   bool locationSeen_ = false;

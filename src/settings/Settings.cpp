@@ -56,7 +56,7 @@ struct Field {
   bool TOptions::*flag;
 };
 
-constexpr std::array<Field, 25> kFields = {{
+constexpr std::array<Field, 27> kFields = {{
     {"IndexFileName", Kind::Text, &TOptions::IndexFileName, nullptr, nullptr},
     {"MaxThreads", Kind::Int, nullptr, &TOptions::MaxThreads, nullptr},
     {"ReferingPage", Kind::Flag, nullptr, nullptr, &TOptions::ReferingPage},
@@ -82,6 +82,8 @@ constexpr std::array<Field, 25> kFields = {{
     {"TrapRules", Kind::Flag, nullptr, nullptr, &TOptions::TrapRules},
     {"Language", Kind::Text, &TOptions::Language, nullptr, nullptr},
     {"UserAgent", Kind::Text, &TOptions::UserAgent, nullptr, nullptr},
+    {"ParseLimitMB", Kind::Int, nullptr, &TOptions::ParseLimitMB, nullptr},
+    {"MinTransferRate", Kind::Int, nullptr, &TOptions::MinTransferRate, nullptr},
 }};
 
 std::optional<std::int32_t> ReadInt(const SettingsStore& store, std::string_view group,
@@ -208,6 +210,8 @@ void TOptions::ClampSettings() {
   ErrorCount = std::clamp(ErrorCount, 1, 64);
   CheckpointSeconds = std::clamp(CheckpointSeconds, 0, 3600);
   MaxEntries = std::clamp(MaxEntries, 100, 2000000000);
+  ParseLimitMB = std::clamp(ParseLimitMB, 1, 2047);
+  MinTransferRate = std::clamp(MinTransferRate, 0, 100000000);
 }
 
 void TOptions::LoadSettings(SettingsStore& store) {

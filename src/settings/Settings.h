@@ -74,6 +74,13 @@ struct TOptions {
   // The User-Agent line of every request (empty: the program's own name).
   std::string UserAgent = kDefaultUserAgent;
   std::string Language;  // interface language: "en", "zh", or empty for the locale's
+  // Documents read for links (HTML, scripts, style sheets, class files,
+  // movies) are held in memory up to this many MB; a larger one is stored
+  // as it came, unread. 1..2047.
+  int ParseLimitMB = 64;
+  // A body arriving slower than this many bytes per second on average (over
+  // a minute) is ended and tried again like a time-out; 0: no floor.
+  int MinTransferRate = 512;
 
   // Group "HTMLRec": ten built-in rows, then the user rows.
   std::vector<THTMLRecRow> HTMLRecRows = BuiltInRows();

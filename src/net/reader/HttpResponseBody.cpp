@@ -102,8 +102,9 @@ void HttpResponseReader::NoteFramingField() {
 
 bool HttpResponseReader::HandleHeaderEnd(std::size_t rawLength, HttpReaderItem& item) {
   Consume(rawLength);
-  if (framing_ && statusCode_ >= 100 && statusCode_ < 200 && statusCode_ != 101) {
-    // An interim answer: the real one follows on the same connection.
+  if (statusCode_ >= 100 && statusCode_ < 200 && statusCode_ != 101) {
+    // An interim answer: the real one follows on the same connection (an
+    // HTTP/1.0 server may send one too; its body is never the document).
     lineCount_ = 0;
     statusCode_ = 0;
     hasStatus_ = false;

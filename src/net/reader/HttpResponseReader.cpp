@@ -227,9 +227,11 @@ bool HttpResponseReader::Next(HttpReaderItem& item) {
   }
   const char* lf = static_cast<const char*>(std::memchr(buffer_, '\n', fill_));
   if (lf == nullptr) {
-    if (fill_ == kBufferSize)
-      return Fail(errLineTooLong, QT_TRANSLATE_NOOP("Net", "HTTP 行太长"), item);
-    return false;
+    if (fill_ < kBufferSize) return false;
+    // A relocation nobody could follow gets its own words.
+    if (StartsWithNoCase(std::string_view(buffer_, fill_), "location:"))
+      return Fail(errLocationTooLong, QT_TRANSLATE_NOOP("Net", "重新部署的地址太长"), item);
+    return Fail(errLineTooLong, QT_TRANSLATE_NOOP("Net", "HTTP 行太长"), item);
   }
   if (!headerBegun_) {
     headerBegun_ = true;

@@ -5,9 +5,10 @@
 //
 // Without framing (the HTTP/1.0 form) everything after the header is body
 // until the connection ends. With framing (HTTP/1.1) the body ends by its
-// length or its last chunk, 1xx answers are skipped, a HEAD/204/304 answer
+// length or its last chunk, a HEAD/204/304 answer
 // has none, a Complete item marks the end, and gzip/deflate content is
-// decoded when decoding is on.
+// decoded when decoding is on. Interim (1xx) answers are skipped in both
+// forms.
 //
 // Usage: copy received bytes into the fixed buffer (FreeSpace/FreeBegin +
 // Commit, or Feed), then pull items with Next() until it returns false. The
@@ -47,7 +48,13 @@ class HttpResponseReader {
     phRelocated,  // header ended after a Location field: the rest is ignored
     phFailed,     // an error ended reading
   };
-  enum ErrorCodes { errLineTooLong = 4, errBadStatus = 5, errBadChunk = 6, errBadEncoding = 7 };
+  enum ErrorCodes {
+    errLineTooLong = 4,
+    errBadStatus = 5,
+    errBadChunk = 6,
+    errBadEncoding = 7,
+    errLocationTooLong = 8,  // a Location field longer than the buffer
+  };
   enum BodyMode { bmNone, bmLength, bmChunked, bmClose };
   // Decoded bytes handed on per Body item at most (a small compressed body
   // may stand for a huge document: the caller gets a say after each piece).

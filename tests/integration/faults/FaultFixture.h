@@ -35,6 +35,7 @@ class FaultFixture : public CrawlFixture {
            CrawlHost::StartChoice choice = CrawlHost::StartChoice::Restart) {
     TRunControl control(host_, def_, spider_, redirects_, options_);
     control.TimeoutMsForTests = timeoutMs_;
+    control.RateWindowMsForTests = rateWindowMs_;
     QEventLoop loop;
     bool ended = false;
     control.OnRunEnded = [&](bool interrupted) {
@@ -88,6 +89,7 @@ class FaultFixture : public CrawlFixture {
   TCounters totals_;
   bool interrupted_ = false;
   int timeoutMs_ = 1000;
+  int rateWindowMs_ = 0;  // 0: the real window
   qint64 elapsedMs_ = 0;
 };
 

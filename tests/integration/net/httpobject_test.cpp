@@ -280,14 +280,20 @@ TEST_F(HttpObjectTest, SettingsReachTheRequestDirectAndThroughAProxy) {
                 "\r\n");
 }
 
-// A 304 is reported at once, even when it names a length it does not send.
+// A 304 is reported at once, even when it names a length it does not send;
+// it is a success only as the answer to a conditional request.
 TEST_F(HttpObjectTest, NotModifiedIsReportedAtOnce) {
-  Fetch(Url("/notmod"));
+  Fetch(Url("/notmod"), [](THTTPObject& o) {
+    o.SetModifiedSince(QDateTime::fromSecsSinceEpoch(1000000000, Qt::UTC));
+  });
   EXPECT_EQ(Status(), 304);
   EXPECT_EQ(Reason(), "Not Modified");
   EXPECT_TRUE(LastSuccess());
   EXPECT_EQ(Data(), "");
-  EXPECT_EQ(server_->requestsFor("/notmod").size(), 1);
+  Fetch(Url("/notmod"), [](THTTPObject& o) { o.SetModifiedSince({}); });
+  EXPECT_EQ(Status(), 304);
+  EXPECT_FALSE(LastSuccess());
+  EXPECT_EQ(server_->requestsFor("/notmod").size(), 2);
 }
 
 TEST_F(HttpObjectTest, HeadIsReportedAtOnce) {

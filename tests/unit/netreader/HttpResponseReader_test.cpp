@@ -136,6 +136,12 @@ TEST(HttpResponseReader, LineFillingTheBufferIsTooLong) {
   EXPECT_EQ(r.ErrorText(), "HTTP 行太长");
   EXPECT_EQ(r.CurrentPhase(), HttpResponseReader::phFailed);
 
+  // A relocation nobody could follow says so.
+  HttpResponseReader loc;
+  t = Read(loc, "HTTP/1.0 302 Found\r\nlocation: /" + line + "\r\n\r\n", 4096);
+  EXPECT_EQ(t.events, "B|LHTTP/1.0 302 Found|X8|");
+  EXPECT_EQ(loc.ErrorText(), "重新部署的地址太长");
+
   // One byte shorter than the buffer (with its LF) still fits.
   HttpResponseReader ok;
   std::string fits(HttpResponseReader::kBufferSize - 2, 'b');

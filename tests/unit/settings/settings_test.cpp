@@ -236,7 +236,7 @@ TEST_F(SettingsTest, AccessByName) {
   EXPECT_TRUE(o.IsHTMLRecExtension("jsp"));
   EXPECT_FALSE(o.GetByName("EXT_ext_2").has_value());
   const auto all = o.ListValues();
-  ASSERT_EQ(all.size(), 25u + 10u + 1u + 3u);
+  ASSERT_EQ(all.size(), 27u + 10u + 1u + 3u);
   EXPECT_EQ(all.front().first, "Options/IndexFileName");
   EXPECT_EQ(all.back().first, "HTMLRec/EXT_chk_1");
 }

@@ -122,7 +122,7 @@ TEST_F(CliOutput, LevelsOnATerminalAndInAPipe) {
       {"verbose with a log file", {"-v", "--log-file", logFile}, false, false, false, true},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> args = {"--lang", "zh", "run", project, "--restart"};
+    std::vector<std::string> args = {"--lang", "zh", "run", project, "--restart", "--ignore-robots"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     const CliResult r = c.terminal ? CliOnTerminal(args) : Cli(args);
     ASSERT_EQ(r.code, 0) << c.name << "\n" << r.out << r.err;

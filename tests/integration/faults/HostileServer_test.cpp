@@ -171,7 +171,7 @@ TEST_F(HostileServer, EveryCrawlEndsAndStaysOnItsServer) {
   for (const HostileCase& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(server_.clear());
-    std::vector<std::string> args = {"mirror", "-v", Base() + c.start, Path(c.dir)};
+    std::vector<std::string> args = {"mirror", "-v", "--ignore-robots", Base() + c.start, Path(c.dir)};
     args.insert(args.end(), c.args.begin(), c.args.end());
     const CliResult r = Cli(args);
     EXPECT_EQ(r.code, c.exitCode) << r.out << r.err;

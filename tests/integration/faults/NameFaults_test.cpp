@@ -41,7 +41,7 @@ TEST_F(NameFault, AnotherPortOfTheHostIsAnotherServer) {
     def_.LimitHtDocs = c.mode;
     ASSERT_TRUE(Run(20000)) << LogText();
     EXPECT_EQ(host_.resultStatus, "已结束");
-    EXPECT_EQ(other.requests().size(), c.fetched ? 1 : 0);
+    EXPECT_EQ(other.requests().size(), c.fetched ? 2 : 0);  // robots.txt and the page
     // The start page keeps its folder and its content.
     const std::string start = Read(Path("mirror/127.0.0.1/index.html"));
     EXPECT_EQ(start.find("other"), std::string::npos) << start;

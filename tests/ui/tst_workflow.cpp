@@ -478,8 +478,8 @@ class TstWorkflow : public QObject {
       for (int page = 0; page < 3; ++page)
         d->NextClick();  // password, actions, local directory
       d->Edit_LocalPath->setText(P(tag));
-      for (int page = 0; page < 3; ++page)
-        d->NextClick();  // limits of documents, of embedded objects, summary
+      for (int page = 0; page < 4; ++page)
+        d->NextClick();  // limits of documents, of embedded objects, rules, summary
       QCOMPARE(d->CurrentPage(), int{TNewSpiderDlg::Fertig});
       d->NextClick();  // "完成(&F)"
     }));

@@ -2857,6 +2857,10 @@ Do you want to restore it?</translation>
         <source>规则</source>
         <translation>Rules</translation>
     </message>
+    <message>
+        <source>另外还有 %1 条警告。</source>
+        <translation>And %1 more warnings.</translation>
+    </message>
 </context>
 <context>
     <name>ProjectSetup</name>

@@ -493,6 +493,14 @@ void TNewSpiderDlg::EnterPage(int page) {
       QStringList lines;
       for (const std::string& line : SummaryLines(def_))
         lines << Q(line);
+      // Going back to the limits can leave entries behind in a list that no
+      // mode reads any more; the summary says so before the project exists.
+      TListUse use;
+      use.Modes = {def_.LimitHtDocs, def_.LimitIlImages, def_.LimitEmbeded, def_.LimitLinked};
+      use.Positive = *def_.Positivlist;
+      use.Negative = *def_.Negativlist;
+      const QStringList warnings = ListWarningTexts(use);
+      if (!warnings.isEmpty()) lines << QString() << warnings;
       Memo_Fertig->setPlainText(lines.join(QLatin1Char('\n')));
       break;
     }

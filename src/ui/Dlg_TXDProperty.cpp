@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -80,6 +81,7 @@ TTXDPropertyDlg::TTXDPropertyDlg(QWidget* parent) : QDialog(parent) {
   buttons->addWidget(Button_OK);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Tabs, 1);
+  layout->addWidget(BuildListWarnings());
   layout->addLayout(buttons);
 
   connect(Button_OK, &QPushButton::clicked, this, &TTXDPropertyDlg::OkClick);
@@ -97,6 +99,13 @@ TTXDPropertyDlg::TTXDPropertyDlg(QWidget* parent) : QDialog(parent) {
     return DefaultAskExtension(this, caption, ext, desc);
   };
   resize(560, 400);
+}
+
+// The lists empty themselves while the tabs are destroyed, after the limit
+// combo boxes the warning line reads are gone.
+TTXDPropertyDlg::~TTXDPropertyDlg() {
+  for (QListWidget* list : {ListBox_Positivlist, ListBox_Negativlist})
+    list->model()->disconnect(this);
 }
 
 QWidget* TTXDPropertyDlg::BuildGeneral() {
@@ -259,6 +268,47 @@ QWidget* TTXDPropertyDlg::BuildRename() {
   return page;
 }
 
+QWidget* TTXDPropertyDlg::BuildListWarnings() {
+  listWarningsRow_ = new QWidget(this);
+  auto* row = new QHBoxLayout(listWarningsRow_);
+  row->setContentsMargins(0, 0, 0, 0);
+  auto* icon = new QLabel(listWarningsRow_);
+  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+  row->addWidget(icon, 0, Qt::AlignTop);
+  Label_ListWarnings = new QLabel(listWarningsRow_);
+  Label_ListWarnings->setWordWrap(true);
+  row->addWidget(Label_ListWarnings, 1);
+  listWarningsRow_->hide();
+  // Modes and lists live on different tabs; the line follows both as they change.
+  for (QComboBox* box : {CB_LimitHtDocs, CB_LimitIlImages, CB_LimitEmbeded, CB_LimitLinked})
+    connect(box, &QComboBox::currentIndexChanged, this, &TTXDPropertyDlg::UpdateListWarnings);
+  for (QListWidget* list : {ListBox_Positivlist, ListBox_Negativlist}) {
+    QAbstractItemModel* model = list->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TTXDPropertyDlg::UpdateListWarnings);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &TTXDPropertyDlg::UpdateListWarnings);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TTXDPropertyDlg::UpdateListWarnings);
+    connect(model, &QAbstractItemModel::modelReset, this, &TTXDPropertyDlg::UpdateListWarnings);
+  }
+  return listWarningsRow_;
+}
+
+// A long list of ignored entries would push the buttons off the dialog: the
+// line shows a few and counts the rest.
+void TTXDPropertyDlg::UpdateListWarnings() {
+  constexpr int kShown = 3;
+  const QStringList all = ListWarningTexts(
+      ListUseOf({CB_LimitHtDocs, CB_LimitIlImages, CB_LimitEmbeded, CB_LimitLinked},
+                ListBox_Positivlist, ListBox_Negativlist));
+  QStringList shown = all;
+  if (all.size() > kShown + 1) {
+    shown = all.mid(0, kShown);
+    shown << qtr("ProjectProperties", "另外还有 %1 条警告。").arg(all.size() - kShown);
+  }
+  Label_ListWarnings->setText(shown.join(QLatin1Char('\n')));
+  Label_ListWarnings->setToolTip(all.join(QLatin1Char('\n')));
+  listWarningsRow_->setVisible(!all.isEmpty());
+}
+
 // ---------------------------------------------------------------------------
 
 void TTXDPropertyDlg::UpdateEnabling() {
@@ -345,6 +395,7 @@ void TTXDPropertyDlg::FillFrom(const TrawlonixDefinition& def) {
   FillListBox(ListBox_Negativlist, def.Negativlist ? *def.Negativlist : TStringList{});
   UpdateListButtons(true);
   UpdateListButtons(false);
+  UpdateListWarnings();
 
   CLB_HTMLRen->clear();
   AddRenameRow(QStringLiteral("dll"), qtr("ProjectProperties", "动态连接库文件"), false);

@@ -2,7 +2,8 @@
 // on tabs and without checks (only the amounts of the rules tab must be
 // readable), plus how a last path segment without a dot is read and the list
 // of extensions that get ".html" appended. It edits the caller's record, and
-// only when the user presses "确定".
+// only when the user presses "确定". Below the tabs, a warning line names the
+// list entries that the chosen limit modes would ignore, as the user edits.
 #pragma once
 
 #include <QDialog>
@@ -17,6 +18,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -32,6 +34,7 @@ class TProjectChoicesPanel;
 class TTXDPropertyDlg : public QDialog {
  public:
   explicit TTXDPropertyDlg(QWidget* parent = nullptr);
+  ~TTXDPropertyDlg() override;
 
   // Fills the controls from `def`, shows the dialog modally; on "确定" writes
   // every control back into `def` (the prefix and rename lists are replaced
@@ -98,6 +101,8 @@ class TTXDPropertyDlg : public QDialog {
   QCheckBox* CB_OnlyRenameSkriptURL = nullptr;
   TProjectChoicesPanel* ChoicesPanel = nullptr;
   QWidget* TabSheet_Rules = nullptr;
+  // The list warnings (hidden while there are none); every warning is in its tool tip.
+  QLabel* Label_ListWarnings = nullptr;
   QPushButton* Button_OK = nullptr;
   QPushButton* Button_Cancel = nullptr;
   QPushButton* Button_Help = nullptr;
@@ -113,9 +118,12 @@ class TTXDPropertyDlg : public QDialog {
   void UpdateEnabling();
   void UpdateListButtons(bool positive);
   void UpdateRenameButtons();
+  QWidget* BuildListWarnings();
+  void UpdateListWarnings();
   QTreeWidgetItem* AddRenameRow(const QString& ext, const QString& description, bool checked);
   void OkClick();
 
+  QWidget* listWarningsRow_ = nullptr;
   TProjectChoices* editedChoices_ = nullptr;  // set while EditProperties shows the rules
 };
 

@@ -67,4 +67,21 @@ void UpdatePrefixListButtons(const QListWidget* list, const std::array<QPushButt
   buttons[2]->setEnabled(selected);
 }
 
+TListUse ListUseOf(const std::array<const QComboBox*, 4>& modes, const QListWidget* positive,
+                   const QListWidget* negative) {
+  TListUse use;
+  for (std::size_t i = 0; i < modes.size(); ++i)
+    use.Modes[i] = modes[i]->currentIndex();
+  use.Positive = ListBoxItems(positive);
+  use.Negative = ListBoxItems(negative);
+  return use;
+}
+
+QStringList ListWarningTexts(const TListUse& use) {
+  QStringList texts;
+  for (const TListWarning& w : JudgeListEntries(use))
+    texts << QString::fromStdString(w.Text);
+  return texts;
+}
+
 }  // namespace trawlonix

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
+
+#include "polite/ListWarnings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -33,5 +36,12 @@ QWidget* BuildActionsPage(QCheckBox*& saveFiles, QCheckBox*& eMails, QCheckBox*&
 // A prefix list's buttons: the first (添加) is always available, the other
 // two only while an entry is selected.
 void UpdatePrefixListButtons(const QListWidget* list, const std::array<QPushButton*, 3>& buttons);
+
+// The limit modes of four combo boxes (hypertext, images, objects, other) and
+// the entries of both prefix lists, as the list warnings judge them.
+TListUse ListUseOf(const std::array<const QComboBox*, 4>& modes, const QListWidget* positive,
+                   const QListWidget* negative);
+// The translated warnings about list entries that would do nothing.
+QStringList ListWarningTexts(const TListUse& use);
 
 }  // namespace trawlonix

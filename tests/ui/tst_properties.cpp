@@ -1,10 +1,12 @@
 // The project properties dialog: filling from a record, the rename list with
 // its built-in rows, adding and deleting rows, writing back on OK, and Cancel
-// leaving the record (lists included) as it was.
+// leaving the record (lists included) as it was; the warning line about list
+// entries the limit modes ignore.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -237,6 +239,46 @@ class PropertiesTest : public QObject {
     QCOMPARE(*d.HTMLRenList, (TStringList{"dll", "php"}));
     QVERIFY(sharing.Positivlist == d.Positivlist);
     QCOMPARE(sharing.Positivlist->size(), std::size_t(2));
+  }
+
+  void listWarningsFollowModesAndLists_data() {
+    QTest::addColumn<bool>("positive");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("htmlMode");
+    QTest::addColumn<QString>("expected");  // empty: no warning line
+    const auto neg = [](const QString& e) {
+      return QStringLiteral("负面列表中的 %1 没有作用: 没有一个限制模式使用负面列表。").arg(e);
+    };
+    const QString ads = QStringLiteral("http://127.0.0.1/ads/");
+    QTest::newRow("negative entry, no mode reads the list")
+        << false << QStringList{ads} << int{lmStartDirAndBelow} << neg(ads);
+    QTest::newRow("negative entry read")
+        << false << QStringList{ads} << int{lmThisServerNotNegative} << QString();
+    QTest::newRow("positive entry read")
+        << true << QStringList{ads} << int{lmPositiveListOnly} << QString();
+    QStringList five;
+    for (int i = 1; i <= 5; ++i)
+      five << ads + QString::number(i);
+    QTest::newRow("many: three shown, the rest counted")
+        << false << five << int{lmThisServer}
+        << QStringList{neg(five[0]), neg(five[1]), neg(five[2]),
+                       QStringLiteral("另外还有 2 条警告。")}
+               .join(QLatin1Char('\n'));
+  }
+
+  void listWarningsFollowModesAndLists() {
+    QFETCH(bool, positive);
+    QFETCH(QStringList, entries);
+    QFETCH(int, htmlMode);
+    QFETCH(QString, expected);
+    TTXDPropertyDlg dlg;
+    dlg.FillFrom(TrawlonixDefinition{});
+    QVERIFY(!dlg.Label_ListWarnings->isVisibleTo(&dlg));
+    // Changed after filling, as the user would: the line follows both.
+    (positive ? dlg.ListBox_Positivlist : dlg.ListBox_Negativlist)->addItems(entries);
+    dlg.CB_LimitHtDocs->setCurrentIndex(htmlMode);
+    QCOMPARE(dlg.Label_ListWarnings->isVisibleTo(&dlg), !expected.isEmpty());
+    if (!expected.isEmpty()) QCOMPARE(dlg.Label_ListWarnings->text(), expected);
   }
 
   void longTextsCutAtWholeCharacters() {

@@ -39,7 +39,7 @@ bool TOutput::CreateScratch() {
 
 bool TOutput::Append(std::string_view data) {
   if (!file_) return false;
-  if (std::fwrite(data.data(), 1, data.size(), file_) != data.size()) return false;
+  if (!data.empty() && std::fwrite(data.data(), 1, data.size(), file_) != data.size()) return false;
   size_ += static_cast<std::int64_t>(data.size());
   return true;
 }
@@ -64,7 +64,8 @@ bool TOutput::ReadBack(std::string& into) {
 
 bool TOutput::Commit(std::string_view data) {
   if (!file_ || name_.empty()) return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
+  // A body that streamed here is committed with nothing more to write.
+  bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file_) == data.size();
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
   if (ok && temp_ != name_) ok = std::rename(temp_.c_str(), name_.c_str()) == 0;

@@ -109,7 +109,7 @@ std::string Take(const std::string& name, const std::string& v, TPoliteArgs& out
   return {};
 }
 
-// The spec `arg` names and the value written into it ("--name=v", "-Av"),
+// The option entry `arg` names and the value written into it ("--name=v", "-Av"),
 // or null when it is none of ours.
 const TPoliteSpec* Match(const std::string& arg, std::optional<std::string>& inlineValue) {
   for (const TPoliteSpec& s : kSpecs) {
